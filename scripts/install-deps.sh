@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the demo need.
+# Idempotent and non-interactive; safe to run on every build.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config clang llvm libclang-rt-14-dev clang-format
+  # Qt 6 desktop and web engine
+  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginewidgets6
+  libqt6webenginecore6-bin libqt6svg6 libgl-dev libxkbcommon-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # test console
+  libcpp-httplib-dev
+  # desktop for integration tests and the demo: X server, window manager,
+  # tray host, session bus with a notification daemon, screenshots
+  xvfb xauth openbox trayer dunst dbus dbus-x11 libnotify-bin x11-utils xdotool wmctrl
+  imagemagick fonts-dejavu-core curl python3 procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"

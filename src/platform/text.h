@@ -1,0 +1,27 @@
+// Text at the boundaries: every narrow string is UTF-8; UTF-16 from resources
+// and pages is converted here. Cutting to a byte limit never splits a sequence.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace qv::text {
+
+// Invalid UTF-16 (lone surrogates) becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view in);
+// Invalid UTF-8 bytes become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view in);
+// Reads a little-endian UTF-16 unit sequence from raw bytes (unaligned safe).
+std::u16string Utf16FromLittleEndian(const void* data, std::size_t units);
+
+// The longest prefix of at most maxBytes bytes that ends on a character boundary.
+std::string_view CutUtf8(std::string_view in, std::size_t maxBytes);
+// Replaces invalid sequences with U+FFFD so the text can go anywhere UTF-8 is required.
+std::string SanitizeUtf8(std::string_view in);
+
+// ASCII-only case folding: names compare this way whatever the locale.
+std::string AsciiLower(std::string_view in);
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
+
+} // namespace qv::text

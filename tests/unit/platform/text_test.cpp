@@ -1,0 +1,42 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+using namespace qv::text;
+
+TEST(Text, Utf16RoundTripKeepsEveryPlane) {
+    const std::string original = "Beëindigen – 電話 📞";
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(original)), original);
+    EXPECT_EQ(Utf8ToUtf16("📞").size(), 2u); // a surrogate pair
+}
+
+TEST(Text, BrokenInputBecomesReplacementCharacters) {
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+    EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                          "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(SanitizeUtf8("\xC3"), "\xEF\xBF\xBD");        // truncated sequence
+    EXPECT_EQ(SanitizeUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD"); // overlong
+    EXPECT_EQ(SanitizeUtf8("ok é"), "ok é");
+}
+
+TEST(Text, CutNeverSplitsACharacter) {
+    const std::string s = "aé€"; // 1 + 2 + 3 bytes
+    EXPECT_EQ(CutUtf8(s, 6), s);
+    EXPECT_EQ(CutUtf8(s, 5), "aé");
+    EXPECT_EQ(CutUtf8(s, 4), "aé");
+    EXPECT_EQ(CutUtf8(s, 2), "a");
+    EXPECT_EQ(CutUtf8(s, 0), "");
+}
+
+TEST(Text, LittleEndianUnitsAreReadFromUnalignedBytes) {
+    const unsigned char bytes[] = {0xFF, 'H', 0, 0xEB, 0};
+    EXPECT_EQ(Utf16FromLittleEndian(bytes + 1, 2), u"H\u00EB");
+}
+
+TEST(Text, CaseFoldingIsAsciiOnly) {
+    EXPECT_TRUE(EqualsIgnoreAsciiCase("Software\\Belmar", "SOFTWARE\\belmar"));
+    EXPECT_FALSE(EqualsIgnoreAsciiCase("é", "É"));
+    EXPECT_FALSE(EqualsIgnoreAsciiCase("ab", "abc"));
+    EXPECT_EQ(AsciiLower("/WAB Ä"), "/wab Ä");
+}

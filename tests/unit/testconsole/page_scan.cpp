@@ -1,0 +1,105 @@
+#include "page_scan.h"
+
+#include <cstdlib>
+#include <regex>
+
+namespace qv::testconsole::test {
+
+std::string Tag::Attr(std::string_view key) const {
+    for (const auto& [k, v] : attrs)
+        if (k == key)
+            return v;
+    return {};
+}
+
+bool Tag::Has(std::string_view key) const {
+    for (const auto& [k, v] : attrs)
+        if (k == key)
+            return true;
+    return false;
+}
+
+std::vector<Tag> TagsNamed(const std::string& html, std::string_view tag) {
+    const std::regex tagRe("<" + std::string(tag) + "\\b([^>]*)>", std::regex::icase);
+    const std::regex attrRe(R"re(([a-zA-Z-]+)(?:="([^"]*)")?)re");
+    std::vector<Tag> out;
+    for (std::sregex_iterator it(html.begin(), html.end(), tagRe), end; it != end; ++it) {
+        Tag t{std::string(tag), {}};
+        const std::string inner = (*it)[1];
+        for (std::sregex_iterator a(inner.begin(), inner.end(), attrRe); a != end; ++a)
+            t.attrs.emplace_back((*a)[1], (*a)[2]);
+        out.push_back(std::move(t));
+    }
+    return out;
+}
+
+std::vector<std::string> Scripts(const std::string& html) {
+    std::vector<std::string> out;
+    std::size_t pos = 0;
+    while ((pos = html.find("<script>", pos)) != std::string::npos) {
+        pos += 8;
+        const auto end = html.find("</script>", pos);
+        if (end == std::string::npos)
+            break;
+        out.push_back(html.substr(pos, end - pos));
+        pos = end;
+    }
+    return out;
+}
+
+std::string RowLikeDesktop(std::string_view script, std::string_view target) {
+    auto pos = script.find(target);
+    if (pos == std::string_view::npos)
+        return {};
+    const auto open = script.find_first_of("'\"", pos);
+    if (open == std::string_view::npos)
+        return {};
+    const auto close = script.find_first_of("'\"", open + 1);
+    return std::string(script.substr(
+        open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1));
+}
+
+namespace {
+void AppendUtf8(std::string& out, unsigned cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+} // namespace
+
+std::string DecodeJsLiteral(std::string_view body) {
+    std::string out;
+    for (std::size_t i = 0; i < body.size(); ++i) {
+        if (body[i] != '\\' || i + 1 >= body.size()) {
+            out += body[i];
+            continue;
+        }
+        const char kind = body[++i];
+        const int digits = kind == 'x' ? 2 : kind == 'u' ? 4 : 0;
+        if (digits == 0) {
+            out += kind == 'n' ? '\n' : kind;
+            continue;
+        }
+        const std::string hex(body.substr(i + 1, digits));
+        AppendUtf8(out, static_cast<unsigned>(std::strtoul(hex.c_str(), nullptr, 16)));
+        i += digits;
+    }
+    return out;
+}
+
+long JsonNumber(const std::string& json, std::string_view key) {
+    const std::string needle = "\"" + std::string(key) + "\":";
+    const auto pos = json.find(needle);
+    if (pos == std::string::npos)
+        return -1;
+    return std::strtol(json.c_str() + pos + needle.size(), nullptr, 10);
+}
+
+} // namespace qv::testconsole::test

@@ -1,0 +1,19 @@
+// Dialog templates (both forms) and control-initialisation records.
+#include "platform/module/dialog_template.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (auto dialog = qv::platform::ParseDialogTemplate(data, size)) {
+        std::size_t total = 0;
+        for (const auto& control : dialog->controls) {
+            control.Class();
+            total += control.creationData.size();
+        }
+        if (total > size)
+            __builtin_trap();
+    }
+    qv::platform::ParseDlgInit(data, size);
+    return 0;
+}

@@ -1,0 +1,189 @@
+// Dialogs and controls of the simulation, built from parsed templates.
+#include "backend/sim/sim_browser.h"
+#include "backend/sim/sim_window_system.h"
+#include "platform/html/html_ids.h"
+#include "platform/text.h"
+#include "platform/ui/winapi.h"
+
+#include <algorithm>
+
+namespace qv::sim {
+
+namespace {
+
+// Dialog units to pixels for the sim's fixed dialog font (6 x 13 base units).
+LONG DluX(int dlu) {
+    return dlu * 6 / 4;
+}
+LONG DluY(int dlu) {
+    return dlu * 13 / 8;
+}
+
+constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
+constexpr WORD kLoadStateFromStream = 0x0376;
+
+std::string ClassName(const qv::platform::DialogControl& control) {
+    using qv::platform::ControlClass;
+    switch (control.Class()) {
+    case ControlClass::Button:
+        return "Button";
+    case ControlClass::Edit:
+        return "Edit";
+    case ControlClass::Static:
+        return "Static";
+    case ControlClass::ListBox:
+        return "ListBox";
+    case ControlClass::ScrollBar:
+        return "ScrollBar";
+    case ControlClass::ComboBox:
+        return "ComboBox";
+    default:
+        return control.windowClass.text;
+    }
+}
+
+} // namespace
+
+HWND SimWindowSystem::CreateDialogWindow(const qv::platform::DialogTemplate& dialog,
+                                         const std::vector<qv::platform::DlgInitRecord>& init,
+                                         HWND owner, qv::platform::WindowProcedure proc) {
+    qv::platform::WindowRecord record;
+    record.parent = owner;
+    record.className = WC_DIALOG;
+    // Shown by the caller once it is initialised.
+    record.style = (dialog.style & ~WS_VISIBLE) & ~WS_CHILD;
+    record.exStyle = dialog.exStyle;
+    record.proc = std::move(proc);
+
+    SimWindow window;
+    window.text = dialog.caption;
+    window.frame = (dialog.style & WS_CAPTION) == WS_CAPTION;
+    const LONG border = window.frame ? kBorder : 0;
+    const LONG caption = window.frame ? kCaption : 0;
+    const LONG width = DluX(dialog.cx) + 2 * border;
+    const LONG height = DluY(dialog.cy) + 2 * border + caption;
+    POINT origin{DluX(dialog.x), DluY(dialog.y)};
+    if (dialog.style & DS_CENTER) {
+        origin.x = workArea_.left + (workArea_.right - workArea_.left - width) / 2;
+        origin.y = workArea_.top + (workArea_.bottom - workArea_.top - height) / 2;
+    } else if (owner && Window(owner)) {
+        ClientToScreen(owner, origin);
+    }
+    window.rect = RECT{origin.x, origin.y, origin.x + width, origin.y + height};
+
+    HWND hwnd = AddWindow(std::move(record), std::move(window));
+    Record("CreateDialog(" + Name(hwnd) + ", \"" + dialog.caption + "\", owner=" + Name(owner) +
+           ")");
+    for (const auto& control : dialog.controls)
+        CreateControl(hwnd, control, init);
+    return hwnd;
+}
+
+void SimWindowSystem::CreateControl(HWND dialog, const qv::platform::DialogControl& control,
+                                    const std::vector<qv::platform::DlgInitRecord>& init) {
+    qv::platform::WindowRecord record;
+    record.parent = dialog;
+    record.id = static_cast<int>(control.id & 0xFFFF);
+    record.className = ClassName(control);
+    record.style = control.style | WS_CHILD;
+    record.exStyle = control.exStyle;
+
+    SimWindow window;
+    window.text = control.title.IsOrdinal() ? std::string() : control.title.text;
+    window.visible = (control.style & WS_VISIBLE) != 0;
+    window.enabled = (control.style & WS_DISABLED) == 0;
+    window.rect = RECT{DluX(control.x), DluY(control.y), DluX(control.x + control.cx),
+                       DluY(control.y + control.cy)};
+    for (const auto& entry : init) {
+        if (entry.controlId == record.id && entry.message == kLoadStateFromStream)
+            window.initBytes += entry.data.size();
+    }
+    const bool browser = qv::text::EqualsIgnoreAsciiCase(record.className, kWebBrowserClassName);
+    if (browser) {
+        window.browser = SimBrowser::Create(transcript_, "top");
+        const RECT& r = window.rect;
+        window.browser->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    }
+    HWND hwnd = AddWindow(std::move(record), std::move(window));
+    tree_.Find(hwnd)->proc = [this](HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+        return ControlProc(h, message, wParam, lParam);
+    };
+}
+
+LRESULT SimWindowSystem::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    SimWindow* window = Window(hwnd);
+    if (!window)
+        return 0;
+    switch (message) {
+    case BM_GETCHECK:
+        return window->check;
+    case BM_SETCHECK:
+        window->check = static_cast<int>(wParam);
+        return 0;
+    case UDM_SETRANGE32:
+        window->rangeLow = static_cast<int>(wParam);
+        window->rangeHigh = static_cast<int>(lParam);
+        return 0;
+    case UDM_GETRANGE32:
+        if (wParam)
+            *reinterpret_cast<int*>(wParam) = window->rangeLow;
+        if (lParam)
+            *reinterpret_cast<int*>(lParam) = window->rangeHigh;
+        return 0;
+    case UDM_SETPOS32:
+        return std::exchange(window->position, std::clamp(static_cast<int>(lParam),
+                                                          window->rangeLow, window->rangeHigh));
+    case UDM_GETPOS32:
+        return window->position;
+    case WM_GETDLGCODE:
+        // A web page takes every key itself.
+        return window->browser ? DLGC_WANTALLKEYS : 0;
+    default:
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+HWND SimWindowSystem::CreateToolTipWindow(HWND owner) {
+    qv::platform::WindowRecord record;
+    record.parent = owner;
+    record.className = TOOLTIPS_CLASSA;
+    record.style = WS_POPUP;
+    record.exStyle = WS_EX_TOPMOST;
+    SimWindow window;
+    HWND hwnd = AddWindow(std::move(record), std::move(window));
+    tree_.Find(hwnd)->proc = [this](HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
+        return ToolTipProc(h, message, wParam, lParam);
+    };
+    Record("CreateToolTip(" + Name(hwnd) + ", owner=" + Name(owner) + ")");
+    return hwnd;
+}
+
+LRESULT SimWindowSystem::ToolTipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    SimWindow* window = Window(hwnd);
+    if (!window)
+        return 0;
+    switch (message) {
+    case TTM_SETMAXTIPWIDTH:
+        return std::exchange(window->maxTipWidth, static_cast<int>(lParam));
+    case TTM_GETMAXTIPWIDTH:
+        return window->maxTipWidth;
+    case TTM_ADDTOOLA: {
+        const auto* info = reinterpret_cast<const TOOLINFOA*>(lParam);
+        if (!info)
+            return FALSE;
+        // The control keeps its own copy of the text.
+        window->tools.push_back(
+            {info->hwnd, info->uId, info->uFlags, info->lpszText ? info->lpszText : ""});
+        return TRUE;
+    }
+    case TTM_GETTOOLCOUNT:
+        return static_cast<LRESULT>(window->tools.size());
+    case TTM_RELAYEVENT:
+        ++window->relayed;
+        return 0;
+    default:
+        return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+} // namespace qv::sim

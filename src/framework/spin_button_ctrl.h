@@ -1,0 +1,13 @@
+// CSpinButtonCtrl: an up-down control bound to its buddy edit.
+#pragma once
+
+#include "framework/wnd.h"
+
+class CSpinButtonCtrl : public CWnd {
+public:
+    void SetRange(int lower, int upper) { SetRange32(lower, upper); }
+    void SetRange32(int lower, int upper);
+    void GetRange32(int& lower, int& upper) const;
+    int SetPos32(int position);
+    int GetPos32() const;
+};

@@ -1,0 +1,59 @@
+// The framework's modal loop: the program's only message loop while a
+// modal dialog runs.
+#include "framework/afx_state.h"
+#include "framework/win_app.h"
+#include "framework/wnd.h"
+
+namespace {
+
+// Messages after which the loop counts as busy again: anything but paint.
+bool IsIdleMessage(const MSG& msg) {
+    return msg.message != WM_PAINT;
+}
+
+} // namespace
+
+int CWnd::RunModalLoop(DWORD) {
+    bool idle = true;
+    LONG idleCount = 0;
+    bool showOnIdle = !IsWindowVisible();
+    m_bContinueModal = true;
+    MSG msg;
+    for (;;) {
+        // Idle: show the window the first time, then WM_KICKIDLE until the
+        // window answers 0 (no more idle work wanted).
+        while (idle && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (showOnIdle && m_hWnd) {
+                ShowWindow(SW_SHOWNORMAL);
+                showOnIdle = false;
+            }
+            if (idleCount == 0)
+                AfxDeleteTempMaps();
+            if (!m_hWnd || !SendMessage(WM_KICKIDLE, 0, idleCount++))
+                idle = false;
+        }
+        do {
+            if (!AfxPumpMessage()) {
+                // The application ends; whoever loops outside must see it too.
+                ::PostQuitMessage(static_cast<int>(AfxGetCurrentMessage().wParam));
+                m_bContinueModal = false;
+                return -1;
+            }
+            if (!ContinueModal() || !m_hWnd)
+                return m_nModalResult;
+            if (IsIdleMessage(AfxGetCurrentMessage())) {
+                idle = true;
+                idleCount = 0;
+            }
+        } while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    }
+}
+
+void CWnd::EndModalLoop(int result) {
+    m_nModalResult = result;
+    if (m_bContinueModal) {
+        m_bContinueModal = false;
+        // Wakes the loop if it waits.
+        PostMessage(WM_NULL);
+    }
+}

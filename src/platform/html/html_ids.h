@@ -1,0 +1,57 @@
+// Identifiers of the browser control, its interfaces and its events.
+#pragma once
+
+#include "platform/com/dispatch.h"
+
+inline constexpr CLSID CLSID_WebBrowser = {
+    0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
+// The class name a dialog template gives the browser control.
+inline constexpr const char* kWebBrowserClassName = "{8856F961-340A-11D0-A96B-00C04FD705A2}";
+
+inline constexpr IID IID_IWebBrowser2 = {
+    0xD30C1661, 0xCDAF, 0x11D0, {0x8A, 0x3E, 0x00, 0xC0, 0x4F, 0xC9, 0xE2, 0x6E}};
+inline constexpr IID DIID_DWebBrowserEvents2 = {
+    0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
+inline constexpr IID IID_IDocHostUIHandler = {
+    0xBD3F23C0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
+inline constexpr IID IID_IHTMLDocument2 = {
+    0x332C4425, 0x26CB, 0x11D0, {0xB4, 0x83, 0x00, 0xC0, 0x4F, 0xD9, 0x01, 0x19}};
+inline constexpr IID IID_IHTMLLocation = {
+    0x163BB1E0, 0x6E00, 0x11CF, {0x83, 0x7A, 0x48, 0xDC, 0x04, 0xC1, 0x00, 0x00}};
+inline constexpr IID IID_IHTMLElementCollection = {
+    0x3050F21F, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+inline constexpr IID IID_IHTMLElement = {
+    0x3050F1FF, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+inline constexpr IID IID_IHTMLInputTextElement = {
+    0x3050F2A6, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+inline constexpr IID IID_IHTMLInputButtonElement = {
+    0x3050F2B2, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+inline constexpr IID IID_IHTMLAnchorElement = {
+    0x3050F1DA, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+inline constexpr IID IID_IHTMLSelectElement = {
+    0x3050F244, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+inline constexpr IID IID_IHTMLScriptElement = {
+    0x3050F28B, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
+
+// DWebBrowserEvents2.
+inline constexpr DISPID DISPID_BEFORENAVIGATE2 = 250;
+inline constexpr DISPID DISPID_NEWWINDOW2 = 251;
+inline constexpr DISPID DISPID_NAVIGATECOMPLETE2 = 252;
+inline constexpr DISPID DISPID_DOCUMENTCOMPLETE = 259;
+inline constexpr DISPID DISPID_WINDOWCLOSING = 263;
+
+// IWebBrowser2 members, for late-bound callers.
+inline constexpr DISPID DISPID_NAVIGATE = 104;
+inline constexpr DISPID DISPID_APPLICATION = 200;
+inline constexpr DISPID DISPID_DOCUMENT = 203;
+inline constexpr DISPID DISPID_LEFT = 206;
+inline constexpr DISPID DISPID_TOP = 207;
+inline constexpr DISPID DISPID_WIDTH = 208;
+inline constexpr DISPID DISPID_HEIGHT = 209;
+inline constexpr DISPID DISPID_REGISTERASBROWSER = 552;
+
+// Navigate flags.
+inline constexpr LONG navOpenInNewWindow = 0x1;
+inline constexpr LONG navNoHistory = 0x2;
+inline constexpr LONG navNoReadFromCache = 0x4;
+inline constexpr LONG navNoWriteToCache = 0x8;

@@ -1,0 +1,214 @@
+// The modal loop, message dispatch and default processing.
+#include "backend/sim/sim_platform.h"
+#include "framework/afxwin.h"
+#include "test_templates.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qv::sim::SimPlatform;
+
+constexpr UINT WM_APPNOTE = WM_USER + 1;
+
+class CountingDialog : public CDialog {
+public:
+    CountingDialog() {
+        SetTemplate(qv::test::Dialog());
+        MapMessage(WM_APPNOTE, &CountingDialog::OnAppNote);
+    }
+    int kickIdles = 0;
+    int notes = 0;
+    LPARAM lastNote = 0;
+    bool minimizeAtInit = false;
+    std::vector<UINT> preTranslated;
+
+protected:
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        if (minimizeAtInit)
+            ShowWindow(SW_MINIMIZE);
+        return TRUE;
+    }
+    LRESULT OnKickIdle(WPARAM, LPARAM) override {
+        ++kickIdles;
+        if (IsIconic())
+            ShowWindow(SW_HIDE);
+        return 0;
+    }
+    LRESULT OnAppNote(WPARAM, LPARAM lParam) {
+        ++notes;
+        lastNote = lParam;
+        return 0;
+    }
+    BOOL PreTranslateMessage(MSG* msg) override {
+        preTranslated.push_back(msg->message);
+        return CDialog::PreTranslateMessage(msg);
+    }
+};
+
+class ModalLoopTest : public ::testing::Test {
+protected:
+    SimPlatform sim;
+    CWinApp app{"Test"};
+};
+
+TEST_F(ModalLoopTest, EndDialogEndsTheModalRunWithItsResult) {
+    CountingDialog dialog;
+    sim.Clock().After(100, [&] { dialog.EndDialog(IDRETRY); });
+    EXPECT_EQ(dialog.DoModal(), IDRETRY);
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+    EXPECT_TRUE(sim.Log().Count("DestroyWindow("));
+}
+
+TEST_F(ModalLoopTest, KickIdleIsSentOncePerIdlePeriod) {
+    CountingDialog dialog;
+    // Three separate bursts of messages, each followed by quiet.
+    for (int t : {100, 200, 300}) {
+        sim.Clock().At(t, [&] {
+            dialog.PostMessage(WM_APPNOTE, 0, 1);
+            dialog.PostMessage(WM_APPNOTE, 0, 2);
+        });
+    }
+    sim.Clock().At(400, [&] { dialog.EndDialog(IDOK); });
+    dialog.DoModal();
+    EXPECT_EQ(dialog.notes, 6);
+    EXPECT_EQ(dialog.lastNote, 2);
+    // Once at the start, once after each burst; not again while nothing came.
+    EXPECT_EQ(dialog.kickIdles, 4);
+}
+
+TEST_F(ModalLoopTest, ShowsAtTheFirstIdleUnlessAlreadyMinimised) {
+    CountingDialog shown;
+    sim.Clock().After(10, [&] {
+        EXPECT_TRUE(shown.IsWindowVisible());
+        shown.EndDialog(IDOK);
+    });
+    shown.DoModal();
+    EXPECT_EQ(sim.Log().Count("ShowWindow(w1, SW_SHOWNORMAL)"), 1u);
+
+    sim.Log().Clear();
+    CountingDialog minimised;
+    minimised.minimizeAtInit = true;
+    sim.Clock().After(10, [&] {
+        EXPECT_TRUE(minimised.IsIconic());
+        EXPECT_FALSE(minimised.IsWindowVisible());
+        minimised.EndDialog(IDOK);
+    });
+    minimised.DoModal();
+    // Never shown restored: minimised at init, hidden at the first idle,
+    // hidden again as the run ends.
+    EXPECT_EQ(sim.Log().Matching("ShowWindow(w2"),
+              (std::vector<std::string>{"ShowWindow(w2, SW_MINIMIZE)", "ShowWindow(w2, SW_HIDE)",
+                                        "ShowWindow(w2, SW_HIDE)"}));
+}
+
+TEST_F(ModalLoopTest, QuitInsideTheLoopEndsItAndIsPostedAgain) {
+    CountingDialog dialog;
+    sim.Clock().After(50, [] { PostQuitMessage(7); });
+    EXPECT_EQ(dialog.DoModal(), -1);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
+TEST_F(ModalLoopTest, CloseBoxAndEscapeAreCancel) {
+    CountingDialog closed;
+    sim.Clock().After(10, [&] { closed.PostMessage(WM_CLOSE); });
+    EXPECT_EQ(closed.DoModal(), IDCANCEL);
+
+    CountingDialog escaped;
+    sim.Clock().After(10, [&] { escaped.PostMessage(WM_KEYDOWN, VK_ESCAPE); });
+    EXPECT_EQ(escaped.DoModal(), IDCANCEL);
+    EXPECT_NE(std::find(escaped.preTranslated.begin(), escaped.preTranslated.end(), WM_KEYDOWN),
+              escaped.preTranslated.end());
+}
+
+TEST_F(ModalLoopTest, DefaultProcessingAnswers) {
+    CountingDialog dialog;
+    sim.Clock().After(10, [&] {
+        EXPECT_EQ(dialog.SendMessage(WM_QUERYENDSESSION), TRUE);
+        EXPECT_EQ(dialog.SendMessage(WM_NCACTIVATE, FALSE), TRUE);
+        EXPECT_EQ(dialog.SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND), TRUE);
+        // A system-menu minimise goes through the default processing.
+        dialog.SendMessage(WM_SYSCOMMAND, SC_MINIMIZE);
+        EXPECT_TRUE(dialog.IsIconic());
+        dialog.EndDialog(IDOK);
+    });
+    dialog.DoModal();
+}
+
+TEST_F(ModalLoopTest, OwnerIsDisabledDuringTheRunAndEnabledAfter) {
+    CountingDialog owner;
+    ASSERT_TRUE(owner.Create(0u));
+    CDialog inner(0u, &owner);
+    inner.SetTemplate(qv::test::Dialog("Inner"));
+    sim.Clock().After(10, [&] {
+        EXPECT_FALSE(owner.IsWindowEnabled());
+        inner.EndDialog(IDOK);
+    });
+    EXPECT_EQ(inner.DoModal(), IDOK);
+    EXPECT_TRUE(owner.IsWindowEnabled());
+    owner.DestroyWindow();
+}
+
+class ParentNotifyDialog : public CDialog {
+public:
+    ParentNotifyDialog() {
+        auto dialog = qv::test::Dialog();
+        dialog.controls.push_back(qv::test::Control("Button", 1000));
+        SetTemplate(dialog);
+    }
+    std::vector<std::pair<UINT, LPARAM>> notes;
+
+protected:
+    void OnParentNotify(UINT message, LPARAM lParam) override {
+        notes.emplace_back(message, lParam);
+        CDialog::OnParentNotify(message, lParam);
+    }
+};
+
+TEST_F(ModalLoopTest, ChildDestroyedOnItsOwnTellsItsParentOnlyThen) {
+    ParentNotifyDialog dialog;
+    ASSERT_TRUE(dialog.Create(0u));
+    HWND child = ::GetDlgItem(dialog.m_hWnd, 1000);
+    ASSERT_NE(child, nullptr);
+    ::DestroyWindow(child);
+    ASSERT_EQ(dialog.notes.size(), 1u);
+    EXPECT_EQ(dialog.notes[0].first, WM_DESTROY);
+    EXPECT_EQ(dialog.notes[0].second, reinterpret_cast<LPARAM>(child));
+
+    auto second = std::make_unique<ParentNotifyDialog>();
+    ASSERT_TRUE(second->Create(0u));
+    second->DestroyWindow();
+    EXPECT_TRUE(second->notes.empty());
+    dialog.DestroyWindow();
+}
+
+class SelfDeletingDialog : public CDialog {
+public:
+    explicit SelfDeletingDialog(bool* deleted) : deleted_(deleted) {
+        SetTemplate(qv::test::Dialog());
+    }
+    ~SelfDeletingDialog() override { *deleted_ = true; }
+
+protected:
+    void OnCancel() override { DestroyWindow(); }
+    void PostNcDestroy() override { delete this; }
+
+private:
+    bool* deleted_;
+};
+
+TEST_F(ModalLoopTest, ModelessDialogDeletesItselfWhenItsWindowGoes) {
+    bool deleted = false;
+    auto* dialog = new SelfDeletingDialog(&deleted);
+    ASSERT_TRUE(dialog->Create(0u));
+    HWND hwnd = dialog->m_hWnd;
+    ::SendMessageA(hwnd, WM_COMMAND, MAKELONG(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(deleted);
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+} // namespace

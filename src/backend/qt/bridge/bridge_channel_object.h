@@ -1,0 +1,32 @@
+#pragma once
+
+// The one object the bridge script sees on the web channel. It only receives;
+// everything it gets goes to the core, which checks it.
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+
+namespace qv::bridge {
+
+class BridgeCore;
+
+class BridgeChannelObject : public QObject {
+    Q_OBJECT
+
+public:
+    explicit BridgeChannelObject(BridgeCore& core);
+
+    Q_INVOKABLE void frameOpened(double frame, double parent, bool isTop);
+    Q_INVOKABLE void frameEvent(const QJsonObject& report);
+    Q_INVOKABLE void frameGone(double frame);
+    // Answers whether to cancel.
+    Q_INVOKABLE bool beforeNavigate(double frame, const QString& url);
+    Q_INVOKABLE void externalCall(double frame, const QString& name, const QJsonArray& args);
+
+private:
+    BridgeCore& m_core;
+};
+
+} // namespace qv::bridge

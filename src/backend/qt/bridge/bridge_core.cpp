@@ -1,0 +1,379 @@
+#include "backend/qt/bridge/bridge_core.h"
+
+#include "backend/qt/bridge/bridge_limits.h"
+#include "backend/qt/bridge/bridge_profile.h"
+#include "backend/qt/bridge/bridge_web_page.h"
+#include "backend/qt/bridge/external_dispatch.h"
+#include "backend/qt/bridge/page_bridge_listener.h"
+#include "backend/qt/bridge/snapshot_decoder.h"
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineView>
+#include <algorithm>
+
+namespace qv::bridge {
+
+namespace {
+
+const QString kBridgeScriptName = QStringLiteral("qv-bridge");
+const QString kPageWorldScriptName = QStringLiteral("qv-page-world");
+
+QWebEngineScript MakeScript(const QString& name, const QString& source, quint32 world) {
+    QWebEngineScript script;
+    script.setName(name);
+    script.setSourceCode(source);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setRunsOnSubFrames(true);
+    script.setWorldId(world);
+    return script;
+}
+
+ExternalArg ArgFromJson(const QJsonValue& value) {
+    switch (value.type()) {
+    case QJsonValue::Bool:
+        return value.toBool();
+    case QJsonValue::Double:
+        return value.toDouble();
+    case QJsonValue::String:
+        return value.toString().toStdString();
+    default:
+        return std::monostate{};
+    }
+}
+
+} // namespace
+
+BridgeCore::BridgeCore(BridgeProfile& profile, PageBridgeListener* listener, QWidget* parent)
+    : m_profile(profile), m_listener(listener), m_channelObject(*this) {
+    m_view = new QWebEngineView(parent);
+    // The view draws no border of its own; the engine's context menu stays.
+    m_view->setContentsMargins(0, 0, 0, 0);
+    m_view->setContextMenuPolicy(Qt::DefaultContextMenu);
+    m_page = new BridgeWebPage(profile.Profile(), m_view);
+    m_page->SetNavigationFilter(
+        [this](const QUrl& url, bool isMainFrame) { return AcceptNavigation(url, isMainFrame); });
+    m_view->setPage(m_page);
+
+    m_channel.registerObject(QString::fromLatin1(kHostObjectName), &m_channelObject);
+    m_page->setWebChannel(&m_channel, kBridgeWorldId);
+    InstallScripts();
+
+    connect(m_page, &QWebEnginePage::newWindowRequested, this, &BridgeCore::OnNewWindowRequested);
+    connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
+        if (m_listener) {
+            m_listener->OnWindowCloseRequested();
+        }
+    });
+    connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString& title) {
+        if (m_listener) {
+            m_listener->OnTitleChanged(title.toStdString());
+        }
+    });
+}
+
+BridgeCore::~BridgeCore() {
+    // The page goes with the view, before the channel it points at.
+    delete m_view.data();
+}
+
+void BridgeCore::InstallScripts() {
+    const QString bridge = BridgeScriptSource();
+    if (bridge.isEmpty()) {
+        qWarning("page bridge: bridge script resources missing; pages are not bridged");
+        return;
+    }
+    m_page->scripts().insert(MakeScript(kBridgeScriptName, bridge, kBridgeWorldId));
+    InstallPageWorldScript();
+}
+
+void BridgeCore::InstallPageWorldScript() {
+    if (!m_page) {
+        return;
+    }
+    QWebEngineScriptCollection& scripts = m_page->scripts();
+    for (const QWebEngineScript& old : scripts.find(kPageWorldScriptName)) {
+        scripts.remove(old);
+    }
+    const QString source = PageWorldScriptSource(m_externalMembers);
+    if (source.isEmpty()) {
+        qWarning("page bridge: page-world script resource missing");
+        return;
+    }
+    scripts.insert(MakeScript(kPageWorldScriptName, source, QWebEngineScript::MainWorld));
+    m_pageWorldInstalled = true;
+}
+
+void BridgeCore::ProbeExternal() {
+    std::vector<ExternalMember> members;
+    if (m_external) {
+        for (const std::string& name : m_externalNames) {
+            const int id = m_external->GetIDsOfNames(name);
+            if (id == kUnknownDispId) {
+                continue;
+            }
+            ExternalMember m;
+            m.name = name;
+            m.property = m_external->Invoke(id, kInvokePropertyGet, {});
+            m.callResult = m_external->Invoke(id, kInvokeMethod, {});
+            members.push_back(std::move(m));
+        }
+    }
+    auto same = [](const ExternalMember& a, const ExternalMember& b) {
+        return a.name == b.name && a.property == b.property && a.callResult == b.callResult;
+    };
+    if (m_pageWorldInstalled &&
+        std::equal(members.begin(), members.end(), m_externalMembers.begin(),
+                   m_externalMembers.end(), same)) {
+        return;
+    }
+    m_externalMembers = std::move(members);
+    InstallPageWorldScript();
+}
+
+void BridgeCore::SetExternal(IExternalDispatch* external, std::vector<std::string> names) {
+    m_external = external;
+    m_externalNames = std::move(names);
+    ProbeExternal();
+}
+
+void BridgeCore::Navigate(const std::string& url, unsigned /*flags*/) {
+    // Every flag the engine can honour holds already: the profile has no cache.
+    if (!m_page) {
+        return;
+    }
+    ProbeExternal();
+    m_page->load(QUrl(QString::fromStdString(url)));
+}
+
+bool BridgeCore::Refresh(FrameId frame, PageBridge::Done done) {
+    if (!m_frames.count(frame)) {
+        if (done) {
+            done(false);
+        }
+        return false;
+    }
+    ProbeExternal();
+    QJsonObject command;
+    command[QLatin1String("op")] = QStringLiteral("reload");
+    command[QLatin1String("frame")] = static_cast<double>(frame);
+    Send(command, std::move(done));
+    return true;
+}
+
+bool BridgeCore::ElementCommand(const char* op, FrameId frame, std::uint32_t snapshot,
+                                std::size_t index, const std::string* text, PageBridge::Done done) {
+    // Addresses the host can already tell are stale never reach the page; the
+    // page checks again, since its document may have moved on meanwhile.
+    const auto it = m_frames.find(frame);
+    bool known = it != m_frames.end();
+    if (known) {
+        const std::optional<FrameSnapshot>& last = it->second.last;
+        known = last && snapshot >= 1 && snapshot <= last->sequence &&
+                last->sequence - snapshot < static_cast<std::uint32_t>(kKeptSnapshots) &&
+                (snapshot != last->sequence || index < last->elements.size());
+    }
+    if (!known) {
+        if (done) {
+            done(false);
+        }
+        return false;
+    }
+    QJsonObject command;
+    command[QLatin1String("op")] = QString::fromLatin1(op);
+    command[QLatin1String("frame")] = static_cast<double>(frame);
+    command[QLatin1String("seq")] = static_cast<double>(snapshot);
+    command[QLatin1String("index")] = static_cast<double>(index);
+    if (text) {
+        command[QLatin1String("text")] = QString::fromStdString(*text);
+    }
+    Send(command, std::move(done));
+    return true;
+}
+
+void BridgeCore::Send(const QJsonObject& command, PageBridge::Done done) {
+    if (!m_page) {
+        if (done) {
+            done(false);
+        }
+        return;
+    }
+    // Scripts run in the order they are given, so commands keep theirs.
+    const QString json = QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact));
+    const QString name = QString::fromLatin1(kBridgeObjectName);
+    const QString source =
+        QStringLiteral("typeof %1 === 'object' ? %1.hub.exec(%2) : false").arg(name, json);
+    m_page->runJavaScript(source, kBridgeWorldId, [done = std::move(done)](const QVariant& r) {
+        if (done) {
+            done(r.toBool());
+        }
+    });
+}
+
+void BridgeCore::Flush(std::function<void()> done) {
+    if (!m_page) {
+        if (done) {
+            done();
+        }
+        return;
+    }
+    m_page->runJavaScript(QStringLiteral("0"), kBridgeWorldId,
+                          [done = std::move(done)](const QVariant&) {
+                              if (done) {
+                                  done();
+                              }
+                          });
+}
+
+const FrameSnapshot* BridgeCore::LastSnapshot(FrameId frame) const {
+    const auto it = m_frames.find(frame);
+    if (it == m_frames.end() || !it->second.last) {
+        return nullptr;
+    }
+    return &*it->second.last;
+}
+
+std::string BridgeCore::Title() const {
+    return m_page ? m_page->title().toStdString() : std::string();
+}
+
+QWidget* BridgeCore::Widget() const {
+    return m_view.data();
+}
+
+QWebEnginePage* BridgeCore::Page() const {
+    return m_page.data();
+}
+
+void BridgeCore::ForgetAllFrames() {
+    std::vector<FrameId> gone;
+    gone.reserve(m_frames.size());
+    for (const auto& [id, record] : m_frames) {
+        gone.push_back(id);
+    }
+    m_frames.clear();
+    m_topFrame = kNoFrame;
+    if (m_listener) {
+        for (FrameId id : gone) {
+            m_listener->OnFrameGone(id);
+        }
+    }
+}
+
+void BridgeCore::FrameOpened(FrameId frame, FrameId parent, bool isTop) {
+    if (frame == kNoFrame) {
+        return;
+    }
+    if (isTop) {
+        // A new top document: every frame of the old one is gone, whether or not
+        // its farewell made it across.
+        ForgetAllFrames();
+        m_topFrame = frame;
+    }
+    FrameRecord& record = m_frames[frame];
+    record.parent = parent;
+    record.isTop = isTop;
+}
+
+void BridgeCore::FrameReport(const QJsonObject& report) {
+    QElapsedTimer timer;
+    timer.start();
+    FrameSnapshot snapshot = DecodeSnapshot(report);
+    if (snapshot.frame == kNoFrame) {
+        return;
+    }
+    snapshot.decodeMillis = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    const auto it = m_frames.find(snapshot.frame);
+    if (it == m_frames.end()) {
+        // Its opening was not seen; a report of an old top document's frame
+        // after the new top opened is stale.
+        if (!snapshot.isTop && m_topFrame != kNoFrame && !m_frames.count(snapshot.parent)) {
+            return;
+        }
+        if (snapshot.isTop) {
+            FrameOpened(snapshot.frame, kNoFrame, true);
+        }
+    }
+    FrameRecord& record = m_frames[snapshot.frame];
+    record.parent = snapshot.parent;
+    record.isTop = snapshot.isTop;
+    record.last = snapshot;
+
+    const bool complete =
+        report.value(QLatin1String("type")).toString() == QLatin1String("documentComplete");
+    if (m_listener) {
+        if (complete) {
+            m_listener->OnDocumentComplete(*record.last);
+        } else {
+            m_listener->OnNavigateComplete(*record.last);
+        }
+    }
+}
+
+void BridgeCore::FrameGone(FrameId frame) {
+    if (m_frames.erase(frame) == 0) {
+        return;
+    }
+    if (frame == m_topFrame) {
+        m_topFrame = kNoFrame;
+    }
+    if (m_listener) {
+        m_listener->OnFrameGone(frame);
+    }
+}
+
+bool BridgeCore::BeforeNavigate(FrameId frame, const QString& url) {
+    bool cancel = false;
+    if (m_listener) {
+        m_listener->OnBeforeNavigate(frame, url.toStdString(), cancel);
+    }
+    return cancel;
+}
+
+bool BridgeCore::AcceptNavigation(const QUrl& url, bool isMainFrame) {
+    bool cancel = false;
+    if (m_listener) {
+        m_listener->OnBeforeNavigate(isMainFrame ? m_topFrame : kNoFrame,
+                                     url.toString().toStdString(), cancel);
+    }
+    return !cancel;
+}
+
+void BridgeCore::ExternalCall(FrameId frame, const QString& name, const QJsonArray& args) {
+    if (!m_external || !m_frames.count(frame)) {
+        return;
+    }
+    const int id = m_external->GetIDsOfNames(name.toStdString());
+    if (id == kUnknownDispId) {
+        return;
+    }
+    std::vector<ExternalArg> values;
+    values.reserve(static_cast<std::size_t>(args.size()));
+    for (const QJsonValue& v : args) {
+        values.push_back(ArgFromJson(v));
+    }
+    m_external->Invoke(id, kInvokeMethod, values);
+}
+
+void BridgeCore::OnNewWindowRequested(QWebEngineNewWindowRequest& request) {
+    if (!m_listener) {
+        return;
+    }
+    NewWindowRequest info;
+    info.url = request.requestedUrl().toString().toStdString();
+    info.userInitiated = request.isUserInitiated();
+    info.dialog = request.destination() == QWebEngineNewWindowRequest::InNewDialog;
+    PageBridge* target = m_listener->OnNewWindow(info);
+    if (!target || !target->Page()) {
+        return;
+    }
+    if (&target->Profile() != &m_profile) {
+        qWarning("page bridge: a new window must share the opener's profile; refused");
+        return;
+    }
+    request.openIn(target->Page());
+}
+
+} // namespace qv::bridge

@@ -1,0 +1,83 @@
+#pragma once
+
+// The workings behind PageBridge: the view, the page, the web channel, the
+// scripts and what is known about each live frame document.
+
+#include "backend/qt/bridge/bridge_channel_object.h"
+#include "backend/qt/bridge/bridge_scripts.h"
+#include "backend/qt/bridge/page_bridge.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWebChannel>
+#include <optional>
+#include <unordered_map>
+
+class QWebEngineView;
+class QWebEngineNewWindowRequest;
+
+namespace qv::bridge {
+
+class BridgeWebPage;
+
+class BridgeCore : public QObject {
+    Q_OBJECT
+
+public:
+    BridgeCore(BridgeProfile& profile, PageBridgeListener* listener, QWidget* parent);
+    ~BridgeCore() override;
+
+    void SetListener(PageBridgeListener* listener) { m_listener = listener; }
+    void SetExternal(IExternalDispatch* external, std::vector<std::string> names);
+    void Navigate(const std::string& url, unsigned flags);
+    bool Refresh(FrameId frame, PageBridge::Done done);
+    bool ElementCommand(const char* op, FrameId frame, std::uint32_t snapshot, std::size_t index,
+                        const std::string* text, PageBridge::Done done);
+    void Flush(std::function<void()> done);
+
+    const FrameSnapshot* LastSnapshot(FrameId frame) const;
+    FrameId TopFrame() const { return m_topFrame; }
+    std::string Title() const;
+    QWidget* Widget() const;
+    QWebEnginePage* Page() const;
+    BridgeProfile& Profile() const { return m_profile; }
+
+    // From the channel object.
+    void FrameOpened(FrameId frame, FrameId parent, bool isTop);
+    void FrameReport(const QJsonObject& report);
+    void FrameGone(FrameId frame);
+    bool BeforeNavigate(FrameId frame, const QString& url);
+    void ExternalCall(FrameId frame, const QString& name, const QJsonArray& args);
+
+private:
+    struct FrameRecord {
+        FrameId parent = kNoFrame;
+        bool isTop = false;
+        std::optional<FrameSnapshot> last;
+    };
+
+    void InstallScripts();
+    void InstallPageWorldScript();
+    void ProbeExternal();
+    void OnNewWindowRequested(QWebEngineNewWindowRequest& request);
+    bool AcceptNavigation(const QUrl& url, bool isMainFrame);
+    void Send(const QJsonObject& command, PageBridge::Done done);
+    void ForgetAllFrames();
+
+    BridgeProfile& m_profile;
+    PageBridgeListener* m_listener;
+    QPointer<QWebEngineView> m_view;
+    QPointer<BridgeWebPage> m_page;
+    BridgeChannelObject m_channelObject;
+    QWebChannel m_channel;
+
+    IExternalDispatch* m_external = nullptr;
+    std::vector<std::string> m_externalNames;
+    std::vector<ExternalMember> m_externalMembers;
+    bool m_pageWorldInstalled = false;
+
+    std::unordered_map<FrameId, FrameRecord> m_frames;
+    FrameId m_topFrame = kNoFrame;
+};
+
+} // namespace qv::bridge

@@ -1,0 +1,18 @@
+#include "backend/qt/bridge/bridge_profile.h"
+
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+namespace qv::bridge {
+
+BridgeProfile::BridgeProfile() : m_profile(std::make_unique<QWebEngineProfile>()) {
+    // A profile without a storage name is off the record already; say the rest.
+    m_profile->setHttpCacheType(QWebEngineProfile::NoCache);
+    m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+    // The console's buttons open windows from script without a user gesture.
+    m_profile->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+}
+
+BridgeProfile::~BridgeProfile() = default;
+
+} // namespace qv::bridge

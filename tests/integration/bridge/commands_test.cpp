@@ -1,0 +1,138 @@
+// Commands from the host: their effect on the page, their order, and that
+// stale addresses are dropped.
+
+#include "bridge_fixture.h"
+
+namespace qv::bridge::test {
+namespace {
+
+class CommandTest : public BridgeTest {
+protected:
+    void SetUp() override {
+        BridgeTest::SetUp();
+        server.AddPage("/login.html", R"html(<html><head><title>Login</title></head><body>
+<form method="post" action="/submit.html">
+<input type="text" name="un" value="preset"><input type="password" name="pw">
+<input type="submit" value="Login">
+</form></body></html>)html");
+        server.AddPage("/submit.html", R"html(<html><head><title>Welcome</title></head><body>
+<a href="javascript:bttnVphoneLogout();">Logout</a></body></html>)html");
+        server.AddPage("/script.html", R"html(<html><head><title>Script</title>
+<script>window.runs = (window.runs || 0) + 1; var x = "top.focus()";</script>
+</head><body><input name="field"></body></html>)html");
+    }
+
+    // Waits for `done` of a command and returns what it reported.
+    static bool Applied(const std::function<void(PageBridge::Done)>& issue) {
+        std::optional<bool> result;
+        issue([&](bool applied) { result = applied; });
+        EXPECT_TRUE(WaitUntil([&] { return result.has_value(); }));
+        return result.value_or(false);
+    }
+};
+
+TEST_F(CommandTest, SetValueAndClickFillAndSubmitARealFormInOrder) {
+    const FrameSnapshot* login = Load("/login.html");
+    ASSERT_NE(login, nullptr);
+    const FrameSnapshot s = *login;
+    const int un = FindElement(s, ElementKind::InputText, "un");
+    const int pw = FindElement(s, ElementKind::InputText, "pw");
+    ASSERT_GE(un, 0);
+    ASSERT_GE(pw, 0);
+    const int submit = pw + 1;
+    ASSERT_EQ(s.elements[submit].kind, ElementKind::InputButton);
+
+    // Later values win: the commands run in the order given.
+    EXPECT_TRUE(bridge->SetValue(s.frame, s.sequence, un, ""));
+    EXPECT_TRUE(bridge->SetValue(s.frame, s.sequence, un, "demo"));
+    EXPECT_TRUE(bridge->SetValue(s.frame, s.sequence, pw, "se cret&1"));
+    EXPECT_TRUE(bridge->Click(s.frame, s.sequence, submit));
+
+    ASSERT_TRUE(WaitUntil([&] { return recorder.LastCompleted("/submit.html") != nullptr; }));
+    ASSERT_EQ(server.CountOf("/submit.html"), 1);
+    const auto post = *std::find_if(server.Requests().begin(), server.Requests().end(),
+                                    [](const auto& r) { return r.path == "/submit.html"; });
+    EXPECT_EQ(post.method, "POST");
+    EXPECT_EQ(post.body, "un=demo&pw=se+cret%261");
+    // The form submission was offered to the host first.
+    ASSERT_FALSE(recorder.beforeNavigate.empty());
+    EXPECT_EQ(recorder.beforeNavigate.back().first, s.frame);
+    EXPECT_EQ(recorder.beforeNavigate.back().second, server.Url("/submit.html").toStdString());
+}
+
+TEST_F(CommandTest, StaleAddressesAreDropped) {
+    const FrameSnapshot* first = Load("/login.html");
+    ASSERT_NE(first, nullptr);
+    const FrameSnapshot old = *first;
+    const int un = FindElement(old, ElementKind::InputText, "un");
+
+    // Addresses the host can tell are wrong.
+    EXPECT_FALSE(bridge->SetValue(old.frame + 1, old.sequence, un, "x"));
+    EXPECT_FALSE(bridge->SetValue(old.frame, old.sequence + 1, un, "x"));
+    EXPECT_FALSE(bridge->Click(old.frame, old.sequence, old.elements.size()));
+    bool reported = true;
+    EXPECT_FALSE(bridge->Click(old.frame, 0, 0, [&](bool applied) { reported = applied; }));
+    EXPECT_FALSE(reported);
+
+    EXPECT_TRUE(bridge->Refresh(old.frame));
+    ASSERT_TRUE(WaitUntil([&] { return recorder.Completed("/login.html").size() == 2; }));
+    const FrameSnapshot fresh = recorder.Completed("/login.html").at(1);
+    EXPECT_NE(fresh.frame, old.frame);
+    EXPECT_EQ(fresh.elements[un].value, "preset");
+
+    // The replaced document's addresses are refused, and say so.
+    EXPECT_FALSE(Applied([&](PageBridge::Done done) {
+        bridge->SetValue(old.frame, old.sequence, un, "stale", std::move(done));
+    }));
+    EXPECT_FALSE(bridge->Refresh(old.frame));
+    // The new document takes commands.
+    EXPECT_TRUE(Applied([&](PageBridge::Done done) {
+        bridge->SetValue(fresh.frame, fresh.sequence, un, "new", std::move(done));
+    }));
+    EXPECT_EQ(RunInPage("document.forms[0].un.value").toString(), "new");
+}
+
+TEST_F(CommandTest, ElementRemovedFromTheDocumentIsStale) {
+    const FrameSnapshot* loaded = Load("/login.html");
+    ASSERT_NE(loaded, nullptr);
+    const FrameSnapshot s = *loaded;
+    const int un = FindElement(s, ElementKind::InputText, "un");
+    RunInPage("document.forms[0].un.remove()");
+    EXPECT_FALSE(Applied([&](PageBridge::Done done) {
+        bridge->SetValue(s.frame, s.sequence, un, "lost", std::move(done));
+    }));
+    // A value command on an element without a value is refused too.
+    EXPECT_FALSE(Applied([&](PageBridge::Done done) {
+        bridge->SetValue(s.frame, s.sequence, 0, "html", std::move(done));
+    }));
+}
+
+TEST_F(CommandTest, SetScriptTextReplacesTheTextWithoutRunningIt) {
+    const FrameSnapshot* loaded = Load("/script.html");
+    ASSERT_NE(loaded, nullptr);
+    const FrameSnapshot s = *loaded;
+    int script = -1;
+    for (std::size_t i = 0; i < s.elements.size(); ++i) {
+        if (s.elements[i].kind == ElementKind::Script) {
+            script = static_cast<int>(i);
+        }
+    }
+    ASSERT_GE(script, 0);
+    ASSERT_NE(s.elements[script].text.find("top.focus()"), std::string::npos);
+
+    const std::string rewritten = "window.runs = (window.runs || 0) + 1; var x = \"\";";
+    EXPECT_TRUE(Applied([&](PageBridge::Done done) {
+        bridge->SetScriptText(s.frame, s.sequence, script, rewritten, std::move(done));
+    }));
+    EXPECT_EQ(RunInPage("document.scripts[0].text").toString().toStdString(), rewritten);
+    EXPECT_EQ(RunInPage("window.runs").toInt(), 1);
+    // Only script elements take script text.
+    const int field = FindElement(s, ElementKind::InputText, "field");
+    ASSERT_GE(field, 0);
+    EXPECT_FALSE(Applied([&](PageBridge::Done done) {
+        bridge->SetScriptText(s.frame, s.sequence, field, "x", std::move(done));
+    }));
+}
+
+} // namespace
+} // namespace qv::bridge::test

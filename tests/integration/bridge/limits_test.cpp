@@ -1,0 +1,119 @@
+// Huge documents cost bounded time and arrive cut to the documented caps; the
+// timings the design budgets for are measured and printed.
+
+#include "backend/qt/bridge/bridge_limits.h"
+#include "bridge_fixture.h"
+
+#include <QElapsedTimer>
+#include <cstdio>
+
+namespace qv::bridge::test {
+namespace {
+
+// A form of `count` elements: every tenth an input, the rest plain spans.
+QByteArray ManyElements(int count) {
+    QByteArray html = "<html><head><title>Many</title></head><body><form>";
+    for (int i = 0; i < count; ++i) {
+        if (i % 10 == 0) {
+            html += "<input name=\"f" + QByteArray::number(i) + "\" value=\"v\">";
+        } else {
+            html += "<span>" + QByteArray::number(i) + "</span>";
+        }
+    }
+    return html + "</form></body></html>";
+}
+
+class LimitsTest : public BridgeTest {};
+
+TEST_F(LimitsTest, FiftyThousandElementsCompleteInBoundedTime) {
+    server.AddPage("/many.html", ManyElements(50'000));
+    QElapsedTimer timer;
+    timer.start();
+    const FrameSnapshot* s = Load("/many.html");
+    ASSERT_NE(s, nullptr);
+    const qint64 elapsed = timer.elapsed();
+    // html, head, title, body, form and the inputs
+    ASSERT_EQ(s->elements.size(), 50'005u);
+    EXPECT_FALSE(s->truncated);
+    EXPECT_EQ(s->elements[5].name, "f0");
+    EXPECT_EQ(s->elements[5 + 49'990].name, "f49990");
+    EXPECT_EQ(s->elements[5 + 49'990].kind, ElementKind::InputText);
+    EXPECT_EQ(s->elements[50'004].kind, ElementKind::Other);
+    EXPECT_LT(elapsed, 10'000);
+    std::printf("[ measure  ] 50,000 elements: load to document-complete %lld ms, "
+                "snapshot %.1f ms in the page + %.1f ms decoding\n",
+                static_cast<long long>(elapsed), s->buildMillis, s->decodeMillis);
+}
+
+TEST_F(LimitsTest, MultiMegabyteScriptsAreCutToTheCaps) {
+    // Five scripts of 1.5 MB each: each is cut to one script's cap, and the
+    // total budget is spent after four.
+    const QByteArray big = "<script>var s = '" + QByteArray(3 * 512 * 1024, 'x') + "';</script>";
+    server.AddPage("/bigscript.html", "<html><head><title>Big</title>" + big + big + big + big +
+                                          big + "<script>var small = 1;</script></head></html>");
+    const FrameSnapshot* s = Load("/bigscript.html");
+    ASSERT_NE(s, nullptr);
+    std::vector<const ElementInfo*> scripts;
+    for (const ElementInfo& e : s->elements) {
+        if (e.kind == ElementKind::Script) {
+            scripts.push_back(&e);
+        }
+    }
+    ASSERT_EQ(scripts.size(), 6u);
+    std::size_t total = 0;
+    for (const ElementInfo* e : scripts) {
+        EXPECT_LE(e->text.size(), kMaxScriptChars);
+        total += e->text.size();
+    }
+    EXPECT_EQ(scripts[0]->text.size(), kMaxScriptChars);
+    EXPECT_TRUE(scripts[0]->truncated);
+    EXPECT_EQ(scripts[0]->text.substr(0, 9), "var s = '");
+    EXPECT_EQ(total, kMaxTotalScriptChars);
+    EXPECT_TRUE(scripts[4]->truncated); // the budget was spent
+    EXPECT_TRUE(scripts[4]->text.empty());
+    EXPECT_TRUE(scripts[5]->truncated);
+}
+
+TEST_F(LimitsTest, MeasuresFramesetLoadAndSnapshotCost) {
+    server.AddPage("/set.html", R"html(<html><head><title>Set</title></head>
+<frameset cols="50%,50%"><frame src="/a.html"><frame src="/b.html"></frameset></html>)html");
+    server.AddPage("/a.html",
+                   "<html><head><title>A</title></head><body><a href='#'>a</a></body></html>");
+    server.AddPage(
+        "/b.html",
+        "<html><head><title>B</title></head><body><form><input name=x></form></body></html>");
+    server.AddPage("/two.html", ManyElements(1'995)); // 2,000 elements in all
+
+    ASSERT_NE(Load("/two.html"), nullptr); // warm the engine up
+    std::vector<qint64> loads;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        ASSERT_NE(Load("/set.html"), nullptr);
+        loads.push_back(timer.elapsed());
+    }
+    std::sort(loads.begin(), loads.end());
+
+    std::vector<double> builds, decodes;
+    for (int i = 0; i < 5; ++i) {
+        const FrameSnapshot* s = Load("/two.html");
+        ASSERT_NE(s, nullptr);
+        ASSERT_EQ(s->elements.size(), 2'000u);
+        builds.push_back(s->buildMillis);
+        decodes.push_back(s->decodeMillis);
+    }
+    std::sort(builds.begin(), builds.end());
+    std::sort(decodes.begin(), decodes.end());
+    std::printf("[ measure  ] frameset of 2 on loopback: navigate to top document-complete "
+                "median %lld ms (min %lld, max %lld)\n",
+                static_cast<long long>(loads[2]), static_cast<long long>(loads[0]),
+                static_cast<long long>(loads[4]));
+    std::printf("[ measure  ] 2,000-element snapshot: median %.2f ms in the page, %.2f ms "
+                "decoding\n",
+                builds[2], decodes[2]);
+    EXPECT_LT(loads[2], 2000);
+    EXPECT_LT(builds[2] + decodes[2], 200.0);
+}
+
+} // namespace
+} // namespace qv::bridge::test

@@ -1,0 +1,26 @@
+// The bridge tests need a real engine and a display (Xvfb in CI).
+
+#include <QApplication>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    // The engine prints its whole configuration at start-up otherwise.
+    if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES")) {
+        qputenv("QT_LOGGING_RULES", "qt.webenginecontext=false");
+    }
+    // The engine's sandbox refuses to start as root (CI runs as root).
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+    // Nothing but the loopback server may be contacted.
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_CHROMIUM_FLAGS")) {
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                "--disable-gpu --disable-background-networking --disable-component-update "
+                "--no-proxy-server");
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,83 @@
+#include "app/browser_app.h"
+
+#include "console/custom_occ_manager.h"
+#include "mainwnd/browser_dlg.h"
+#include "platform/text.h"
+#include "res/resource.h"
+#include "resources/localized_resources.h"
+#include "resources/version_info.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr const char* kNavigatingSoundKey =
+    "AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\.Current";
+constexpr std::string_view kAddressBookSwitch = "/wab";
+constexpr std::string_view kNavClickSwitch = "/navclick";
+
+bool TakeSwitch(std::string& text, std::string_view name) {
+    const auto at = text.find(name);
+    if (at == std::string::npos)
+        return false;
+    text.erase(at, name.size());
+    return true;
+}
+
+std::string Trim(const std::string& text) {
+    constexpr const char* kBlanks = " \t\r\n\v\f";
+    const auto first = text.find_first_not_of(kBlanks);
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+// The Explorer click on every navigation would sound with each console poll.
+void SilenceNavigationSound() {
+    if (!ReadRegistryText(HKEY_CURRENT_USER, kNavigatingSoundKey, "", "").empty())
+        WriteRegistryText(HKEY_CURRENT_USER, "", kNavigatingSoundKey, "", REG_SZ);
+}
+
+} // namespace
+
+CommandLineRequest ParseCommandLine(std::string tail) {
+    std::string text = qv::text::AsciiLower(tail);
+    CommandLineRequest request;
+    request.addressBook = TakeSwitch(text, kAddressBookSwitch);
+    request.navClick = TakeSwitch(text, kNavClickSwitch);
+    request.urlFormat = Trim(text);
+    return request;
+}
+
+CBrowserApp::CBrowserApp() : CWinApp(nullptr) {}
+
+CBrowserApp::~CBrowserApp() = default;
+
+BOOL CBrowserApp::InitInstance() {
+    Enable3dControls();
+    AfxEnableControlContainer(std::make_unique<CCustomOccManager>());
+    m_pExternal = std::make_unique<CCtiExternal>();
+    // Before any setting is touched: the company names the settings key.
+    SetSettingsCompany(GetVersionInfoString("CompanyName").c_str());
+
+    CBrowserDlg dialog;
+    const CommandLineRequest request = ParseCommandLine(m_lpCmdLine);
+    if (request.addressBook) {
+        // The address book library is not part of this program yet: the
+        // user hears so, as on a machine without one, and goes on without.
+        AfxMessageBox(LoadLocalizedString(IDS_WAB_NOT_FOUND), MB_OK);
+    }
+    if (!request.navClick)
+        SilenceNavigationSound();
+    if (!request.urlFormat.empty())
+        dialog.m_strUrlFormat = request.urlFormat;
+
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}
+
+int CBrowserApp::ExitInstance() {
+    m_pExternal.reset();
+    return CWinApp::ExitInstance();
+}

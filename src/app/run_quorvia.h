@@ -1,0 +1,12 @@
+// The whole program behind main(): the desktop backend hands in its window
+// system and shell, this runs the application and returns the exit code.
+#pragma once
+
+#include "platform/shell/shell.h"
+#include "platform/ui/window_system.h"
+
+// Installs the platform objects and the embedded resources, runs one
+// application object (a second run while one is going is refused with -1)
+// and puts the previous platform objects back.
+int RunQuorvia(int argc, char** argv, qv::platform::IWindowSystem& windows,
+               qv::platform::IShell* shell);

@@ -1,0 +1,52 @@
+// Logging in and out of the console: CBrowserDlg's navigation to the start
+// page and the bounded wait for the console's logout.
+#include "console/pump_messages.h"
+#include "console/start_url.h"
+#include "framework/win_app.h"
+#include "mainwnd/browser_dlg.h"
+
+namespace {
+
+// The longest a logout may hold up closing, log-off or suspend.
+constexpr DWORD kLogoutWaitMs = 5000;
+
+} // namespace
+
+void CBrowserDlg::Login() {
+    m_pRefreshBrowser.reset(); // a pending retry is dropped
+    if (m_pLogoutElement)
+        return;
+    m_bLoginPending = TRUE;
+    UpdateLoginState(nullptr);
+    const std::string url = FormatStartUrl(m_strUrlFormat, m_strAddress);
+    // The console page must never come from the cache.
+    VARIANT flags = qv::com::MakeI2Variant(static_cast<SHORT>(navNoReadFromCache));
+    m_browser.Navigate(url, &flags, nullptr, nullptr, nullptr);
+}
+
+void CBrowserDlg::Logout() {
+    m_pRefreshBrowser.reset();
+    if (!m_pLogoutElement)
+        return;
+    // The logged-out page that shows up during the wait must not log in again.
+    const BOOL autoLogin = m_bAutoLogin;
+    m_bAutoLogin = FALSE;
+    {
+        // The page may drop our reference while its click runs.
+        auto element = m_pLogoutElement;
+        element->click();
+    }
+    CWinApp* app = AfxGetApp();
+    if (app)
+        app->BeginWaitCursor();
+    // The document-complete handling clears the element when the console
+    // shows its login form, which ends the wait early.
+    PumpMessagesWhile(kLogoutWaitMs, [this] { return static_cast<bool>(m_pLogoutElement); });
+    if (m_pLogoutElement) {
+        m_pLogoutElement.reset();
+        UpdateLoginState(nullptr);
+    }
+    m_bAutoLogin = autoLogin;
+    if (app)
+        app->EndWaitCursor();
+}

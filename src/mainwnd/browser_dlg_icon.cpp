@@ -1,0 +1,194 @@
+// CBrowserDlg's notification icon, its menus and commands, and the
+// one-second timer that keeps the icon alive.
+#include "mainwnd/browser_dlg.h"
+#include "platform/module/module.h"
+#include "platform/shell/shell_version.h"
+#include "platform/text.h"
+#include "res/resource.h"
+#include "resources/localized_resources.h"
+#include "resources/version_info.h"
+
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// Balloon tips need the shell's version 5 record.
+constexpr DWORD kBalloonShellMajor = 5;
+
+void CopyText(char* target, std::size_t size, std::string_view text) {
+    const std::string_view cut = qv::text::CutUtf8(text, size - 1);
+    std::memcpy(target, cut.data(), cut.size());
+    target[cut.size()] = '\0';
+}
+
+} // namespace
+
+void CBrowserDlg::AddNotifyIcon() {
+    m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    DLLVERSIONINFO version;
+    version.cbSize = sizeof version;
+    if (DllGetVersion(&version) == S_OK && version.dwMajorVersion >= kBalloonShellMajor)
+        m_nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    m_nid.hWnd = m_hWnd;
+    m_nid.uID = 0;
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON;
+    m_nid.uCallbackMessage = WM_NOTIFYICON;
+    m_nid.hIcon = m_hSmallIcon;
+    // The tip comes with UpdateLoginState at the end of OnInitDialog.
+    m_bIconInTray = Shell_NotifyIconA(NIM_ADD, &m_nid) != FALSE;
+}
+
+void CBrowserDlg::UpdateTip() {
+    const std::string state =
+        LoadLocalizedString(m_pLogoutElement ? IDS_LOGGED_IN : IDS_LOGGED_OUT);
+    const std::string tip = GetVersionInfoString("ProductName") + " - " + state;
+    const std::string_view cut = qv::text::CutUtf8(tip, sizeof m_nid.szTip - 1);
+    if (cut == m_nid.szTip)
+        return;
+    CopyText(m_nid.szTip, sizeof m_nid.szTip, cut);
+    m_nid.uFlags = NIF_TIP;
+    Shell_NotifyIconA(NIM_MODIFY, &m_nid);
+}
+
+void CBrowserDlg::UpdateLoginState(CMenu* menu) {
+    UpdateTip();
+    if (!menu) {
+        // The system menu always, the icon's popup while it is open.
+        if (CMenu* system = GetSystemMenu(FALSE))
+            UpdateLoginState(system);
+        menu = m_pTrackMenu;
+        if (!menu)
+            return;
+    }
+    menu->EnableMenuItem(IDM_LOGIN, MF_BYCOMMAND | (m_bLoginPending ? MF_GRAYED : MF_ENABLED));
+    menu->EnableMenuItem(IDM_LOGOUT, MF_BYCOMMAND | (m_pLogoutElement ? MF_ENABLED : MF_GRAYED));
+}
+
+void CBrowserDlg::InsertCommandItems(CMenu* menu, int position) {
+    if (!menu)
+        return;
+    const struct {
+        UINT id;
+        UINT text;
+    } items[] = {{IDM_CONFIGURATION, IDS_CONFIGURATION},
+                 {IDM_LOGIN, IDS_LOGIN},
+                 {IDM_LOGOUT, IDS_LOGOUT},
+                 {IDM_README, IDS_README},
+                 {IDM_INFO, IDS_INFO}};
+    if (position < 0) {
+        menu->AppendMenu(MF_SEPARATOR);
+        for (const auto& item : items)
+            menu->AppendMenu(MF_STRING, item.id, LoadLocalizedString(item.text).c_str());
+        return;
+    }
+    UINT at = static_cast<UINT>(position);
+    for (const auto& item : items)
+        menu->InsertMenu(at++, MF_BYPOSITION | MF_STRING, item.id,
+                         LoadLocalizedString(item.text).c_str());
+    menu->InsertMenu(at, MF_BYPOSITION | MF_SEPARATOR);
+}
+
+BOOL CBrowserDlg::HandleCommand(UINT id, LPARAM) {
+    switch (id) {
+    case IDM_INFO:
+        // Filled in with the info dialog.
+        return TRUE;
+    case IDM_CONFIGURATION:
+        if (EditConfiguration()) {
+            Logout();
+            Login();
+        }
+        return TRUE;
+    case IDM_LOGIN:
+        Logout();
+        Login();
+        return TRUE;
+    case IDM_LOGOUT:
+        Logout();
+        return TRUE;
+    case IDM_README: {
+        char path[MAX_PATH];
+        if (GetModuleFileNameA(nullptr, path, sizeof path) == 0)
+            return TRUE;
+        // Filled in with the secondary browser window, which shows the
+        // readme page of this module.
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CBrowserDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
+    if (HandleCommand(static_cast<UINT>(wParam), lParam))
+        return TRUE;
+    return CLocalizedDialog::OnCommand(wParam, lParam);
+}
+
+void CBrowserDlg::OnSysCommand(UINT id, LPARAM lParam) {
+    if (!HandleCommand(id & 0xFFF0, lParam))
+        Default();
+}
+
+LRESULT CBrowserDlg::OnNotifyIcon(WPARAM, LPARAM lParam) {
+    switch (LOWORD(static_cast<std::uintptr_t>(lParam))) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (IsIconic()) {
+            ShowWindow(SW_RESTORE);
+            SetForegroundWindow();
+        } else if (!m_bWasActive) {
+            SetForegroundWindow();
+        } else {
+            // Active at the last idle moment, before the click took the focus.
+            ShowWindow(SW_MINIMIZE);
+        }
+        break;
+    case WM_RBUTTONDOWN:
+        ShowTrayMenu();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void CBrowserDlg::ShowTrayMenu() {
+    CMenu menu;
+    if (!menu.Attach(LoadLocalizedMenu(IDR_TRAY_MENU)))
+        return;
+    CMenu* popup = menu.GetSubMenu(0);
+    if (!popup)
+        return;
+    InsertCommandItems(popup, 0);
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    SetForegroundWindow();
+    m_pTrackMenu = popup;
+    UpdateLoginState(popup);
+    popup->TrackPopupMenu(TPM_CENTERALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, this);
+    m_pTrackMenu = nullptr;
+}
+
+void CBrowserDlg::OnTimer(UINT_PTR) {
+    m_nid.uFlags = 0;
+    // The call popup and the console reload count down here once they are
+    // filled in with the console automation.
+    if (m_nid.cbSize != 0) {
+        // Keep-alive: a shell that restarted has forgotten the icon.
+        if (Shell_NotifyIconA(NIM_MODIFY, &m_nid)) {
+            m_bIconInTray = true;
+        } else {
+            m_nid.uFlags = NIF_MESSAGE | NIF_ICON;
+            m_bIconInTray = Shell_NotifyIconA(NIM_ADD, &m_nid) != FALSE;
+            // The new icon has no tip yet: make UpdateLoginState send it.
+            m_nid.szTip[0] = '\0';
+            UpdateLoginState(nullptr);
+            // Hidden with no notification area left to come back from.
+            if (!m_bIconInTray && !IsWindowVisible())
+                ShowWindow(SW_SHOWMINNOACTIVE);
+        }
+    }
+    Default();
+}

@@ -1,0 +1,140 @@
+// The notification icon's clicks and menu, the system menu's commands, and
+// painting the minimised window.
+#include "console/pump_messages.h"
+#include "system_fixture.h"
+
+namespace {
+
+using qv::com::ComPtr;
+using qv::sim::SimElement;
+using qv::systest::MainWindowTest;
+
+class NotifyIconTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        Configure();
+        owned = std::make_unique<CBrowserDlg>();
+        Open(dialog());
+    }
+    void TearDown() override {
+        ::DestroyWindow(dialog().m_hWnd);
+        owned.reset();
+        MainWindowTest::TearDown();
+    }
+    // As the modal loop does: idle first, then the icon's message.
+    void Click(UINT mouse) {
+        dialog().SendMessage(WM_KICKIDLE);
+        dialog().SendMessage(WM_NOTIFYICON, 0, mouse);
+    }
+    // Made in SetUp, once the resources are installed.
+    CBrowserDlg& dialog() { return *owned; }
+    std::unique_ptr<CBrowserDlg> owned;
+};
+
+TEST_F(NotifyIconTest, ClickShowsBringsForwardAndHides) {
+    dialog().ShowWindow(SW_MINIMIZE);
+    dialog().SendMessage(WM_KICKIDLE);
+    ASSERT_FALSE(dialog().IsWindowVisible());
+
+    Click(WM_LBUTTONDOWN);
+    EXPECT_TRUE(dialog().IsWindowVisible());
+    EXPECT_FALSE(dialog().IsIconic());
+    EXPECT_EQ(::GetForegroundWindow(), dialog().m_hWnd);
+
+    // Active at the last idle moment: the click sends it away.
+    Click(WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(dialog().IsIconic());
+    dialog().SendMessage(WM_KICKIDLE);
+    EXPECT_FALSE(dialog().IsWindowVisible());
+
+    // Shown but behind another application: brought forward, not hidden.
+    dialog().ShowWindow(SW_RESTORE);
+    HWND other = sim.Windows().CreateForeignWindow("Editor");
+    ASSERT_TRUE(sim.Windows().IsAbove(other, dialog().m_hWnd));
+    Click(WM_LBUTTONDOWN);
+    EXPECT_FALSE(dialog().IsIconic());
+    EXPECT_TRUE(sim.Windows().IsAbove(dialog().m_hWnd, other));
+    EXPECT_EQ(::GetForegroundWindow(), dialog().m_hWnd);
+
+    // Other mouse messages change nothing.
+    sim.Log().Clear();
+    Click(WM_MOUSEMOVE);
+    Click(WM_LBUTTONUP);
+    EXPECT_TRUE(sim.Log().Matching("ShowWindow(").empty());
+}
+
+TEST_F(NotifyIconTest, PopupMenuShowsTheLoginStateAndItsChoiceArrives) {
+    std::vector<std::string> texts;
+    UINT loginState = 0, logoutState = 0;
+    sim.Windows().SetMenuChooser([&](HMENU menu) -> UINT {
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            char text[64] = {};
+            ::GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+            texts.push_back(text);
+        }
+        loginState = ::GetMenuState(menu, IDM_LOGIN, MF_BYCOMMAND);
+        logoutState = ::GetMenuState(menu, IDM_LOGOUT, MF_BYCOMMAND);
+        EXPECT_NE(dialog().m_pTrackMenu, nullptr);
+        return IDM_LOGIN;
+    });
+    dialog().m_bLoginPending = FALSE;
+    dialog().SendMessage(WM_NOTIFYICON, 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(texts, (std::vector<std::string>{"&Configuration...", "&Login", "Log&out",
+                                               "&Readme...", "&Info...", "", "&Quit"}));
+    EXPECT_FALSE(loginState & MF_GRAYED);
+    EXPECT_TRUE(logoutState & MF_GRAYED);
+    EXPECT_EQ(dialog().m_pTrackMenu, nullptr);
+    EXPECT_EQ(sim.Log().Count("TrackPopupMenu(w1, 100, 100, flags=4)"), 1u);
+
+    // The chosen Login arrives as a command: log out (nothing to do), log in.
+    sim.Log().Clear();
+    DispatchPending();
+    EXPECT_EQ(Navigations().size(), 1u);
+    EXPECT_TRUE(dialog().m_bLoginPending);
+}
+
+TEST_F(NotifyIconTest, LoginStateFollowsInTipAndMenus) {
+    auto link = SimElement::Anchor("javascript:bttnLogout()");
+    CMenu* system = dialog().GetSystemMenu(FALSE);
+    EXPECT_TRUE(system->GetMenuState(IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED); // pending
+
+    dialog().m_bLoginPending = FALSE;
+    dialog().m_pLogoutElement = ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(link.get()));
+    dialog().UpdateLoginState(nullptr);
+    EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged in");
+    EXPECT_FALSE(system->GetMenuState(IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(system->GetMenuState(IDM_LOGOUT, MF_BYCOMMAND) & MF_GRAYED);
+
+    // The same text again costs no call to the shell.
+    const auto calls = sim.Shell().Calls().size();
+    dialog().UpdateLoginState(nullptr);
+    EXPECT_EQ(sim.Shell().Calls().size(), calls);
+}
+
+TEST_F(NotifyIconTest, SystemMenuCommandsIgnoreTheLowBits) {
+    auto link = SimElement::Anchor("javascript:bttnLogout()");
+    dialog().m_pLogoutElement = ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(link.get()));
+    dialog().SendMessage(WM_SYSCOMMAND, IDM_LOGOUT | 0x7);
+    EXPECT_EQ(link->Clicks(), 1);
+    // The platform's own items keep working.
+    dialog().SendMessage(WM_SYSCOMMAND, SC_MINIMIZE | 0x2);
+    EXPECT_TRUE(dialog().IsIconic());
+    // Commands that need later dialogs are taken without effect.
+    for (UINT id : {IDM_INFO, IDM_README, IDM_CONFIGURATION})
+        EXPECT_TRUE(dialog().HandleCommand(id, 0));
+    EXPECT_FALSE(dialog().HandleCommand(IDOK, 0));
+}
+
+TEST_F(NotifyIconTest, MinimisedWindowPaintsItsIconCentred) {
+    dialog().SendMessage(WM_PAINT);
+    EXPECT_TRUE(sim.Log().Matching("DrawIcon(").empty());
+    dialog().ShowWindow(SW_MINIMIZE);
+    dialog().SendMessage(WM_PAINT);
+    // An empty client area: (0 - 32 + 1) / 2 truncates towards zero.
+    EXPECT_EQ(sim.Log().Matching("DrawIcon("), std::vector<std::string>{"DrawIcon(w1, -15, -15)"});
+    EXPECT_EQ(reinterpret_cast<HICON>(dialog().SendMessage(WM_QUERYDRAGICON)),
+              dialog().m_hSmallIcon);
+}
+
+} // namespace

@@ -1,0 +1,198 @@
+// The main window's start: settings, geometry, icon, first navigation.
+#include "settings/scramble.h"
+#include "system_fixture.h"
+
+#include <climits>
+
+namespace {
+
+using qv::systest::MainWindowTest;
+using qv::systest::RecordingDlg;
+
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+TEST_F(MainWindowTest, ReadsTheSettingsAndLogsInToTheStoredAddress) {
+    WriteSettingInt(nullptr, "IP", 0x0A000001);
+    WriteSettingString(nullptr, "User", "alice");
+    WriteScrambledSetting(nullptr, "Pass", "s3cret", kPasswordSeed);
+    WriteSettingInt(nullptr, "Autolog", 0);
+    WriteRegistryText(HKEY_CURRENT_USER, "quorvia", kRunKey, "Quorvia", REG_SZ);
+    RecordingDlg dialog;
+    Open(dialog);
+
+    // "Adrs" missing: the packed "IP" written out, most significant byte first.
+    EXPECT_EQ(dialog.m_strAddress, "10.0.0.1");
+    EXPECT_EQ(dialog.m_strPassword, "s3cret");
+    EXPECT_FALSE(dialog.m_bAutoLogin);
+    EXPECT_FALSE(dialog.m_bTooltip);
+    EXPECT_EQ(dialog.m_nTimeout, 5);
+    EXPECT_TRUE(dialog.m_bAutostart);
+    EXPECT_EQ(dialog.configurations, 0);
+    EXPECT_EQ(Navigations(), std::vector<std::string>{
+                                 "Navigate(top, http://10.0.0.1/app-main.asp?app=3, flags=4)"});
+    EXPECT_TRUE(dialog.m_bLoginPending);
+}
+
+TEST_F(MainWindowTest, DefaultsOnAFirstStart) {
+    RecordingDlg dialog;
+    Open(dialog);
+    EXPECT_EQ(dialog.m_strAddress, "192.168.0.240");
+    EXPECT_TRUE(dialog.m_bAutoLogin);
+    EXPECT_FALSE(dialog.m_bAutostart);
+    // No user: the configuration is asked for, nothing is navigated while
+    // it brings nothing new.
+    EXPECT_EQ(dialog.configurations, 1);
+    EXPECT_TRUE(Navigations().empty());
+    EXPECT_FALSE(dialog.m_bLoginPending);
+    EXPECT_FALSE(dialog.IsWindowVisible());
+}
+
+TEST_F(MainWindowTest, ConfigurationThatAsksForALoginNavigates) {
+    RecordingDlg dialog;
+    dialog.configurationAnswer = TRUE;
+    Open(dialog);
+    EXPECT_EQ(Navigations().size(), 1u);
+}
+
+TEST_F(MainWindowTest, TitleIconsSystemMenuAndNotificationIcon) {
+    Configure();
+    CBrowserDlg dialog;
+    Open(dialog);
+    std::string title;
+    dialog.GetWindowText(title);
+    EXPECT_EQ(title, "Quorvia Browser");
+    auto* window = sim.Windows().Window(dialog.m_hWnd);
+    EXPECT_NE(window->bigIcon, nullptr);
+    EXPECT_EQ(window->smallIcon, dialog.m_hSmallIcon);
+    EXPECT_NE(dialog.m_hSmallIcon, nullptr);
+
+    CMenu* system = dialog.GetSystemMenu(FALSE);
+    ASSERT_NE(system, nullptr);
+    const int count = system->GetMenuItemCount();
+    ASSERT_GE(count, 6);
+    EXPECT_EQ(system->GetMenuState(count - 6, MF_BYPOSITION) & MF_SEPARATOR, MF_SEPARATOR);
+    const std::vector<std::pair<UINT, std::string>> expected = {
+        {IDM_CONFIGURATION, "&Configuration..."},
+        {IDM_LOGIN, "&Login"},
+        {IDM_LOGOUT, "Log&out"},
+        {IDM_README, "&Readme..."},
+        {IDM_INFO, "&Info..."}};
+    for (int i = 0; i < 5; ++i) {
+        std::string text;
+        system->GetMenuString(count - 5 + i, text, MF_BYPOSITION);
+        EXPECT_EQ(system->GetMenuItemID(count - 5 + i), expected[i].first);
+        EXPECT_EQ(text, expected[i].second);
+    }
+    // A login is under way: Login greyed, Logout greyed until logged in.
+    EXPECT_TRUE(system->GetMenuState(IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(system->GetMenuState(IDM_LOGOUT, MF_BYCOMMAND) & MF_GRAYED);
+
+    EXPECT_TRUE(sim.Shell().IconShown());
+    EXPECT_EQ(sim.Shell().CallbackMessage(), WM_NOTIFYICON);
+    EXPECT_EQ(sim.Shell().Icon(), dialog.m_hSmallIcon);
+    EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged out");
+    EXPECT_EQ(dialog.m_nid.cbSize, NOTIFYICONDATAA_V2_SIZE);
+}
+
+TEST_F(MainWindowTest, ShortRecordWithoutANotificationService) {
+    for (bool versionFails : {false, true}) {
+        sim.Shell().SetNotificationService(false);
+        sim.Shell().SetVersionFails(versionFails);
+        CBrowserDlg dialog;
+        Open(dialog);
+        EXPECT_EQ(dialog.m_nid.cbSize, NOTIFYICONDATAA_V1_SIZE);
+        EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged out");
+        dialog.ReleaseResources();
+    }
+}
+
+struct GeometryCase {
+    const char* name;
+    std::vector<std::pair<const char*, int>> stored;
+    RECT workArea;
+    RECT expected; // left, top, width, height
+};
+
+void PrintTo(const GeometryCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class GeometryTest : public MainWindowTest, public ::testing::WithParamInterface<GeometryCase> {};
+
+TEST_P(GeometryTest, RestoresTheStoredRectangleWithinReach) {
+    const GeometryCase& c = GetParam();
+    for (const auto& [name, value] : c.stored)
+        WriteSettingInt(nullptr, name, value);
+    sim.Windows().SetWorkArea(c.workArea);
+    CBrowserDlg dialog;
+    Open(dialog);
+    const RECT& e = c.expected;
+    EXPECT_EQ(sim.Log().Matching("MoveWindow(w1"),
+              std::vector<std::string>{"MoveWindow(w1, " + std::to_string(e.left) + ", " +
+                                       std::to_string(e.top) + ", " + std::to_string(e.right) +
+                                       ", " + std::to_string(e.bottom) + ", repaint=0)"});
+}
+
+// The sim's template client area is 366 x 521; minimum tracking size
+// 136 x 39; screen 1920 x 1080.
+INSTANTIATE_TEST_SUITE_P(
+    Clamping, GeometryTest,
+    ::testing::Values(
+        GeometryCase{"NothingStored", {}, {0, 0, 1920, 1040}, {64, 64, 64 + 366, 64 + 521}},
+        GeometryCase{"SizeDefaultsFollowTheStoredPosition",
+                     {{"XPosition", 100}, {"YPosition", 20}},
+                     {0, 0, 1920, 1040},
+                     {100, 20, 100 + 366, 20 + 521}},
+        GeometryCase{"TinySizeRaisedToTheMinimum",
+                     {{"XWidth", 10}, {"YHeight", -3}},
+                     {0, 0, 1920, 1040},
+                     {64, 64, 136, 39}},
+        GeometryCase{"FarLeftAndAbove",
+                     {{"XPosition", -5000}, {"YPosition", -70}},
+                     {100, 30, 1920, 1040},
+                     {100, 30, 136, 521 - 70}},
+        GeometryCase{"JustInsideTheRightAndBottomEdges",
+                     {{"XPosition", 1900}, {"YPosition", 1030}, {"XWidth", 400}, {"YHeight", 300}},
+                     {0, 0, 1920, 1040},
+                     {1920 - 136, 1040 - 39, 400, 300}},
+        GeometryCase{"LeftEdgeWinsOverTheRightEdge",
+                     {{"XPosition", 50}, {"XWidth", 400}, {"YHeight", 300}},
+                     {0, 0, 100, 1040},
+                     {0, 64, 400, 300}},
+        GeometryCase{"HugeSizeCappedToTheScreen",
+                     {{"XWidth", 100000}, {"YHeight", 100000}},
+                     {0, 0, 1920, 1040},
+                     {64, 64, 1920, 1080}},
+        GeometryCase{"WiderThanTheWorkAreaButNotTheScreenStays",
+                     {{"XWidth", 1900}, {"YHeight", 1070}},
+                     {0, 0, 1600, 900},
+                     {64, 64, 1900, 1070}},
+        GeometryCase{
+            "PositionsAtTheIntegerLimits",
+            {{"XPosition", INT_MAX}, {"YPosition", INT_MIN}, {"XWidth", 200}, {"YHeight", 200}},
+            {0, 0, 1920, 1040},
+            {1920 - 136, 0, 200, 200}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, BrowserFollowsTheClientArea) {
+    CBrowserDlg dialog;
+    Open(dialog);
+    auto* browser = BrowserOf(dialog);
+    ASSERT_NE(browser, nullptr);
+    EXPECT_EQ(dialog.m_cxBrowserMargin, 0);
+    EXPECT_EQ(dialog.m_cyBrowserMargin, 0);
+    dialog.MoveWindow(0, 0, 808, 648);
+    LONG width = 0, height = 0;
+    browser->get_Width(&width);
+    browser->get_Height(&height);
+    RECT client;
+    dialog.GetClientRect(&client);
+    EXPECT_EQ(width, client.right);
+    EXPECT_EQ(height, client.bottom);
+    // Minimising sets the control to the negated margins: 0 by 0 here.
+    dialog.ShowWindow(SW_MINIMIZE);
+    browser->get_Width(&width);
+    EXPECT_EQ(width, 0);
+}
+
+} // namespace

@@ -1,0 +1,77 @@
+#include "backend/qt/notification_client.h"
+
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QVariantMap>
+
+namespace qv::qt {
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+// Blocking calls, kept short: a notification service answers in
+// milliseconds, and a missing one must not hold up the user interface.
+constexpr int kCallTimeoutMs = 1500;
+
+QDBusMessage Call(const QString& method, const QVariantList& arguments = {}) {
+    QDBusMessage message = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
+    message.setArguments(arguments);
+    return message;
+}
+
+} // namespace
+
+NotificationClient::NotificationClient(QDBusConnection bus) : bus_(std::move(bus)) {
+    bus_.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                 SLOT(OnNotificationClosed(uint, uint)));
+}
+
+bool NotificationClient::ServiceAnswers() {
+    if (!bus_.isConnected())
+        return false;
+    const QDBusMessage reply =
+        bus_.call(Call(QStringLiteral("GetServerInformation")), QDBus::Block, kCallTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+bool NotificationClient::ReadsMarkup() {
+    if (!markup_) {
+        const QDBusReply<QStringList> reply =
+            bus_.call(Call(QStringLiteral("GetCapabilities")), QDBus::Block, kCallTimeoutMs);
+        if (!reply.isValid())
+            return false;
+        markup_ = reply.value().contains(QStringLiteral("body-markup"));
+    }
+    return *markup_;
+}
+
+std::optional<uint> NotificationClient::Notify(uint replacesId, const QString& appName,
+                                               const QString& icon, const QString& summary,
+                                               const QString& body, int timeoutMs) {
+    if (!bus_.isConnected())
+        return std::nullopt;
+    const QString text = ReadsMarkup() ? body.toHtmlEscaped() : body;
+    const QDBusReply<uint> reply =
+        bus_.call(Call(QStringLiteral("Notify"), {appName, replacesId, icon, summary, text,
+                                                  QStringList(), QVariantMap(), timeoutMs}),
+                  QDBus::Block, kCallTimeoutMs);
+    if (!reply.isValid())
+        return std::nullopt;
+    return reply.value();
+}
+
+bool NotificationClient::Close(uint id) {
+    if (!bus_.isConnected() || id == 0)
+        return false;
+    const QDBusMessage reply =
+        bus_.call(Call(QStringLiteral("CloseNotification"), {id}), QDBus::Block, kCallTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+void NotificationClient::OnNotificationClosed(uint id, uint) {
+    emit Closed(id);
+}
+
+} // namespace qv::qt

@@ -1,0 +1,76 @@
+// logind's PrepareForSleep on the private system bus, and the session end,
+// as the platform's broadcast messages.
+#include "backend/qt/system_events.h"
+#include "desktop_session.h"
+#include "test_support.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+
+namespace qv::test {
+namespace {
+
+class PowerSessionTest : public QtBackendTest {
+protected:
+    // A stand-in for logind: owns its name on the private system bus.
+    static QDBusConnection FakeLogind() {
+        QDBusConnection bus = QDBusConnection::connectToBus(
+            QString::fromStdString(DesktopSession::Get().SystemBusAddress()),
+            QStringLiteral("qv_fake_logind"));
+        bus.registerService(QStringLiteral("org.freedesktop.login1"));
+        return bus;
+    }
+    static void Emit(QDBusConnection& bus, bool starting) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"));
+        signal << starting;
+        ASSERT_TRUE(bus.send(signal));
+    }
+};
+
+TEST_F(PowerSessionTest, PrepareForSleepIsSuspendThenResume) {
+    QDBusConnection logind = FakeLogind();
+    ASSERT_TRUE(logind.isConnected());
+    EXPECT_TRUE(ws_->Events().WatchesSleep());
+    HWND first = CreatePlainWindow(100, 100);
+    HWND second = CreatePlainWindow(100, 100);
+
+    Emit(logind, true);
+    ASSERT_TRUE(PumpUntil([&] { return !SeenOf(second, WM_POWERBROADCAST).empty(); }));
+    ASSERT_EQ(SeenOf(first, WM_POWERBROADCAST).size(), 1u);
+    EXPECT_EQ(SeenOf(first, WM_POWERBROADCAST)[0].wParam, PBT_APMSUSPEND);
+
+    Emit(logind, false);
+    ASSERT_TRUE(PumpUntil([&] { return SeenOf(first, WM_POWERBROADCAST).size() == 2; }));
+    EXPECT_EQ(SeenOf(first, WM_POWERBROADCAST)[1].wParam, PBT_APMRESUMESUSPEND);
+    EXPECT_EQ(SeenOf(second, WM_POWERBROADCAST).back().wParam, PBT_APMRESUMESUSPEND);
+}
+
+TEST_F(PowerSessionTest, SignalFromAnotherSenderIsIgnored) {
+    QDBusConnection logind = FakeLogind();
+    HWND hwnd = CreatePlainWindow(100, 100);
+    QDBusConnection stranger = QDBusConnection::connectToBus(
+        QString::fromStdString(DesktopSession::Get().SystemBusAddress()),
+        QStringLiteral("qv_stranger"));
+    Emit(stranger, true);
+    // Then the real one, which must be the first to arrive.
+    Emit(logind, false);
+    ASSERT_TRUE(PumpUntil([&] { return !SeenOf(hwnd, WM_POWERBROADCAST).empty(); }));
+    EXPECT_EQ(SeenOf(hwnd, WM_POWERBROADCAST).front().wParam, PBT_APMRESUMESUSPEND);
+}
+
+TEST_F(PowerSessionTest, SessionEndAsksEveryWindowAndWakesTheLoop) {
+    HWND first = CreatePlainWindow(100, 100);
+    HWND second = CreatePlainWindow(100, 100);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    ws_->BroadcastQueryEndSession();
+    EXPECT_EQ(SeenOf(first, WM_QUERYENDSESSION).size(), 1u);
+    EXPECT_EQ(SeenOf(second, WM_QUERYENDSESSION).size(), 1u);
+    EXPECT_TRUE(::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+}
+
+} // namespace
+} // namespace qv::test

@@ -424,6 +424,8 @@ void QtWindowSystem::OnPaint(HWND hwnd, QPainter& painter) {
 }
 
 bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWindowType())
+        return FilterWindowKey(static_cast<QWindow*>(watched), static_cast<QKeyEvent*>(event));
     if (!IsInputEvent(event->type()) || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
@@ -440,7 +442,11 @@ bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);
-    HWND target = HandleOf(widget);
+    // The focus may sit in a widget the engine made inside a control; the
+    // control is the nearest ancestor the window tree knows.
+    HWND target = nullptr;
+    for (const QWidget* w = widget; w && !target; w = w->isWindow() ? nullptr : w->parentWidget())
+        target = HandleOf(w);
     const QtWindow* targetWindow = Find(target);
     // UDS_ARROWKEYS: the arrow keys in the buddy step its up-down.
     if ((key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) && targetWindow &&
@@ -459,12 +465,38 @@ bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
         vk = VK_ESCAPE;
     if (!vk)
         return false;
-    // A hosted browser keeps Enter for its page, as it asks for all keys.
-    if (vk == VK_RETURN && targetWindow && targetWindow->kind == WindowKind::ActiveX)
+    // A hosted browser keeps Enter for its page, as it asks for all keys; a
+    // window that is all browser has no button that Enter could mean, so
+    // Enter never ends it, wherever the focus is.
+    if (vk == VK_RETURN && HostsBrowser(dialog))
         return false;
     // Into the queue, where the dialog's pre-translation turns it into
     // IDOK or IDCANCEL.
     queue_.Post(target ? target : dialog, WM_KEYDOWN, vk, 0);
+    return true;
+}
+
+bool QtWindowSystem::HostsBrowser(HWND dialog) const {
+    for (HWND child : tree_.Descendants(dialog)) {
+        const QtWindow* window = Find(child);
+        if (window && window->kind == WindowKind::ActiveX)
+            return true;
+    }
+    return false;
+}
+
+// Esc reaches the dialog before the focus widget sees it: a hosted browser
+// takes every key it gets, and the user's Esc must still hide the window.
+bool QtWindowSystem::FilterWindowKey(QWindow* window, QKeyEvent* key) {
+    auto* top = qobject_cast<TopWindow*>(QWidget::find(window->winId()));
+    if (!top || key->key() != Qt::Key_Escape ||
+        (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    const HWND dialog = HandleOf(top);
+    const QtWindow* dialogWindow = Find(dialog);
+    if (!dialogWindow || !dialogWindow->enabled)
+        return false;
+    queue_.Post(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
     return true;
 }
 

@@ -19,7 +19,9 @@
 
 class QEventLoop;
 class QPainter;
+class QKeyEvent;
 class QWidget;
+class QWindow;
 
 namespace qv::qt {
 
@@ -96,6 +98,8 @@ public:
     QWidget* Widget(HWND hwnd) const;
     // The window of a widget or of its nearest ancestor that has one.
     HWND HandleOf(const QWidget* widget) const;
+    bool FilterWindowKey(QWindow* window, QKeyEvent* key);
+    bool HostsBrowser(HWND dialog) const;
     const QtWindow* Find(HWND hwnd) const;
     SystemEvents& Events() { return *events_; }
 

@@ -1,0 +1,226 @@
+"""A private desktop for running Quorvia Browser: X server, session bus with a
+notification daemon, window manager, tray host, the test console, and a
+throwaway settings folder. Used by the demo script and the integration tests.
+"""
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import urllib.request
+
+# The program's fixed password seed and its 15-bit generator; the settings
+# store keeps the password in this scrambled form.
+PASSWORD_SEED = 0x2F6B1C47
+SETTINGS_KEY = r"HKCU\software\Belmar\quorvia"
+
+
+def scramble(password: str) -> str:
+    state = PASSWORD_SEED
+    out = []
+    for byte in password.encode("utf-8"):
+        state = (state * 214013 + 2531011) & 0xFFFFFFFF
+        r = (state >> 16) & 0x7FFF
+        c = byte - 256 if byte >= 0x80 else byte
+        out.append("%04x" % ((r ^ c) & 0xFFFF))
+    return "".join(out)
+
+
+def wait_until(condition, timeout, step=0.1):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(step)
+    return None
+
+
+class Desktop:
+    """Starts what the program needs around it; stop() ends it all."""
+
+    def __init__(self, build_dir, workdir=None):
+        self.build = os.path.abspath(build_dir)
+        self.workdir = workdir or tempfile.mkdtemp(prefix="quorvia-desktop-")
+        self.env = dict(os.environ)
+        self.procs = []
+        self.console_url = None
+        self.console_proc = None
+
+    # --- the desktop -------------------------------------------------------
+
+    def _spawn(self, argv, **kwargs):
+        kwargs.setdefault("stdout", subprocess.DEVNULL)
+        kwargs.setdefault("stderr", subprocess.DEVNULL)
+        proc = subprocess.Popen(argv, env=self.env, start_new_session=True, **kwargs)
+        self.procs.append(proc)
+        return proc
+
+    def start_x(self, size="1280x1024x24"):
+        read_fd, write_fd = os.pipe()
+        self._spawn(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", size,
+                     "-nolisten", "tcp"], pass_fds=(write_fd,))
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            display = pipe.readline().strip()
+        if not display:
+            raise RuntimeError("Xvfb did not start")
+        self.env["DISPLAY"] = ":" + display
+
+    def start_session_bus(self):
+        proc = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address"],
+                           stdout=subprocess.PIPE, text=True)
+        address = proc.stdout.readline().strip()
+        if not address:
+            raise RuntimeError("dbus-daemon did not start")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+
+    def start_window_manager(self):
+        self._spawn(["openbox", "--sm-disable"])
+        wait_until(lambda: self._run_ok(["wmctrl", "-m"]), 10)
+
+    def start_notification_daemon(self):
+        self._spawn(["dunst"])
+        wait_until(lambda: self._run_ok(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.Notifications",
+             "/org/freedesktop/Notifications", "org.freedesktop.Notifications.GetServerInformation"]),
+            10)
+
+    def start_tray_host(self):
+        self.tray = self._spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype",
+                                 "request", "--height", "24", "--SetDockType", "true"])
+        time.sleep(0.5)
+
+    def start_full_desktop(self):
+        if not self.env.get("DISPLAY"):
+            self.start_x()
+        self.start_session_bus()
+        self.start_window_manager()
+        self.start_notification_daemon()
+        self.start_tray_host()
+
+    def _run_ok(self, argv):
+        return subprocess.run(argv, env=self.env, stdout=subprocess.DEVNULL,
+                              stderr=subprocess.DEVNULL).returncode == 0
+
+    # --- the console -------------------------------------------------------
+
+    def start_console(self, users=("demo:demo",), extra=()):
+        argv = [os.path.join(self.build, "testconsole", "quorvia-console"),
+                "--listen", "127.0.0.1:0", "--quiet"]
+        for user in users:
+            argv += ["--user", user]
+        argv += list(extra)
+        self.console_proc = self._spawn(argv, stdout=subprocess.PIPE, text=True)
+        line = self.console_proc.stdout.readline()
+        match = re.search(r"http://([^/]+)/", line)
+        if not match:
+            raise RuntimeError("console did not start: %r" % line)
+        self.console_address = match.group(1)
+        self.console_url = "http://%s/" % self.console_address
+        return self.console_address
+
+    def sim(self, path, method="POST"):
+        request = urllib.request.Request(self.console_url + path.lstrip("/"), method=method)
+        with urllib.request.urlopen(request, timeout=10) as answer:
+            import json
+            return json.loads(answer.read().decode())
+
+    def console_state(self):
+        return self.sim("sim/state", method="GET")
+
+    # --- settings and the program -------------------------------------------
+
+    def seed_settings(self, address, user, password, **ints):
+        config = os.path.join(self.workdir, "config")
+        os.makedirs(config, exist_ok=True)
+        self.env["XDG_CONFIG_HOME"] = config
+        self.env["XDG_DATA_HOME"] = os.path.join(self.workdir, "data")
+        self.reg("add", SETTINGS_KEY, "/v", "Adrs", "/t", "REG_SZ", "/d", address, "/f")
+        self.reg("add", SETTINGS_KEY, "/v", "User", "/t", "REG_SZ", "/d", user, "/f")
+        self.reg("add", SETTINGS_KEY, "/v", "Pass", "/t", "REG_SZ", "/d", scramble(password), "/f")
+        for name, value in ints.items():
+            self.reg("add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
+
+    def reg(self, *args):
+        tool = os.path.join(self.build, "tools", "quorvia-reg", "quorvia-reg")
+        return subprocess.run([tool] + list(args), env=self.env, check=True,
+                              capture_output=True, text=True).stdout
+
+    def read_setting(self, name):
+        out = subprocess.run([os.path.join(self.build, "tools", "quorvia-reg", "quorvia-reg"),
+                              "query", SETTINGS_KEY, "/v", name], env=self.env,
+                             capture_output=True, text=True).stdout
+        match = re.search(r"%s\s+REG_\w+\s+(\S*)" % re.escape(name), out)
+        if not match:
+            return None
+        value = match.group(1)
+        return int(value, 16) if value.startswith("0x") else value
+
+    def program_env(self):
+        env = dict(self.env)
+        env.setdefault("QTWEBENGINE_CHROMIUM_FLAGS",
+                       "--disable-gpu --disable-background-networking --disable-component-update "
+                       "--no-first-run --disable-sync")
+        env.setdefault("QT_LOGGING_RULES", "qt.webenginecontext=false")
+        return env
+
+    def start_program(self, *args):
+        argv = [os.path.join(self.build, "bin", "quorvia")] + list(args)
+        log = open(os.path.join(self.workdir, "quorvia.log"), "ab")
+        proc = subprocess.Popen(argv, env=self.program_env(), stdout=log, stderr=log,
+                                start_new_session=True)
+        self.procs.append(proc)
+        return proc
+
+    # --- looking at the screen ---------------------------------------------
+
+    def windows(self):
+        out = subprocess.run(["wmctrl", "-l", "-p", "-G"], env=self.env, capture_output=True,
+                             text=True).stdout
+        result = []
+        for line in out.splitlines():
+            parts = line.split(None, 8)
+            if len(parts) >= 8:
+                result.append({"id": parts[0], "pid": int(parts[2]), "x": int(parts[3]),
+                               "y": int(parts[4]), "w": int(parts[5]), "h": int(parts[6]),
+                               "title": parts[8] if len(parts) > 8 else ""})
+        return result
+
+    def window_of(self, pid):
+        for window in self.windows():
+            if window["pid"] == pid:
+                return window
+        return None
+
+    def active_window_id(self):
+        out = subprocess.run(["xdotool", "getactivewindow"], env=self.env, capture_output=True,
+                             text=True).stdout.strip()
+        return int(out) if out else None
+
+    def window_state(self, window_id):
+        out = subprocess.run(["xprop", "-id", window_id, "_NET_WM_STATE"], env=self.env,
+                             capture_output=True, text=True).stdout
+        return out
+
+    def screenshot(self, path):
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True)
+        return path
+
+    def stop(self):
+        for proc in reversed(self.procs):
+            if proc.poll() is None:
+                try:
+                    os.killpg(proc.pid, signal.SIGTERM)
+                except ProcessLookupError:
+                    pass
+        for proc in reversed(self.procs):
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                os.killpg(proc.pid, signal.SIGKILL)
+                proc.wait()
+        self.procs = []

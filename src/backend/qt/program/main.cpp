@@ -1,0 +1,27 @@
+// quorvia: the desktop program. Qt supplies the window system, the tray and
+// the browser engine; the framework's modal loop drives everything.
+#include <QApplication>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "app/run_quorvia.h"
+#include "backend/qt/browser/qt_browser_factory.h"
+#include "backend/qt/qt_shell.h"
+#include "backend/qt/qt_window_system.h"
+
+int main(int argc, char** argv) {
+    // The engine's sandbox refuses to run as root (containers, CI); there is
+    // no other user to drop to, so run it without.
+    if (geteuid() == 0)
+        setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    QApplication::setApplicationName("quorvia");
+    QApplication::setOrganizationName("Belmar");
+    QApplication::setDesktopFileName("quorvia");
+    QApplication app(argc, argv);
+
+    qv::qt::QtWindowSystem windows;
+    qv::qt::QtShell shell;
+    qv::qt::InstallQtBrowserFactory(windows);
+    return RunQuorvia(argc, argv, windows, &shell);
+}

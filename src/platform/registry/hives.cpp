@@ -1,0 +1,149 @@
+#include "platform/registry/hives.h"
+
+#include "platform/module/module.h"
+#include "platform/registry/fileio.h"
+
+#include <cstdlib>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace qv::platform::registry {
+namespace {
+
+constexpr mode_t kUserFileMode = 0600;
+constexpr mode_t kUserFolderMode = 0700;
+constexpr mode_t kMachineFileMode = 0644;
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return "/";
+}
+
+std::vector<std::string> MachineCandidates() {
+    std::vector<std::string> candidates;
+    std::vector<char> exe(4096);
+    DWORD n = GetModuleFileNameA(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+    if (n > 0 && n < exe.size() - 1) {
+        std::string folder = ParentFolder(std::string(exe.data(), n));
+        std::string prefix = ParentFolder(folder);
+        if (prefix != "/")
+            candidates.push_back(prefix + "/etc/quorvia/machine.reg");
+    }
+    candidates.push_back("/etc/quorvia/machine.reg");
+    return candidates;
+}
+
+bool CanWriteFolder(const std::string& folder) {
+    return ::access(folder.c_str(), W_OK) == 0;
+}
+
+} // namespace
+
+std::string ConfigHome() {
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        return xdg;
+    return HomeFolder() + "/.config";
+}
+
+std::string UserRegistryFolder() {
+    return ConfigHome() + "/quorvia";
+}
+
+HiveFile LocateHive(Hive hive) {
+    HiveFile file;
+    switch (hive) {
+    case Hive::CurrentUser:
+        file.path = UserRegistryFolder() + "/user.reg";
+        file.writable = true; // the folder is made on first write
+        break;
+    case Hive::LocalMachine: {
+        // Read the first that exists; write there, or where the first would be.
+        auto candidates = MachineCandidates();
+        file.path = candidates.front();
+        for (const auto& candidate : candidates) {
+            if (FileExists(candidate)) {
+                file.path = candidate;
+                break;
+            }
+        }
+        file.writable = CanWriteFolder(ParentFolder(file.path)) &&
+                        (!FileExists(file.path) || ::access(file.path.c_str(), W_OK) == 0);
+        break;
+    }
+    case Hive::Users:
+        break;
+    }
+    return file;
+}
+
+LONG ReadHive(Hive hive, RegDocument& doc) {
+    doc = RegDocument{};
+    HiveFile file = LocateHive(hive);
+    if (file.path.empty())
+        return ERROR_SUCCESS;
+    // Readers need the lock only to wait out a writer; where no lock file can
+    // be made (a read-only /etc) the rename still keeps reads whole.
+    FileLock lock =
+        FileLock::Acquire(file.path + ".lock", false, file.writable && FileExists(file.path));
+    std::string text;
+    switch (ReadFileBounded(file.path, text, kMaxRegFileSize)) {
+    case ReadStatus::Ok:
+        doc = ParseRegText(text).doc;
+        return ERROR_SUCCESS;
+    case ReadStatus::Missing:
+        return ERROR_SUCCESS;
+    case ReadStatus::Denied:
+        return ERROR_ACCESS_DENIED;
+    case ReadStatus::TooLarge:
+    case ReadStatus::Failed:
+        break;
+    }
+    return ERROR_BADDB;
+}
+
+LONG UpdateHive(Hive hive, const HiveEdit& edit) {
+    HiveFile file = LocateHive(hive);
+    if (file.path.empty() || !file.writable)
+        return ERROR_ACCESS_DENIED;
+    const bool user = hive == Hive::CurrentUser;
+    if (user && !MakeDirectories(ParentFolder(file.path), kUserFolderMode))
+        return ERROR_CANTWRITE;
+    FileLock lock = FileLock::Acquire(file.path + ".lock", true, true);
+    if (!lock.held())
+        return ERROR_LOCK_VIOLATION;
+    std::string text;
+    mode_t mode = user ? kUserFileMode : kMachineFileMode;
+    switch (ReadFileBounded(file.path, text, kMaxRegFileSize)) {
+    case ReadStatus::Ok:
+        if (!user) {
+            struct stat st {};
+            if (::stat(file.path.c_str(), &st) == 0)
+                mode = st.st_mode & 07777;
+        }
+        break;
+    case ReadStatus::Missing:
+        break;
+    case ReadStatus::Denied:
+        return ERROR_ACCESS_DENIED;
+    case ReadStatus::TooLarge:
+    case ReadStatus::Failed:
+        // Never replace a file we could not read: its content would be lost.
+        return ERROR_BADDB;
+    }
+    RegDocument doc = ParseRegText(text).doc;
+    bool changed = false;
+    LONG rc = edit(doc, changed);
+    if (rc != LONG(ERROR_SUCCESS) || !changed)
+        return rc;
+    std::string out = SerializeRegText(doc);
+    if (out.size() > kMaxRegFileSize)
+        return ERROR_CANTWRITE;
+    return ReplaceFileAtomically(file.path, out, mode) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+}
+
+} // namespace qv::platform::registry

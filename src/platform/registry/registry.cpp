@@ -1,0 +1,429 @@
+#include "platform/registry/registry.h"
+
+#include "platform/registry/autostart.h"
+#include "platform/registry/hives.h"
+#include "platform/registry/keytree.h"
+#include "platform/text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <unordered_set>
+
+namespace {
+
+using qv::platform::registry::Hive;
+using qv::platform::registry::RegDocument;
+using qv::platform::registry::RegValue;
+namespace reg = qv::platform::registry;
+namespace autostart = qv::platform::registry::autostart;
+
+constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxValueNameLength = 16383;
+constexpr std::string_view kClassesPath = "Software\\Classes";
+
+std::mutex g_handlesMutex;
+std::unordered_set<HKEY> g_handles;
+
+struct KeyRef {
+    Hive hive = Hive::CurrentUser;
+    std::string path;
+    REGSAM access = KEY_ALL_ACCESS;
+};
+
+bool IsPredefined(HKEY key) {
+    return key == HKEY_CLASSES_ROOT || key == HKEY_CURRENT_USER || key == HKEY_LOCAL_MACHINE ||
+           key == HKEY_USERS;
+}
+
+LSTATUS Resolve(HKEY key, KeyRef& ref) {
+    if (IsPredefined(key)) {
+        const auto low = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(key));
+        ref = KeyRef{};
+        switch (low) {
+        case 0x80000000u:
+            ref.path = kClassesPath;
+            break;
+        case 0x80000002u:
+            ref.hive = Hive::LocalMachine;
+            break;
+        case 0x80000003u:
+            ref.hive = Hive::Users;
+            break;
+        default:
+            break;
+        }
+        return ERROR_SUCCESS;
+    }
+    std::lock_guard guard(g_handlesMutex);
+    if (!key || !g_handles.contains(key))
+        return ERROR_INVALID_HANDLE;
+    ref.hive = static_cast<Hive>(key->hive);
+    ref.path = key->path;
+    ref.access = key->access;
+    return ERROR_SUCCESS;
+}
+
+bool Same(std::string_view a, std::string_view b) {
+    return qv::text::EqualsIgnoreAsciiCase(a, b);
+}
+
+bool IsRunKey(const KeyRef& ref) {
+    return ref.hive == Hive::CurrentUser && Same(ref.path, autostart::kRunKeyPath);
+}
+
+// The Run key and the keys above it always exist, as on Windows.
+bool IsRunOrAbove(const KeyRef& ref) {
+    if (ref.hive != Hive::CurrentUser)
+        return false;
+    std::string_view run = autostart::kRunKeyPath;
+    return ref.path.empty() ||
+           (ref.path.size() <= run.size() && Same(run.substr(0, ref.path.size()), ref.path) &&
+            (ref.path.size() == run.size() || run[ref.path.size()] == '\\'));
+}
+
+LSTATUS Descend(const KeyRef& parent, LPCSTR subKey, KeyRef& child) {
+    child = parent;
+    if (!subKey || !*subKey)
+        return ERROR_SUCCESS;
+    for (const auto& part : reg::SplitKeyPath(subKey))
+        if (part.size() > kMaxKeyNameLength || part.find_first_of("\r\n") != std::string::npos)
+            return ERROR_INVALID_PARAMETER;
+    child.path = reg::NormalizeKeyPath(parent.path + "\\" + subKey);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS KeyExists(const KeyRef& ref, bool& exists) {
+    if (IsRunOrAbove(ref) || ref.path.empty()) {
+        exists = true;
+        return ERROR_SUCCESS;
+    }
+    if (ref.hive == Hive::Users) {
+        exists = false;
+        return ERROR_SUCCESS;
+    }
+    RegDocument doc;
+    LSTATUS rc = reg::ReadHive(ref.hive, doc);
+    exists = rc == LSTATUS(ERROR_SUCCESS) && reg::KeyExists(doc, ref.path);
+    return rc;
+}
+
+HKEY NewHandle(const KeyRef& ref, REGSAM access) {
+    auto* key = new HKEY__{static_cast<int>(ref.hive), ref.path, access};
+    std::lock_guard guard(g_handlesMutex);
+    g_handles.insert(key);
+    return key;
+}
+
+bool WantsWrite(REGSAM access) {
+    return (access & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0;
+}
+
+bool HiveWritable(Hive hive) {
+    return hive != Hive::Users && reg::LocateHive(hive).writable;
+}
+
+// One value, read fresh: from the autostart folder for the Run key, else the hive.
+LSTATUS LoadValue(const KeyRef& ref, LPCSTR name, RegValue& value) {
+    std::string_view wanted = name ? name : "";
+    if (IsRunKey(ref)) {
+        auto entry = autostart::Find(wanted);
+        if (!entry)
+            return ERROR_FILE_NOT_FOUND;
+        value.name = entry->name;
+        value.type = REG_SZ;
+        value.data.assign(entry->commandLine.begin(), entry->commandLine.end());
+        value.data.push_back(0);
+        return ERROR_SUCCESS;
+    }
+    RegDocument doc;
+    if (LSTATUS rc = reg::ReadHive(ref.hive, doc); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (!reg::KeyExists(doc, ref.path) && !IsRunOrAbove(ref))
+        return ERROR_KEY_DELETED;
+    const RegValue* found = reg::FindValue(doc, ref.path, wanted);
+    if (!found)
+        return ERROR_FILE_NOT_FOUND;
+    value = *found;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS LoadValues(const KeyRef& ref, std::vector<RegValue>& values) {
+    values.clear();
+    if (IsRunKey(ref)) {
+        for (auto& entry : autostart::List()) {
+            RegValue value{entry.name, REG_SZ, {}};
+            value.data.assign(entry.commandLine.begin(), entry.commandLine.end());
+            value.data.push_back(0);
+            values.push_back(std::move(value));
+        }
+        return ERROR_SUCCESS;
+    }
+    RegDocument doc;
+    if (LSTATUS rc = reg::ReadHive(ref.hive, doc); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (!reg::KeyExists(doc, ref.path) && !IsRunOrAbove(ref))
+        return ERROR_KEY_DELETED;
+    for (const RegValue* v : reg::ListValues(doc, ref.path))
+        values.push_back(*v);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS CopyOut(const std::vector<BYTE>& data, LPBYTE out, LPDWORD size) {
+    if (!size)
+        return out ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
+    const auto needed = static_cast<DWORD>(data.size());
+    if (out && *size < needed) {
+        *size = needed;
+        return ERROR_MORE_DATA;
+    }
+    if (out && !data.empty())
+        std::memcpy(out, data.data(), data.size());
+    *size = needed;
+    return ERROR_SUCCESS;
+}
+
+// Copies a name with its terminator; the count comes back without it.
+LSTATUS CopyName(const std::string& name, LPSTR out, LPDWORD count) {
+    if (!out || !count)
+        return ERROR_INVALID_PARAMETER;
+    if (*count < name.size() + 1)
+        return ERROR_MORE_DATA;
+    std::memcpy(out, name.c_str(), name.size() + 1);
+    *count = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
+bool ValidValueName(std::string_view name) {
+    return name.size() <= kMaxValueNameLength &&
+           name.find_first_of("\r\n") == std::string_view::npos;
+}
+
+} // namespace
+
+LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, HKEY* phkResult) {
+    if (!phkResult)
+        return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    KeyRef parent, ref;
+    if (LSTATUS rc = Resolve(hKey, parent); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (LSTATUS rc = Descend(parent, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    bool exists = false;
+    if (LSTATUS rc = KeyExists(ref, exists); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (!exists)
+        return ERROR_FILE_NOT_FOUND;
+    if (WantsWrite(samDesired) && !HiveWritable(ref.hive))
+        return ERROR_ACCESS_DENIED;
+    *phkResult = NewHandle(ref, samDesired);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD dwOptions,
+                        REGSAM samDesired, LPSECURITY_ATTRIBUTES, HKEY* phkResult,
+                        LPDWORD lpdwDisposition) {
+    if (!phkResult)
+        return ERROR_INVALID_PARAMETER;
+    *phkResult = nullptr;
+    if (dwOptions != REG_OPTION_NON_VOLATILE)
+        return ERROR_INVALID_PARAMETER;
+    KeyRef parent, ref;
+    if (LSTATUS rc = Resolve(hKey, parent); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (LSTATUS rc = Descend(parent, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (!HiveWritable(ref.hive))
+        return ERROR_ACCESS_DENIED;
+    bool created = false;
+    if (!IsRunOrAbove(ref)) {
+        LSTATUS rc = reg::UpdateHive(ref.hive, [&](RegDocument& doc, bool& changed) {
+            created = changed = reg::CreateKey(doc, ref.path);
+            return LSTATUS(ERROR_SUCCESS);
+        });
+        if (rc != LSTATUS(ERROR_SUCCESS))
+            return rc;
+    }
+    if (lpdwDisposition)
+        *lpdwDisposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    *phkResult = NewHandle(ref, samDesired);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData,
+                         LPDWORD lpcbData) {
+    KeyRef ref;
+    if (LSTATUS rc = Resolve(hKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (!(ref.access & KEY_QUERY_VALUE))
+        return ERROR_ACCESS_DENIED;
+    if (lpData && !lpcbData)
+        return ERROR_INVALID_PARAMETER;
+    RegValue value;
+    if (LSTATUS rc = LoadValue(ref, lpValueName, value); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (lpType)
+        *lpType = value.type;
+    return CopyOut(value.data, lpData, lpcbData);
+}
+
+LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
+                       DWORD cbData) {
+    KeyRef ref;
+    if (LSTATUS rc = Resolve(hKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (!(ref.access & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    std::string_view name = lpValueName ? lpValueName : "";
+    if (!ValidValueName(name) || (!lpData && cbData > 0))
+        return ERROR_INVALID_PARAMETER;
+    if (!HiveWritable(ref.hive))
+        return ERROR_ACCESS_DENIED;
+    if (IsRunKey(ref)) {
+        if (dwType != REG_SZ && dwType != REG_EXPAND_SZ)
+            return ERROR_INVALID_PARAMETER;
+        const char* text = reinterpret_cast<const char*>(lpData);
+        std::string_view line(text, cbData);
+        return autostart::Write(name, line.substr(0, line.find('\0')));
+    }
+    RegValue value{std::string(name), dwType, {}};
+    if (cbData > 0)
+        value.data.assign(lpData, lpData + cbData);
+    return reg::UpdateHive(ref.hive, [&](RegDocument& doc, bool& changed) {
+        if (!reg::KeyExists(doc, ref.path) && !IsRunOrAbove(ref))
+            return LSTATUS(ERROR_KEY_DELETED);
+        reg::SetValue(doc, ref.path, value);
+        changed = true;
+        return LSTATUS(ERROR_SUCCESS);
+    });
+}
+
+LSTATUS RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+    KeyRef ref;
+    if (LSTATUS rc = Resolve(hKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (!(ref.access & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    std::string_view name = lpValueName ? lpValueName : "";
+    if (IsRunKey(ref))
+        return autostart::Remove(name);
+    if (!HiveWritable(ref.hive))
+        return ERROR_ACCESS_DENIED;
+    return reg::UpdateHive(ref.hive, [&](RegDocument& doc, bool& changed) {
+        changed = reg::DeleteValue(doc, ref.path, name);
+        return changed ? LSTATUS(ERROR_SUCCESS) : LSTATUS(ERROR_FILE_NOT_FOUND);
+    });
+}
+
+LSTATUS RegCloseKey(HKEY hKey) {
+    if (IsPredefined(hKey))
+        return ERROR_SUCCESS; // predefined keys are never closed
+    std::lock_guard guard(g_handlesMutex);
+    if (!hKey || g_handles.erase(hKey) == 0)
+        return ERROR_INVALID_HANDLE;
+    delete hKey;
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD,
+                      LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
+    KeyRef ref;
+    if (LSTATUS rc = Resolve(hKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (!(ref.access & KEY_ENUMERATE_SUB_KEYS))
+        return ERROR_ACCESS_DENIED;
+    std::vector<std::string> names;
+    if (ref.hive != Hive::Users) {
+        RegDocument doc;
+        if (LSTATUS rc = reg::ReadHive(ref.hive, doc); rc != LSTATUS(ERROR_SUCCESS))
+            return rc;
+        names = reg::ListSubkeys(doc, ref.path);
+    }
+    if (IsRunOrAbove(ref) && !IsRunKey(ref)) {
+        std::string_view rest =
+            autostart::kRunKeyPath.substr(ref.path.empty() ? 0 : ref.path.size() + 1);
+        std::string next(rest.substr(0, rest.find('\\')));
+        if (std::none_of(names.begin(), names.end(),
+                         [&](const auto& n) { return Same(n, next); })) {
+            names.push_back(next);
+            std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
+                return qv::text::AsciiLower(a) < qv::text::AsciiLower(b);
+            });
+        }
+    }
+    if (dwIndex >= names.size())
+        return ERROR_NO_MORE_ITEMS;
+    if (LSTATUS rc = CopyName(names[dwIndex], lpName, lpcchName); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (lpClass && lpcchClass && *lpcchClass > 0) {
+        lpClass[0] = '\0';
+        *lpcchClass = 0;
+    }
+    if (lpftLastWriteTime)
+        *lpftLastWriteTime = FILETIME{0, 0};
+    return ERROR_SUCCESS;
+}
+
+LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD,
+                      LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
+    KeyRef ref;
+    if (LSTATUS rc = Resolve(hKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (!(ref.access & KEY_QUERY_VALUE))
+        return ERROR_ACCESS_DENIED;
+    if (lpData && !lpcbData)
+        return ERROR_INVALID_PARAMETER;
+    std::vector<RegValue> values;
+    if (ref.hive != Hive::Users)
+        if (LSTATUS rc = LoadValues(ref, values); rc != LSTATUS(ERROR_SUCCESS))
+            return rc;
+    if (dwIndex >= values.size())
+        return ERROR_NO_MORE_ITEMS;
+    const RegValue& value = values[dwIndex];
+    if (LSTATUS rc = CopyName(value.name, lpValueName, lpcchValueName);
+        rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (lpType)
+        *lpType = value.type;
+    return CopyOut(value.data, lpData, lpcbData);
+}
+
+LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+    KeyRef parent, ref;
+    if (!lpSubKey)
+        return ERROR_INVALID_PARAMETER;
+    if (LSTATUS rc = Resolve(hKey, parent); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (LSTATUS rc = Descend(parent, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (ref.path.empty() || IsRunOrAbove(ref) || !HiveWritable(ref.hive))
+        return ERROR_ACCESS_DENIED;
+    return reg::UpdateHive(ref.hive, [&](RegDocument& doc, bool& changed) {
+        if (!reg::KeyExists(doc, ref.path))
+            return LSTATUS(ERROR_FILE_NOT_FOUND);
+        if (reg::HasSubkeys(doc, ref.path))
+            return LSTATUS(ERROR_ACCESS_DENIED);
+        changed = reg::DeleteKey(doc, ref.path, false);
+        return LSTATUS(ERROR_SUCCESS);
+    });
+}
+
+LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
+    KeyRef parent, ref;
+    if (LSTATUS rc = Resolve(hKey, parent); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    if (LSTATUS rc = Descend(parent, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    const bool keepKey = !lpSubKey || ref.path.empty() || IsRunOrAbove(ref);
+    if (!HiveWritable(ref.hive))
+        return ERROR_ACCESS_DENIED;
+    return reg::UpdateHive(ref.hive, [&](RegDocument& doc, bool& changed) {
+        if (!reg::KeyExists(doc, ref.path))
+            return IsRunOrAbove(ref) ? LSTATUS(ERROR_SUCCESS) : LSTATUS(ERROR_FILE_NOT_FOUND);
+        changed = reg::DeleteKey(doc, ref.path, true);
+        if (keepKey && !ref.path.empty())
+            reg::CreateKey(doc, ref.path);
+        return LSTATUS(ERROR_SUCCESS);
+    });
+}

@@ -1,0 +1,51 @@
+// The .reg parser: any input parses; writing the result and parsing it again
+// gives the same keys, values and kept lines, and writing is then stable.
+#include "platform/registry/regfile.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+using namespace qv::platform::registry;
+
+namespace {
+
+bool SameEntries(const std::vector<RegEntry>& a, const std::vector<RegEntry>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].kind != b[i].kind || a[i].raw != b[i].raw || a[i].value.name != b[i].value.name)
+            return false;
+        if (a[i].kind == RegEntry::Kind::Value &&
+            (a[i].value.type != b[i].value.type || a[i].value.data != b[i].value.data))
+            return false;
+    }
+    return true;
+}
+
+bool SameDocument(const RegDocument& a, const RegDocument& b) {
+    if (!SameEntries(a.preamble, b.preamble) || a.sections.size() != b.sections.size())
+        return false;
+    for (std::size_t i = 0; i < a.sections.size(); ++i)
+        if (a.sections[i].path != b.sections[i].path ||
+            a.sections[i].broken != b.sections[i].broken ||
+            !SameEntries(a.sections[i].entries, b.sections[i].entries))
+            return false;
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size > (1u << 20))
+        return 0;
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    auto first = ParseRegText(input);
+    const std::string written = SerializeRegText(first.doc);
+    auto second = ParseRegText(written);
+    if (!second.hasHeader || !SameDocument(first.doc, second.doc))
+        std::abort();
+    if (SerializeRegText(second.doc) != written)
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,185 @@
+#include "platform/registry/regfile.h"
+
+#include <gtest/gtest.h>
+
+using namespace qv::platform::registry;
+
+namespace {
+
+RegValue Value(std::string name, DWORD type, std::vector<BYTE> data) {
+    return RegValue{std::move(name), type, std::move(data)};
+}
+
+std::vector<BYTE> Text(std::string_view s) {
+    std::vector<BYTE> d(s.begin(), s.end());
+    d.push_back(0);
+    return d;
+}
+
+// The values of one section, in order.
+std::vector<RegValue> ValuesOf(const RegDocument& doc, std::size_t section) {
+    std::vector<RegValue> out;
+    for (const auto& e : doc.sections.at(section).entries)
+        if (e.kind == RegEntry::Kind::Value)
+            out.push_back(e.value);
+    return out;
+}
+
+bool SameValues(const std::vector<RegValue>& a, const std::vector<RegValue>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].data != b[i].data)
+            return false;
+    return true;
+}
+
+} // namespace
+
+TEST(RegFile, EveryTypeRoundTripsWithEscapes) {
+    std::vector<BYTE> big(300);
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = BYTE(i * 7);
+    std::vector<RegValue> values = {
+        Value("q\"uote\\name", 1, Text("C:\\dir \"x\"")),
+        Value("", 1, Text("default")),
+        Value("empty", 1, Text("")),
+        Value("count", 4, {0x2a, 0, 0, 0}),
+        Value("neg", 4, {0xff, 0xff, 0xff, 0xff}),
+        Value("bin", 3, big),
+        Value("expand", 2, Text("%HOME%/x")),
+        Value("multi", 7, {'a', 0, 'b', 0, 0}),
+        Value("qword", 11, {1, 2, 3, 4, 5, 6, 7, 8}),
+        Value("none", 0, {}),
+        Value("no terminator", 1, {'a', 'b'}),
+        Value("line break", 1, Text("two\nlines")),
+        Value("short dword", 4, {7, 0}),
+        Value("utf8 \xC3\xA4", 1, Text("gr\xC3\xBC\xC3\x9F")),
+        Value("bad utf8", 1, Text("\xFF\xFE")),
+    };
+    RegDocument doc;
+    doc.sections.push_back({"Software\\Belmar\\Quorvia", false, {}});
+    for (const auto& v : values)
+        doc.sections[0].entries.push_back({RegEntry::Kind::Value, v, {}});
+
+    const std::string text = SerializeRegText(doc);
+    EXPECT_EQ(text.rfind("REGEDIT4\n", 0), 0u);
+    EXPECT_NE(text.find("\"q\\\"uote\\\\name\"=\"C:\\\\dir \\\"x\\\"\"\n"), std::string::npos);
+    EXPECT_NE(text.find("@=\"default\"\n"), std::string::npos);
+    EXPECT_NE(text.find("\"count\"=dword:0000002a\n"), std::string::npos);
+    EXPECT_NE(text.find("\"multi\"=hex(7):61,00,62,00,00\n"), std::string::npos);
+    EXPECT_NE(text.find("\"no terminator\"=hex(1):61,62\n"), std::string::npos);
+    EXPECT_NE(text.find(",\\\n  "), std::string::npos) << "long hex data wraps";
+
+    auto parsed = ParseRegText(text);
+    EXPECT_TRUE(parsed.hasHeader);
+    ASSERT_EQ(parsed.doc.sections.size(), 1u);
+    EXPECT_EQ(parsed.doc.sections[0].path, "Software\\Belmar\\Quorvia");
+    EXPECT_TRUE(SameValues(ValuesOf(parsed.doc, 0), values));
+    EXPECT_EQ(SerializeRegText(parsed.doc), text);
+}
+
+TEST(RegFile, ReadsRegeditSyntax) {
+    const std::string text = "\xEF\xBB\xBFREGEDIT4\r\n"
+                             "; a comment\r\n"
+                             "[\\Software\\\\Test\\]\r\n"
+                             "@=\"root\"\r\n"
+                             "\"Upper\"=DWORD:0000FFFF\r\n"
+                             "\"Short\"=dword:7\r\n"
+                             "  \"Spaced\" = \"v\"  \r\n"
+                             "\"Wrapped\"=hex(2):25,00,\\\r\n"
+                             "  41,00,\\\r\n"
+                             "  00\r\n"
+                             "\"Odd\"=hex(b):1,2,3,4,5,6,7,8\r\n";
+    auto parsed = ParseRegText(text);
+    ASSERT_TRUE(parsed.hasHeader);
+    ASSERT_EQ(parsed.doc.sections.size(), 1u);
+    EXPECT_EQ(parsed.doc.sections[0].path, "Software\\Test");
+    auto values = ValuesOf(parsed.doc, 0);
+    ASSERT_EQ(values.size(), 6u);
+    EXPECT_EQ(values[0].name, "");
+    EXPECT_EQ(values[1].data, (std::vector<BYTE>{0xff, 0xff, 0, 0}));
+    EXPECT_EQ(values[2].data, (std::vector<BYTE>{7, 0, 0, 0}));
+    EXPECT_EQ(values[3].data, Text("v"));
+    EXPECT_EQ(values[4].type, 2u);
+    EXPECT_EQ(values[4].data, (std::vector<BYTE>{0x25, 0, 0x41, 0, 0}));
+    EXPECT_EQ(values[5].type, 11u);
+    // The comment stays, in its place before the first key.
+    ASSERT_EQ(parsed.doc.preamble.size(), 1u);
+    EXPECT_EQ(parsed.doc.preamble[0].raw, "; a comment\r");
+}
+
+TEST(RegFile, Version5FilesHoldUtf16Strings) {
+    // hex(2) "ab" and hex(7) "x","y" in UTF-16LE, as regedit exports them.
+    const std::string text = "Windows Registry Editor Version 5.00\n\n[K]\n"
+                             "\"e\"=hex(2):61,00,62,00,00,00\n"
+                             "\"m\"=hex(7):78,00,00,00,79,00,00,00,00,00\n"
+                             "\"b\"=hex:61,00\n";
+    auto values = ValuesOf(ParseRegText(text).doc, 0);
+    ASSERT_EQ(values.size(), 3u);
+    EXPECT_EQ(values[0].data, Text("ab"));
+    EXPECT_EQ(values[1].data, (std::vector<BYTE>{'x', 0, 'y', 0, 0}));
+    EXPECT_EQ(values[2].data, (std::vector<BYTE>{0x61, 0})) << "binary data is never converted";
+
+    // The same file saved as UTF-16LE with its byte-order mark.
+    std::string wide = "\xFF\xFE";
+    const std::u16string source =
+        u"Windows Registry Editor Version 5.00\r\n[K]\r\n\"s\"=\"\u00e4\"\r\n";
+    for (char16_t u : source) {
+        wide += char(u & 0xFF);
+        wide += char(u >> 8);
+    }
+    auto fromWide = ValuesOf(ParseRegText(wide).doc, 0);
+    ASSERT_EQ(fromWide.size(), 1u);
+    EXPECT_EQ(fromWide[0].data, Text("\xC3\xA4"));
+}
+
+TEST(RegFile, LinesItCannotReadStayInPlace) {
+    const std::string text =
+        "REGEDIT4\n\n[A]\n\"ok\"=\"1\"\nthis is garbage\n\"bad\"=dword:123456789\n"
+        "\"t\"=\"unterminated\n[B]\n\"ok2\"=\"2\"\n";
+    auto parsed = ParseRegText(text);
+    ASSERT_EQ(parsed.doc.sections.size(), 2u);
+    const auto& a = parsed.doc.sections[0].entries;
+    ASSERT_EQ(a.size(), 4u);
+    EXPECT_EQ(a[1].kind, RegEntry::Kind::Raw);
+    EXPECT_EQ(a[1].raw, "this is garbage");
+    EXPECT_EQ(a[2].raw, "\"bad\"=dword:123456789");
+    EXPECT_EQ(a[3].raw, "\"t\"=\"unterminated");
+    const std::string again = SerializeRegText(parsed.doc);
+    EXPECT_NE(again.find("\"ok\"=\"1\"\nthis is garbage\n\"bad\"=dword:123456789\n"),
+              std::string::npos);
+    EXPECT_EQ(ValuesOf(ParseRegText(again).doc, 1)[0].name, "ok2");
+}
+
+TEST(RegFile, DamageNeverMovesValuesToAnotherKey) {
+    // A key line cut short: what follows it belongs to no key we know.
+    const std::string cut = "REGEDIT4\n[A]\n\"a\"=\"1\"\n[B\\C\n\"c\"=\"3\"\n[D]\n\"d\"=\"4\"\n";
+    auto parsed = ParseRegText(cut);
+    ASSERT_EQ(parsed.doc.sections.size(), 3u);
+    EXPECT_EQ(ValuesOf(parsed.doc, 0).size(), 1u);
+    EXPECT_TRUE(parsed.doc.sections[1].broken);
+    EXPECT_EQ(parsed.doc.sections[1].entries.at(0).raw, "\"c\"=\"3\"");
+    EXPECT_EQ(ValuesOf(parsed.doc, 2).at(0).name, "d");
+
+    // A hex value cut mid-continuation does not swallow the next key or value.
+    const std::string trunc = "REGEDIT4\n[A]\n\"h\"=hex:01,02,\\\n[B]\n\"b\"=\"x\"\n";
+    auto t = ParseRegText(trunc);
+    ASSERT_EQ(t.doc.sections.size(), 2u);
+    EXPECT_EQ(ValuesOf(t.doc, 0).at(0).data, (std::vector<BYTE>{1, 2}));
+    EXPECT_EQ(ValuesOf(t.doc, 1).at(0).name, "b");
+
+    // A kept line ending in a backslash does not join what a rewrite puts after it.
+    const std::string kept = "REGEDIT4\n[A]\n\"h\"=hex(zz):01,\\\n";
+    auto k = ParseRegText(kept);
+    k.doc.sections[0].entries.push_back({RegEntry::Kind::Value, Value("n", 1, Text("v")), {}});
+    auto reparsed = ParseRegText(SerializeRegText(k.doc));
+    EXPECT_EQ(ValuesOf(reparsed.doc, 0).size(), 1u);
+    EXPECT_EQ(ValuesOf(reparsed.doc, 0).at(0).name, "n");
+}
+
+TEST(RegFile, KeyPathsDropEmptyComponents) {
+    EXPECT_EQ(NormalizeKeyPath("\\a\\\\b\\"), "a\\b");
+    EXPECT_EQ(NormalizeKeyPath(""), "");
+    EXPECT_EQ(SplitKeyPath("x\\y").size(), 2u);
+}

@@ -1,0 +1,109 @@
+// The browser control: the object a dialog's browser control hosts, over a
+// page bridge in the control's container. It is the top frame's browser;
+// subframes have browser objects of their own (QtFrameBrowser). Events go
+// to the sinks advised on it, with the frame's browser as argument; its
+// host site's IDocHostUIHandler shapes border, context menu and
+// window.external.
+#pragma once
+
+#include "backend/qt/bridge/page_bridge_listener.h"
+#include "backend/qt/browser/frame_tree.h"
+#include "platform/com/connection_point.h"
+#include "platform/com/ole_object.h"
+#include "platform/html/doc_host_ui_handler.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace qv::bridge {
+class BridgeProfile;
+}
+
+namespace qv::qt {
+
+class BrowserView;
+class DispatchExternal;
+
+class QtWebBrowser final : public com::RefCounted<IWebBrowser2, IOleObject, IConnectionPoint>,
+                           private bridge::PageBridgeListener {
+public:
+    // externalNames: the members window.external offers the page (the
+    // bridge must know them before a page asks).
+    static com::ComPtr<QtWebBrowser> Create(QWidget* container,
+                                            std::shared_ptr<bridge::BridgeProfile> profile,
+                                            std::vector<std::string> externalNames);
+
+    IDispatch* AsDispatch() { return static_cast<IWebBrowser2*>(this); }
+    // Null once the control's dialog has gone.
+    bridge::PageBridge* Bridge() const;
+    const BrowserView* View() const { return view_.get(); }
+    bool RegisteredAsBrowser() const { return registerAsBrowser_; }
+
+    // IUnknown, IDispatch
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    HRESULT GetTypeInfoCount(UINT* count) override;
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+    // IWebBrowser2
+    HRESULT Navigate(const BSTR& url, VARIANT* flags, VARIANT* targetFrame, VARIANT* postData,
+                     VARIANT* headers) override;
+    HRESULT Refresh() override;
+    HRESULT get_Application(IDispatch** application) override;
+    HRESULT get_Document(IDispatch** document) override { return top_.GetDocument(document); }
+    HRESULT get_Left(LONG* value) override;
+    HRESULT get_Top(LONG* value) override;
+    HRESULT get_Width(LONG* value) override;
+    HRESULT put_Width(LONG value) override;
+    HRESULT get_Height(LONG* value) override;
+    HRESULT put_Height(LONG value) override;
+    HRESULT put_RegisterAsBrowser(VARIANT_BOOL value) override;
+    // IOleObject
+    HRESULT SetClientSite(IUnknown* site) override;
+    // IConnectionPoint
+    HRESULT Advise(IDispatch* sink, DWORD* cookie) override;
+    HRESULT Unadvise(DWORD cookie) override;
+
+private:
+    QtWebBrowser(QWidget* container, std::shared_ptr<bridge::BridgeProfile> profile,
+                 std::vector<std::string> externalNames);
+    ~QtWebBrowser() override;
+
+    // PageBridgeListener
+    void OnBeforeNavigate(bridge::FrameId frame, const std::string& url, bool& cancel) override;
+    void OnNavigateComplete(const bridge::FrameSnapshot& snapshot) override;
+    void OnDocumentComplete(const bridge::FrameSnapshot& snapshot) override;
+    void OnFrameGone(bridge::FrameId frame) override;
+    bridge::PageBridge* OnNewWindow(const bridge::NewWindowRequest& request) override;
+    void OnWindowCloseRequested() override;
+
+    // Holds the control while events run and lets it go from the event loop,
+    // so a handler that drops the last reference never deletes the bridge
+    // under its own call.
+    class Hold;
+    void Fire(DISPID dispid, std::vector<VARIANT> args);
+    void FireFrameEvent(DISPID dispid, const bridge::FrameSnapshot& snapshot);
+    void ApplyHost();
+    bool HostContextMenu(int x, int y);
+    HRESULT Geometry(LONG* value, int which) const;
+
+    std::shared_ptr<BridgeLink> link_;
+    FrameState top_;
+    FrameTree tree_;
+    std::unique_ptr<BrowserView> view_;
+    std::vector<std::string> externalNames_;
+    std::unique_ptr<DispatchExternal> external_;
+    com::ComPtr<IUnknown> site_;
+    com::ComPtr<IDocHostUIHandler> hostUi_;
+    std::map<DWORD, com::ComPtr<IDispatch>> sinks_;
+    DWORD nextCookie_ = 1;
+    bool registerAsBrowser_ = false;
+};
+
+} // namespace qv::qt

@@ -1,0 +1,89 @@
+// Before-navigate with its cancel flag, new windows (refused by default or
+// opened in a browser the host hands back) and the page's close request.
+#include "browser_fixture.h"
+
+namespace qv::browser_test {
+namespace {
+
+ComPtr<IDispatch> ButtonsFrame(BrowserDialog& dialog) {
+    for (auto it = dialog.events.rbegin(); it != dialog.events.rend(); ++it) {
+        if (it->id == DISPID_DOCUMENTCOMPLETE && it->url.ends_with("/vp-buttons.asp"))
+            return it->frame;
+    }
+    return nullptr;
+}
+
+TEST_F(BrowserTest, CancelledJavascriptLinkNeverRunsAndRefusedWindowsNeverOpen) {
+    LogIn();
+    ASSERT_FALSE(HasFatalFailure());
+    dialog->cancelIf = [](const std::string& url) {
+        return url.starts_with("javascript:bttnVphoneExit()");
+    };
+    ComPtr<IDispatch> document = DocumentOf(ButtonsFrame(*dialog).get());
+    auto exit = FindAnchor(document.get(), "javascript:bttnVphoneExit()");
+    auto help = FindAnchor(document.get(), "javascript:bttnHelp()");
+    ASSERT_TRUE(exit && help);
+    const std::size_t from = dialog->events.size();
+    ASSERT_EQ(exit->click(), S_OK);
+    ASSERT_EQ(help->click(), S_OK);
+    // Commands run in order: once Help's window is asked for, Exit was
+    // offered and stopped.
+    ASSERT_GE(WaitForEvent(*dialog, DISPID_NEWWINDOW2, "", from), 0);
+    EXPECT_GE(WaitForEvent(*dialog, DISPID_BEFORENAVIGATE2, "javascript:bttnVphoneExit()", from),
+              0);
+    EXPECT_GE(WaitForEvent(*dialog, DISPID_BEFORENAVIGATE2, "javascript:bttnHelp()", from), 0);
+    const QJsonObject state = console.State();
+    EXPECT_EQ(state.value("logouts").toInt(), 0);
+    EXPECT_EQ(state.value("active_sessions").toInt(), 1);
+    // Nobody took the window, so nothing was loaded for it.
+    EXPECT_EQ(console.Requests("/help.asp"), 0);
+}
+
+TEST_F(BrowserTest, NewWindowOpensInTheBrowserTheHostHandsBack) {
+    LogIn();
+    ASSERT_FALSE(HasFatalFailure());
+    std::unique_ptr<BrowserDialog> popup;
+    dialog->onNewWindow = [&](IDispatch** window, BOOL*) {
+        popup = OpenDialog();
+        ASSERT_TRUE(popup);
+        auto control = popup->Browser();
+        control->put_RegisterAsBrowser(VARIANT_TRUE);
+        control->get_Application(window);
+    };
+    auto config =
+        FindAnchor(DocumentOf(ButtonsFrame(*dialog).get()).get(), "javascript:bttnConfig()");
+    ASSERT_TRUE(config);
+    ASSERT_EQ(config->click(), S_OK);
+    ASSERT_TRUE(WaitUntil([&] { return popup != nullptr; }));
+    const int done = WaitForEvent(*popup, DISPID_DOCUMENTCOMPLETE, "/config.asp");
+    ASSERT_GE(done, 0);
+    const BrowserEvent& complete = popup->events[std::size_t(done)];
+    EXPECT_EQ(complete.frame.get(), popup->Dispatch().get());
+    // Same profile: the session cookie came along.
+    EXPECT_EQ(TitleOf(DocumentOf(complete.frame.get()).get()), "PABX Console - Configuration");
+    popup->DestroyWindow();
+}
+
+TEST_F(BrowserTest, PageCloseRequestReachesTheHostAsWindowClosing) {
+    dialog->cancelClose = true;
+    browser->Navigate(com::ToBstr(Url("/help.asp")), nullptr, nullptr, nullptr, nullptr);
+    ASSERT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/help.asp"), 0);
+    ComPtr<IHTMLElement> close;
+    for (const auto& element : AllElements(DocumentOf(dialog->Dispatch().get()).get())) {
+        if (element.As<IHTMLInputButtonElement>())
+            close = element.As<IHTMLElement>();
+    }
+    ASSERT_TRUE(close);
+    ASSERT_EQ(close->click(), S_OK);
+    ASSERT_GE(WaitForEvent(*dialog, DISPID_WINDOWCLOSING, "top"), 0);
+    EXPECT_EQ(dialog->Count(DISPID_WINDOWCLOSING), 1u);
+    // Cancelled: the control and its page stay.
+    EXPECT_TRUE(::IsWindowVisible(dialog->m_hWnd));
+    EXPECT_EQ(TitleOf(DocumentOf(dialog->Dispatch().get()).get()), "PABX Console - Help");
+    const std::size_t from = dialog->events.size();
+    ASSERT_EQ(browser->Refresh(), S_OK);
+    EXPECT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/help.asp", from), 0);
+}
+
+} // namespace
+} // namespace qv::browser_test

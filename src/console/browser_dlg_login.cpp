@@ -1,5 +1,6 @@
 // Logging in and out of the console: CBrowserDlg's navigation to the start
 // page and the bounded wait for the console's logout.
+#include "console/console_host.h"
 #include "console/pump_messages.h"
 #include "console/start_url.h"
 #include "framework/win_app.h"
@@ -19,6 +20,7 @@ void CBrowserDlg::Login() {
     m_bLoginPending = TRUE;
     UpdateLoginState(nullptr);
     const std::string url = FormatStartUrl(m_strUrlFormat, m_strAddress);
+    m_strConsoleHost = UrlHostName(url);
     // The console page must never come from the cache.
     VARIANT flags = qv::com::MakeI2Variant(static_cast<SHORT>(navNoReadFromCache));
     m_browser.Navigate(url, &flags, nullptr, nullptr, nullptr);

@@ -33,6 +33,12 @@ CBrowserDlg::CBrowserDlg(CWnd* parent)
       m_strUrlFormat(LoadLocalizedString(IDS_URL_FORMAT)),
       m_hSmallIcon(LoadLocalizedIconEx(IDR_MAINFRAME, 16, 16, 8)) {
     MapMessage(WM_NOTIFYICON, &CBrowserDlg::OnNotifyIcon);
+    // NewWindow2 (251) comes with the secondary window; until then the
+    // control opens new windows its own way.
+    MapEvent(IDC_EXPLORER, DISPID_DOCUMENTCOMPLETE, &CBrowserDlg::OnDocumentComplete);
+    MapEvent(IDC_EXPLORER, DISPID_NAVIGATECOMPLETE2, &CBrowserDlg::OnNavigateComplete2);
+    MapEvent(IDC_EXPLORER, DISPID_BEFORENAVIGATE2, &CBrowserDlg::OnBeforeNavigate2);
+    MapEvent(IDC_EXPLORER, DISPID_WINDOWCLOSING, &CBrowserDlg::OnWindowClosing);
 }
 
 CBrowserDlg::~CBrowserDlg() {
@@ -149,24 +155,13 @@ void CBrowserDlg::ReleaseResources() {
         UpdateLoginState(nullptr);
     }
     m_pRefreshBrowser.reset();
-    // The address book is released here once it is part of the program.
+    m_pAddressBook.reset();
 }
 
 BOOL CBrowserDlg::EditConfiguration() {
     // Filled in with the configuration dialog; until then nothing is
     // edited, so there is never anything new to log in with.
     return FALSE;
-}
-
-void CBrowserDlg::OnDisplayRows(std::string row1, std::string /*row2*/) {
-    if (row1.empty()) {
-        // The display is idle: the next call counts as new.
-        m_strLastInfo.clear();
-        m_strLastTitle.clear();
-        return;
-    }
-    // The announcement (balloon or raised window) is filled in with the
-    // incoming-call popup.
 }
 
 // Ending the window.

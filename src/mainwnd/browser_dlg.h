@@ -6,14 +6,26 @@
 
 #include "console/web_browser2.h"
 #include "framework/menu.h"
+#include "mainwnd/address_book_lookup.h"
+#include "platform/html/html_document.h"
 #include "platform/html/html_elements.h"
 #include "platform/shell/notify_icon.h"
 #include "resources/localized_dialog.h"
 
+#include <memory>
 #include <string>
 
 // Callback message of the notification icon.
 inline constexpr UINT WM_NOTIFYICON = WM_USER + 1;
+
+// What one pass of ScanDocument looks for in every element.
+enum ScanMode {
+    SCAN_LOGIN_DETECT = 0,
+    SCAN_LOGIN_FILL = 1,
+    SCAN_LOGOUT_LINK = 2,
+    SCAN_SCRIPTS = 3,
+    SCAN_TERMINAL_LIST = 4,
+};
 
 class CBrowserDlg : public CLocalizedDialog {
 public:
@@ -32,8 +44,26 @@ public:
     BOOL HandleCommand(UINT id, LPARAM extra);
     virtual void OnDisplayRows(std::string row1, std::string row2);
 
+    // Console automation: one visitor over every element of a document.
+    BOOL ScanDocument(IDispatch* document, ScanMode mode);
+    BOOL CheckLoginElement(IDispatch* element, BOOL* userSeen, BOOL* passwordSeen, BOOL detectOnly);
+    BOOL CheckLogoutLink(IDispatch* element);
+    BOOL IsEmptyTerminalList(IDispatch* element);
+    BOOL RewriteScript(IDispatch* element);
+    // Run for every completed document of the main browser, any frame.
+    void DecideLogin(IDispatch* document, IWebBrowser2* frame);
+
+    // Browser events of control 1000.
+    void OnDocumentComplete(IDispatch* frame, VARIANT* url);
+    void OnNavigateComplete2(IDispatch* frame, VARIANT* url);
+    void OnBeforeNavigate2(IDispatch* frame, VARIANT* url, VARIANT* flags, VARIANT* targetFrame,
+                           VARIANT* postData, VARIANT* headers, BOOL* cancel);
+    void OnWindowClosing(BOOL childWindow, BOOL* cancel);
+
     // Data, in the order the rest of the program knows it.
     std::string m_strUrlFormat;
+    // Present only with "/wab"; see address_book_lookup.h.
+    std::unique_ptr<IAddressBookLookup> m_pAddressBook;
     CWebBrowser2 m_browser;
     std::string m_strLastTitle;
     int m_cxBrowserMargin = -1;
@@ -62,6 +92,9 @@ public:
     HICON m_hSmallIcon = nullptr;
     NOTIFYICONDATAA m_nid; // cbSize 0: no icon shown
     std::string m_strLastInfo;
+    // Host of the start URL last navigated to: the only one that gets the
+    // credentials.
+    std::string m_strConsoleHost;
 
     BOOL OnInitDialog() override;
 
@@ -91,9 +124,17 @@ private:
     void UpdateTip();
     void ShowTrayMenu();
     bool TrayHostPresent() const { return m_bIconInTray; }
+    bool IsConsoleDocument(IHTMLDocument2* document) const;
+    // FALSE when the shell could not show it.
+    BOOL ShowBalloon(const std::string& row1, const std::string& row2);
+    void StartPopup(BOOL wasMinimized);
 
     HICON m_hBigIcon = nullptr;
     // Whether the shell took the icon the last time it was asked: without a
     // notification area a hidden window could not be found again.
     bool m_bIconInTray = false;
+    // A fill is pumping messages: documents completing meanwhile never fill.
+    bool m_bFillingForm = false;
+    // Fields written and buttons pressed so far in this fill.
+    int m_nFormActions = 0;
 };

@@ -1,6 +1,6 @@
-// CBrowserDlg's notification icon, its menus and commands, and the
-// one-second timer that keeps the icon alive.
+// CBrowserDlg's notification icon, its menus and commands.
 #include "mainwnd/browser_dlg.h"
+#include "mainwnd/notify_text.h"
 #include "platform/module/module.h"
 #include "platform/shell/shell_version.h"
 #include "platform/text.h"
@@ -8,19 +8,12 @@
 #include "resources/localized_resources.h"
 #include "resources/version_info.h"
 
-#include <cstring>
 #include <string_view>
 
 namespace {
 
 // Balloon tips need the shell's version 5 record.
 constexpr DWORD kBalloonShellMajor = 5;
-
-void CopyText(char* target, std::size_t size, std::string_view text) {
-    const std::string_view cut = qv::text::CutUtf8(text, size - 1);
-    std::memcpy(target, cut.data(), cut.size());
-    target[cut.size()] = '\0';
-}
 
 } // namespace
 
@@ -46,7 +39,7 @@ void CBrowserDlg::UpdateTip() {
     const std::string_view cut = qv::text::CutUtf8(tip, sizeof m_nid.szTip - 1);
     if (cut == m_nid.szTip)
         return;
-    CopyText(m_nid.szTip, sizeof m_nid.szTip, cut);
+    CopyNotifyText(m_nid.szTip, sizeof m_nid.szTip, cut);
     m_nid.uFlags = NIF_TIP;
     Shell_NotifyIconA(NIM_MODIFY, &m_nid);
 }
@@ -169,26 +162,4 @@ void CBrowserDlg::ShowTrayMenu() {
     UpdateLoginState(popup);
     popup->TrackPopupMenu(TPM_CENTERALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, this);
     m_pTrackMenu = nullptr;
-}
-
-void CBrowserDlg::OnTimer(UINT_PTR) {
-    m_nid.uFlags = 0;
-    // The call popup and the console reload count down here once they are
-    // filled in with the console automation.
-    if (m_nid.cbSize != 0) {
-        // Keep-alive: a shell that restarted has forgotten the icon.
-        if (Shell_NotifyIconA(NIM_MODIFY, &m_nid)) {
-            m_bIconInTray = true;
-        } else {
-            m_nid.uFlags = NIF_MESSAGE | NIF_ICON;
-            m_bIconInTray = Shell_NotifyIconA(NIM_ADD, &m_nid) != FALSE;
-            // The new icon has no tip yet: make UpdateLoginState send it.
-            m_nid.szTip[0] = '\0';
-            UpdateLoginState(nullptr);
-            // Hidden with no notification area left to come back from.
-            if (!m_bIconInTray && !IsWindowVisible())
-                ShowWindow(SW_SHOWMINNOACTIVE);
-        }
-    }
-    Default();
 }

@@ -72,6 +72,34 @@ TEST_F(LifecycleTest, QuitItemAndSystemMenuCloseEndTheSameWay) {
     }
 }
 
+TEST_F(LifecycleTest, ConsoleExitButtonLogsOutAndEnds) {
+    Configure();
+    CBrowserDlg dialog;
+    ComPtr<SimElement> link;
+    bool cancelled = false;
+    const INT_PTR result = Run(dialog, [&] {
+        link = LogIn(dialog);
+        cancelled = BrowserOf(dialog)->FireBeforeNavigate2("javascript:bttnVphoneExit()");
+    });
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(link->Clicks(), 1);
+    EXPECT_FALSE(sim.Shell().IconShown());
+}
+
+TEST_F(LifecycleTest, PageClosingTheMainWindowEndsTheRunWithoutLogout) {
+    Configure();
+    CBrowserDlg dialog;
+    ComPtr<SimElement> link;
+    const INT_PTR result = Run(dialog, [&] {
+        link = LogIn(dialog);
+        BrowserOf(dialog)->FireWindowClosing(false);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(link->Clicks(), 0);
+    EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_DELETE"), 1u);
+}
+
 TEST_F(LifecycleTest, EscapeHidesAndTheProgramRunsOn) {
     Configure();
     CBrowserDlg dialog;

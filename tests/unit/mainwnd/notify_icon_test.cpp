@@ -94,6 +94,30 @@ TEST_F(NotifyIconTest, PopupMenuShowsTheLoginStateAndItsChoiceArrives) {
     EXPECT_TRUE(dialog().m_bLoginPending);
 }
 
+TEST_F(NotifyIconTest, OpenPopupFollowsALoginThatFinishesMeanwhile) {
+    auto* top = BrowserOf(dialog());
+    std::vector<UINT> states;
+    sim.Windows().SetMenuChooser([&](HMENU menu) -> UINT {
+        states.push_back(::GetMenuState(menu, IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED);
+        states.push_back(::GetMenuState(menu, IDM_LOGOUT, MF_BYCOMMAND) & MF_GRAYED);
+        // The console's logged-in page arrives while the menu is open.
+        auto page = qv::sim::SimDocument::Create("http://10.1.2.3/app-main.asp?app=3");
+        page->Add(SimElement::Anchor("javascript:bttnVphoneLogout();"));
+        top->Load(page);
+        states.push_back(::GetMenuState(menu, IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED);
+        states.push_back(::GetMenuState(menu, IDM_LOGOUT, MF_BYCOMMAND) & MF_GRAYED);
+        return 0;
+    });
+    ASSERT_TRUE(dialog().m_bLoginPending);
+    dialog().SendMessage(WM_NOTIFYICON, 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(states, (std::vector<UINT>{MF_GRAYED, MF_GRAYED, 0, 0}));
+    EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged in");
+    // Closed: later changes reach the system menu only.
+    EXPECT_EQ(dialog().m_pTrackMenu, nullptr);
+    dialog().Logout();
+    EXPECT_TRUE(dialog().GetSystemMenu(FALSE)->GetMenuState(IDM_LOGOUT, MF_BYCOMMAND) & MF_GRAYED);
+}
+
 TEST_F(NotifyIconTest, LoginStateFollowsInTipAndMenus) {
     auto link = SimElement::Anchor("javascript:bttnLogout()");
     CMenu* system = dialog().GetSystemMenu(FALSE);

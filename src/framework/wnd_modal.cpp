@@ -32,6 +32,14 @@ int CWnd::RunModalLoop(DWORD) {
             if (!m_hWnd || !SendMessage(WM_KICKIDLE, 0, idleCount++))
                 idle = false;
         }
+        // Outside events (the browser's) are handled inside the wait, and a
+        // nested pump in one of them may end this loop and take its wake-up
+        // message with it: look at the loop's state after every round.
+        while (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!ContinueModal() || !m_hWnd)
+                return m_nModalResult;
+            ::WaitMessageOrEvent(INFINITE);
+        }
         do {
             if (!AfxPumpMessage()) {
                 // The application ends; whoever loops outside must see it too.

@@ -56,6 +56,10 @@ BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 // Blocks until a message waits or the time is up; TRUE when one waits.
 BOOL WaitMessageTimeout(DWORD timeoutMs);
+// One round of waiting: returns when a message waits, after outside events
+// were handled (they may have changed the caller's state without leaving a
+// message), or when the time is up. TRUE when a message waits.
+BOOL WaitMessageOrEvent(DWORD timeoutMs);
 
 // Timers and time.
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);

@@ -62,6 +62,20 @@ BOOL WaitMessageTimeout(DWORD timeoutMs) {
     }
 }
 
+BOOL WaitMessageOrEvent(DWORD timeoutMs) {
+    IWindowSystem* ws = Ws();
+    if (!ws)
+        return FALSE;
+    auto& queue = ws->Queue();
+    if (!queue.HasMessage()) {
+        std::uint64_t wait = timeoutMs;
+        if (auto next = queue.TimeToNextTimer())
+            wait = std::min<std::uint64_t>(wait, *next);
+        ws->WaitForEvents(static_cast<DWORD>(wait));
+    }
+    return queue.HasMessage() ? TRUE : FALSE;
+}
+
 BOOL GetMessageA(MSG* msg, HWND hwnd, UINT first, UINT last) {
     IWindowSystem* ws = Ws();
     if (!ws || !msg)

@@ -212,3 +212,20 @@ TEST_F(ModalLoopTest, ModelessDialogDeletesItselfWhenItsWindowGoes) {
 }
 
 } // namespace
+
+// An outside event (a browser callback) runs a nested pump that dispatches the
+// close and so takes the loop's wake-up message; the loop must still end.
+TEST_F(ModalLoopTest, EndDialogInsideANestedPumpOfAnOutsideEventEndsTheRun) {
+    CountingDialog dialog;
+    sim.Clock().After(100, [&] {
+        dialog.PostMessage(WM_CLOSE);
+        MSG msg;
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 50) {
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+            WaitMessageTimeout(50 - (GetTickCount() - start));
+        }
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}

@@ -1,0 +1,84 @@
+"""Shared set-up for the program tests: a private desktop (Xvfb, openbox,
+trayer, dunst on a private session bus), quorvia-console and quorvia."""
+
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "..", "scripts"))
+import qvdesktop  # noqa: E402
+from qvdesktop import wait_until  # noqa: E402
+
+BUILD = os.environ.get("QV_BUILD_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "..",
+                                                     "build"))
+SHOTS = os.environ.get("QV_SCREENSHOT_DIR", os.path.join(BUILD, "screenshots"))
+# The program's logout wait is 5 s; the process gets a little more to end.
+CLOSE_BOUND = 7.0
+
+
+class ProgramCase(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        os.makedirs(SHOTS, exist_ok=True)
+        cls.desktop = qvdesktop.Desktop(BUILD)
+        cls.desktop.env.pop("DISPLAY", None)
+        cls.desktop.start_full_desktop()
+        cls.base = cls.desktop.workdir
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.stop()
+
+    def setUp(self):
+        self.console = None
+        self.program = None
+
+    def tearDown(self):
+        d = self.desktop
+        for proc in (self.program, d.console_proc):
+            if proc is not None and proc.poll() is None:
+                proc.kill()
+                proc.wait()
+        d.procs = [p for p in d.procs if p.poll() is None]
+
+    # helpers --------------------------------------------------------------
+
+    def start(self, *args, console_extra=(), seed=True, **ints):
+        d = self.desktop
+        address = d.start_console(extra=console_extra)
+        if seed:
+            d.seed_settings(address, "demo", "demo", **ints)
+        self.console = address
+        self.program = d.start_program(*args)
+        window = wait_until(lambda: d.window_of(self.program.pid), 20)
+        self.assertIsNotNone(window, "the main window never appeared")
+        return window
+
+    def fresh_settings(self, name):
+        self.desktop.workdir = os.path.join(self.base, name)
+        os.makedirs(self.desktop.workdir, exist_ok=True)
+
+    def close_and_wait(self, window):
+        d = self.desktop
+        started = time.monotonic()
+        d._run_ok(["wmctrl", "-i", "-c", window["id"]])
+        ended = wait_until(lambda: self.program.poll() is not None, 20, step=0.05)
+        self.assertTrue(ended, "the program did not end after the close box")
+        return time.monotonic() - started
+
+    def requests(self, path="/app-main.asp"):
+        return self.desktop.console_state()["requests"].get(path, 0)
+
+    def logins(self):
+        return self.desktop.console_state()["logins"]
+
+    def wait_logged_in(self, count=1, timeout=20):
+        """Until the console counted the login and showed its logged-in page
+        (the buttons frame with the logout link) that many times."""
+        state = self.desktop.console_state
+        self.assertTrue(wait_until(lambda: state()["logins"] >= count and
+                                   state()["requests"].get("/vp-buttons.asp", 0) >= count,
+                                   timeout),
+                        "login #%d did not complete: %r" % (count, state()))
+        time.sleep(0.5)  # the frame's document completes right after its request

@@ -48,8 +48,10 @@ void CBrowserDlg::OnDisplayRows(std::string row1, std::string row2) {
         // The shell could not show it (the notification service or the
         // icon went away): announce as without balloons.
     }
+    // Back from the notification area without taking the keyboard from the
+    // user; a popup without timeout is made the foreground window below.
     if (wasMinimized)
-        ShowWindow(SW_RESTORE);
+        ShowWindow(SW_SHOWNOACTIVATE);
     StartPopup(wasMinimized);
 }
 

@@ -1,10 +1,10 @@
 #include "addressbook/error_text.h"
 
+#include "platform/module/lasterror.h"
+
 #include <array>
 #include <cstdio>
 #include <utility>
-
-#include "platform/module/lasterror.h"
 
 namespace {
 
@@ -13,8 +13,12 @@ struct StatusEntry {
     const char* name;
 };
 
-constexpr DWORD E(DWORD n) { return 0x80040000u + n; }
-constexpr DWORD W(DWORD n) { return 0x00040000u + n; }
+constexpr DWORD E(DWORD n) {
+    return 0x80040000u + n;
+}
+constexpr DWORD W(DWORD n) {
+    return 0x00040000u + n;
+}
 
 constexpr std::array kStatusNames = {
     StatusEntry{0x80004005u, "CdoE_CALL_FAILED"},
@@ -108,10 +112,9 @@ const char* StatusName(DWORD code) {
 std::string GetErrorText(DWORD code) {
     const DWORD described = code != 0 ? code : GetLastError();
     char* buffer = nullptr;
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                            FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                                        nullptr, described, 0x0400,
-                                        reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, described, 0x0400, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
     std::string text;
     if (length > 0 && buffer != nullptr) {
         text.assign(buffer, length);

@@ -1,9 +1,9 @@
 // Readable texts for address-book failures and the platform's last error.
 #pragma once
 
-#include <string>
-
 #include "platform/types.h"
+
+#include <string>
 
 // code 0 stands for the platform's last error. The platform's own text wins;
 // otherwise "Error #<hex>" with the status name when it is a known status.

@@ -58,9 +58,15 @@ using HICON = HICON__*;
 using HMENU = HMENU__*;
 using HCURSOR = HCURSOR__*;
 
-constexpr WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
-constexpr WORD HIWORD(std::uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
-constexpr DWORD MAKELONG(WORD lo, WORD hi) { return DWORD(lo) | (DWORD(hi) << 16); }
+constexpr WORD LOWORD(std::uintptr_t v) {
+    return static_cast<WORD>(v & 0xFFFF);
+}
+constexpr WORD HIWORD(std::uintptr_t v) {
+    return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
+constexpr DWORD MAKELONG(WORD lo, WORD hi) {
+    return DWORD(lo) | (DWORD(hi) << 16);
+}
 
 // Resource names: an ordinal travels in the pointer value, as on Windows.
 inline LPCSTR MAKEINTRESOURCEA(WORD id) {
@@ -71,9 +77,15 @@ inline bool IS_INTRESOURCE(LPCSTR name) {
 }
 
 // Language ids: primary language in the low 10 bits, sublanguage above.
-constexpr LANGID MAKELANGID(WORD primary, WORD sub) { return LANGID((sub << 10) | primary); }
-constexpr WORD PRIMARYLANGID(LANGID id) { return WORD(id & 0x3FF); }
-constexpr WORD SUBLANGID(LANGID id) { return WORD(id >> 10); }
+constexpr LANGID MAKELANGID(WORD primary, WORD sub) {
+    return LANGID((sub << 10) | primary);
+}
+constexpr WORD PRIMARYLANGID(LANGID id) {
+    return WORD(id & 0x3FF);
+}
+constexpr WORD SUBLANGID(LANGID id) {
+    return WORD(id >> 10);
+}
 inline constexpr LANGID LANG_NEUTRAL = 0x00;
 
 // Resource types.
@@ -128,5 +140,9 @@ inline constexpr HRESULT E_FAIL = HRESULT(0x80004005u);
 inline constexpr HRESULT E_OUTOFMEMORY = HRESULT(0x8007000Eu);
 inline constexpr HRESULT E_INVALIDARG = HRESULT(0x80070057u);
 inline constexpr HRESULT DISP_E_UNKNOWNNAME = HRESULT(0x80020006u);
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}

@@ -127,8 +127,9 @@ BOOL QtShell::NotifyIcon(DWORD message, const NOTIFYICONDATAA& data) {
         // Without a tray host the icon is lost: the caller re-adds it.
         if (it == icons_.end() || !HasNotificationArea())
             return FALSE;
-        Apply(key, it->second, data);
-        return TRUE;
+        // A balloon the notification service did not take fails the call,
+        // so the caller can announce the call another way.
+        return Apply(key, it->second, data) ? TRUE : FALSE;
     case NIM_DELETE:
         if (it == icons_.end())
             return FALSE;
@@ -141,7 +142,7 @@ BOOL QtShell::NotifyIcon(DWORD message, const NOTIFYICONDATAA& data) {
     }
 }
 
-void QtShell::Apply(const Key&, Icon& icon, const NOTIFYICONDATAA& data) {
+bool QtShell::Apply(const Key&, Icon& icon, const NOTIFYICONDATAA& data) {
     if (data.uFlags & NIF_MESSAGE)
         icon.callbackMessage = data.uCallbackMessage;
     if (data.uFlags & NIF_ICON) {
@@ -152,21 +153,23 @@ void QtShell::Apply(const Key&, Icon& icon, const NOTIFYICONDATAA& data) {
         icon.tray->setToolTip(Field(data.szTip, sizeof(data.szTip)));
     // Balloon fields exist in the larger record only.
     if ((data.uFlags & NIF_INFO) && data.cbSize >= NOTIFYICONDATAA_V2_SIZE)
-        ShowBalloon(icon, data);
+        return ShowBalloon(icon, data);
+    return true;
 }
 
-void QtShell::ShowBalloon(Icon& icon, const NOTIFYICONDATAA& data) {
+bool QtShell::ShowBalloon(Icon& icon, const NOTIFYICONDATAA& data) {
     const QString body = Field(data.szInfo, sizeof(data.szInfo));
     if (body.isEmpty()) {
         if (icon.notification)
             notifications_.Close(std::exchange(icon.notification, 0));
-        return;
+        return true;
     }
     const auto id = notifications_.Notify(
         icon.notification, QCoreApplication::applicationName(), IconName(data.dwInfoFlags),
         Field(data.szInfoTitle, sizeof(data.szInfoTitle)), body, int(data.uTimeout));
     if (id)
         icon.notification = *id;
+    return id.has_value();
 }
 
 } // namespace qv::qt

@@ -44,8 +44,9 @@ private:
     };
     using Key = std::pair<HWND, UINT>;
 
-    void Apply(const Key& key, Icon& icon, const NOTIFYICONDATAA& data);
-    void ShowBalloon(Icon& icon, const NOTIFYICONDATAA& data);
+    bool Apply(const Key& key, Icon& icon, const NOTIFYICONDATAA& data);
+    // False when the notification service did not take the balloon.
+    bool ShowBalloon(Icon& icon, const NOTIFYICONDATAA& data);
 
     std::map<Key, Icon> icons_;
     NotificationClient notifications_;

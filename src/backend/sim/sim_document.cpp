@@ -1,5 +1,7 @@
 #include "backend/sim/sim_document.h"
 
+#include "platform/com/dispatch_object.h"
+
 namespace qv::sim {
 
 namespace {
@@ -7,29 +9,7 @@ namespace {
 using qv::com::ComPtr;
 using qv::com::ToBstr;
 
-template <class Interface> class DispatchStub : public qv::com::RefCounted<Interface> {
-public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != Interface::Iid())
-            return E_NOINTERFACE;
-        *object = static_cast<Interface*>(this);
-        this->AddRef();
-        return S_OK;
-    }
-    HRESULT GetTypeInfoCount(UINT* count) override {
-        if (count)
-            *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
-};
+template <class Interface> using DispatchStub = com::DispatchObject<Interface>;
 
 // The elements as they were when the collection was taken.
 class SimCollection final : public DispatchStub<IHTMLElementCollection> {

@@ -67,10 +67,13 @@ BOOL SimShell::Apply(DWORD message, const NOTIFYICONDATAA& data) {
     if (data.uFlags & NIF_TIP)
         tip_ = std::string(data.szTip, strnlen(data.szTip, sizeof data.szTip));
     // Balloon fields exist only in the long record, and show only with a
-    // notification service to show them.
-    if ((data.uFlags & NIF_INFO) && data.cbSize >= NOTIFYICONDATAA_V2_SIZE && service_) {
+    // notification service to show them; one that went away fails the call.
+    if ((data.uFlags & NIF_INFO) && data.cbSize >= NOTIFYICONDATAA_V2_SIZE) {
         std::string text(data.szInfo, strnlen(data.szInfo, sizeof data.szInfo));
-        if (text.empty()) {
+        if (!service_) {
+            if (!text.empty())
+                return FALSE;
+        } else if (text.empty()) {
             balloon_.reset();
         } else {
             balloon_ = SimBalloon{

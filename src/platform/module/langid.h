@@ -1,9 +1,9 @@
 // The user's default language from the locale variables.
 #pragma once
 
-#include <string_view>
-
 #include "platform/types.h"
+
+#include <string_view>
 
 // From LC_ALL, else LC_MESSAGES, else LANG (the first one set and not empty).
 // "C"/"POSIX" and unknown languages give US English (0x0409).

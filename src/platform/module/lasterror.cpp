@@ -102,7 +102,9 @@ const char* SystemText(DWORD code) {
 
 } // namespace
 
-DWORD GetLastError() { return Current().code; }
+DWORD GetLastError() {
+    return Current().code;
+}
 
 void SetLastError(DWORD code) {
     LastError& error = Current();

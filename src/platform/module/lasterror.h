@@ -1,9 +1,9 @@
 // The thread's last error and readable texts for error codes.
 #pragma once
 
-#include <string>
-
 #include "platform/types.h"
+
+#include <string>
 
 DWORD GetLastError();
 void SetLastError(DWORD code);

@@ -1,13 +1,12 @@
 #include "platform/module/module.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
+#include "platform/module/lasterror.h"
 
 #include <cstring>
+#include <dlfcn.h>
 #include <string>
 #include <sys/stat.h>
-
-#include "platform/module/lasterror.h"
+#include <unistd.h>
 
 namespace {
 
@@ -47,12 +46,14 @@ DWORD CopyOut(const std::string& text, LPSTR buffer, DWORD size) {
 } // namespace
 
 namespace qv::platform {
-void SetModuleFileNameForTesting(const std::string& path) { ModulePathOverride() = path; }
+void SetModuleFileNameForTesting(const std::string& path) {
+    ModulePathOverride() = path;
+}
 } // namespace qv::platform
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
-    const std::string path = module != nullptr && !module->path.empty() ? module->path
-                                                                         : ExecutablePath();
+    const std::string path =
+        module != nullptr && !module->path.empty() ? module->path : ExecutablePath();
     if (path.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         if (buffer != nullptr && size > 0)

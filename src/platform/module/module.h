@@ -3,11 +3,11 @@
 // dlopen/dlsym/dlclose.
 #pragma once
 
+#include "platform/types.h"
+
 #include <memory>
 #include <span>
 #include <string>
-
-#include "platform/types.h"
 
 namespace qv::platform {
 class ResourceImage; // parsed .res container, module/res_image.h

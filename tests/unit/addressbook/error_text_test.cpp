@@ -1,9 +1,8 @@
 #include "addressbook/error_text.h"
-
-#include <gtest/gtest.h>
-
 #include "platform/module/lasterror.h"
 #include "platform/module/module.h"
+
+#include <gtest/gtest.h>
 
 TEST(ErrorText, StatusWithoutPlatformTextShowsCodeAndName) {
     EXPECT_EQ(GetErrorText(0x8004010Fu), "Error #8004010f (CdoE_NOT_FOUND)");

@@ -265,6 +265,17 @@ TEST_F(PopupTest, BalloonThatCannotBeShownRaisesTheWindowInstead) {
     ASSERT_TRUE(sim.Shell().Balloon());
     EXPECT_EQ(sim.Shell().Balloon()->text, "0301");
 
+    // The notification service goes away mid-run: the icon stays, the
+    // balloon fails, the window comes up instead.
+    sim.Windows().UserActivate(other);
+    dialog().ShowWindow(SW_MINIMIZE);
+    PumpMessagesFor(10);
+    sim.Shell().SetNotificationService(false);
+    dialog().OnDisplayRows("0303", "Call");
+    EXPECT_TRUE(Visible());
+    EXPECT_TRUE(Topmost());
+    EXPECT_EQ(sim.Shell().Balloon()->text, "0301");
+
     // No shell at all any more: raised as well.
     qv::platform::SetShell(nullptr);
     dialog().OnDisplayRows("0302", "Call");

@@ -1,22 +1,20 @@
-#include <gtest/gtest.h>
+#include "platform/module/lasterror.h"
+#include "platform/module/module.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
-
-#include "platform/module/lasterror.h"
-#include "platform/module/module.h"
 
 namespace {
 
 std::string MessageFor(DWORD code) {
     char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                       FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                                   nullptr, code, 0x0400, reinterpret_cast<LPSTR>(&text), 0,
-                                   nullptr);
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+        nullptr, code, 0x0400, reinterpret_cast<LPSTR>(&text), 0, nullptr);
     std::string result = n > 0 ? std::string(text, n) : std::string();
     LocalFree(text);
     return result;

@@ -15,7 +15,7 @@ TEST(Text, BrokenInputBecomesReplacementCharacters) {
     EXPECT_EQ(Utf8ToUtf16("a\xFF"
                           "b"),
               u"a\uFFFDb");
-    EXPECT_EQ(SanitizeUtf8("\xC3"), "\xEF\xBF\xBD");        // truncated sequence
+    EXPECT_EQ(SanitizeUtf8("\xC3"), "\xEF\xBF\xBD");                 // truncated sequence
     EXPECT_EQ(SanitizeUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD"); // overlong
     EXPECT_EQ(SanitizeUtf8("ok é"), "ok é");
 }

@@ -1,5 +1,7 @@
 #include "backend/qt/browser/snapshot_document.h"
 
+#include "platform/com/dispatch_object.h"
+
 namespace qv::qt {
 
 namespace {
@@ -7,29 +9,7 @@ namespace {
 using com::ComPtr;
 using com::ToBstr;
 
-template <class Interface> class DispatchOnly : public com::RefCounted<Interface> {
-public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != Interface::Iid())
-            return E_NOINTERFACE;
-        *object = static_cast<Interface*>(this);
-        this->AddRef();
-        return S_OK;
-    }
-    HRESULT GetTypeInfoCount(UINT* count) override {
-        if (count)
-            *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
-};
+template <class Interface> using DispatchOnly = com::DispatchObject<Interface>;
 
 HRESULT Put(BSTR* out, const std::string& text) {
     if (!out)

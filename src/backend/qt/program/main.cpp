@@ -1,14 +1,13 @@
 // quorvia: the desktop program. Qt supplies the window system, the tray and
 // the browser engine; the framework's modal loop drives everything.
-#include <QApplication>
-#include <unistd.h>
-
-#include <cstdlib>
-
 #include "app/run_quorvia.h"
 #include "backend/qt/browser/qt_browser_factory.h"
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     // The engine's sandbox refuses to run as root (containers, CI); there is

@@ -5,12 +5,11 @@
 #include <QNetworkCookie>
 #include <QUrl>
 #include <QWebEngineCookieStore>
-#include <QWebEngineProfile>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
-#include <unistd.h>
-
 #include <cstdlib>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     if (geteuid() == 0)

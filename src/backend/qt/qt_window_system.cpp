@@ -426,6 +426,8 @@ void QtWindowSystem::OnPaint(HWND hwnd, QPainter& painter) {
 bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWindowType())
         return FilterWindowKey(static_cast<QWindow*>(watched), static_cast<QKeyEvent*>(event));
+    if (event->type() == QEvent::Expose && watched->isWindowType())
+        AcceptFocusOnceExposed(static_cast<QWindow*>(watched));
     if (!IsInputEvent(event->type()) || !watched->isWidgetType())
         return false;
     auto* widget = static_cast<QWidget*>(watched);
@@ -474,6 +476,19 @@ bool QtWindowSystem::eventFilter(QObject* watched, QEvent* event) {
     // IDOK or IDCANCEL.
     queue_.Post(target ? target : dialog, WM_KEYDOWN, vk, 0);
     return true;
+}
+
+// The window manager has placed the window without the focus: from now on
+// the user may click into it as into any other.
+void QtWindowSystem::AcceptFocusOnceExposed(QWindow* handle) {
+    if (!handle->isExposed())
+        return;
+    QWidget* widget = QWidget::find(handle->winId());
+    QtWindow* window = widget ? Entry(HandleOf(widget)) : nullptr;
+    if (!window || !window->focusRefusedUntilExposed)
+        return;
+    window->focusRefusedUntilExposed = false;
+    handle->setFlags(handle->flags() & ~Qt::WindowDoesNotAcceptFocus);
 }
 
 bool QtWindowSystem::HostsBrowser(HWND dialog) const {

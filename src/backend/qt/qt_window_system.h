@@ -75,6 +75,7 @@ struct QtWindow {
     bool maximized = false;
     bool restoreMaximized = false;
     bool topmost = false;
+    bool focusRefusedUntilExposed = false;
     bool resizable = true;
     QRect normalOuter; // frame rectangle while neither minimised nor maximised
     int reportedType = -1;
@@ -100,6 +101,7 @@ public:
     HWND HandleOf(const QWidget* widget) const;
     bool FilterWindowKey(QWindow* window, QKeyEvent* key);
     bool HostsBrowser(HWND dialog) const;
+    void AcceptFocusOnceExposed(QWindow* handle);
     const QtWindow* Find(HWND hwnd) const;
     SystemEvents& Events() { return *events_; }
 

@@ -142,6 +142,15 @@ BOOL QtWindowSystem::ShowWindow(HWND hwnd, int command) {
         const bool wasMinimized = std::exchange(window->minimized, false);
         const bool activate = command != SW_SHOWNOACTIVATE;
         ShowActivating(widget, activate);
+        // Mapped again from the notification area, the window is a new one
+        // to the window manager, which may give it the focus whatever its
+        // user time says. Refusing focus until it is on screen settles it;
+        // the first expose takes the refusal back.
+        if (!activate && !widget->isVisible()) {
+            QWindow* handle = widget->windowHandle();
+            handle->setFlags(handle->flags() | Qt::WindowDoesNotAcceptFocus);
+            window->focusRefusedUntilExposed = true;
+        }
         if (wasMinimized && window->restoreMaximized) {
             window->maximized = true;
             widget->showMaximized();

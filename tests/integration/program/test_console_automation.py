@@ -130,12 +130,6 @@ class ConsoleAutomationTest(ProgramCase):
         self.assertIsNotNone(d.window_of(self.program.pid))
         self.assertEqual(d.active_window_id(), int(other["id"], 16))
 
-    # Under openbox a window mapped again from the notification area may be
-    # given the focus despite asking not to (user time 0): its focus-stealing
-    # check weighs event times, and under load it lets the new window win.
-    # The program then sees a user activation and ends the popup.
-    @unittest.skip("not reliable yet under openbox: a window restored from the notification "
-                   "area is sometimes given the focus by the window manager")
     def test_a_call_raises_the_hidden_window_without_taking_the_keyboard(self):
         self.fresh_settings("raise")
         window = self.start(Tooltip=0, Timeout=2)

@@ -1,6 +1,7 @@
 #include "mainwnd/browser_dlg.h"
 
 #include "framework/data_exchange.h"
+#include "mainwnd/autostart_command.h"
 #include "res/resource.h"
 #include "resources/localized_resources.h"
 #include "resources/version_info.h"
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr int kDefaultPosition = 64;
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT kTimerPeriodMs = 1000;
@@ -156,12 +156,6 @@ void CBrowserDlg::ReleaseResources() {
     }
     m_pRefreshBrowser.reset();
     m_pAddressBook.reset();
-}
-
-BOOL CBrowserDlg::EditConfiguration() {
-    // Filled in with the configuration dialog; until then nothing is
-    // edited, so there is never anything new to log in with.
-    return FALSE;
 }
 
 // Ending the window.

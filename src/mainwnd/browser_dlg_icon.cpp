@@ -1,4 +1,5 @@
 // CBrowserDlg's notification icon, its menus and commands.
+#include "dialogs/info_dlg.h"
 #include "mainwnd/browser_dlg.h"
 #include "mainwnd/notify_text.h"
 #include "platform/module/module.h"
@@ -84,9 +85,11 @@ void CBrowserDlg::InsertCommandItems(CMenu* menu, int position) {
 
 BOOL CBrowserDlg::HandleCommand(UINT id, LPARAM) {
     switch (id) {
-    case IDM_INFO:
-        // Filled in with the info dialog.
+    case IDM_INFO: {
+        CInfoDlg info;
+        info.DoModal();
         return TRUE;
+    }
     case IDM_CONFIGURATION:
         if (EditConfiguration()) {
             Logout();

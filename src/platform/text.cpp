@@ -155,4 +155,26 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string FormatText(std::string_view pattern, std::string_view argument) {
+    std::string out;
+    out.reserve(pattern.size() + argument.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '%' && i + 1 < pattern.size()) {
+            if (pattern[i + 1] == 's') {
+                out += argument;
+                ++i;
+                continue;
+            }
+            if (pattern[i + 1] == '%') {
+                out += '%';
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
 } // namespace qv::text

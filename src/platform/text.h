@@ -24,4 +24,9 @@ std::string SanitizeUtf8(std::string_view in);
 std::string AsciiLower(std::string_view in);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
+// A "%s" pattern filled without printf, since patterns come from resources
+// and the command line: every "%s" becomes the argument, "%%" one "%", and
+// any other "%" stays as it is.
+std::string FormatText(std::string_view pattern, std::string_view argument);
+
 } // namespace qv::text

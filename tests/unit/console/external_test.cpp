@@ -113,6 +113,7 @@ TEST_F(ExternalTest, EmptyFirstRowClearsTheLastAnnouncement) {
 }
 
 TEST_F(ExternalTest, HostedBrowserGetsTheProgramsHostSettings) {
+    Configure();
     CBrowserDlg dialog;
     Open(dialog);
     auto* browser = BrowserOf(dialog);

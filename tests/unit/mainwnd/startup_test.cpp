@@ -95,6 +95,7 @@ TEST_F(MainWindowTest, TitleIconsSystemMenuAndNotificationIcon) {
 }
 
 TEST_F(MainWindowTest, ShortRecordWithoutANotificationService) {
+    Configure();
     for (bool versionFails : {false, true}) {
         sim.Shell().SetNotificationService(false);
         sim.Shell().SetVersionFails(versionFails);
@@ -124,6 +125,7 @@ TEST_P(GeometryTest, RestoresTheStoredRectangleWithinReach) {
     for (const auto& [name, value] : c.stored)
         WriteSettingInt(nullptr, name, value);
     sim.Windows().SetWorkArea(c.workArea);
+    Configure();
     CBrowserDlg dialog;
     Open(dialog);
     const RECT& e = c.expected;
@@ -175,6 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, BrowserFollowsTheClientArea) {
+    Configure();
     CBrowserDlg dialog;
     Open(dialog);
     auto* browser = BrowserOf(dialog);

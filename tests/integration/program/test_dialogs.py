@@ -1,0 +1,94 @@
+"""The configuration and info dialogs of the real program: a first start
+asks for the user, the icon's menu reaches both dialogs, and what the user
+confirms is stored."""
+
+import os
+import time
+import unittest
+
+from program_case import SHOTS, ProgramCase, wait_until
+
+
+class DialogsTest(ProgramCase):
+    def window_titled(self, title, timeout=15):
+        d = self.desktop
+        return wait_until(lambda: next((w for w in d.windows()
+                                        if w["pid"] == self.program.pid and
+                                        w["title"] == title), None), timeout)
+
+    def keys(self, window, *keys):
+        d = self.desktop
+        d._run_ok(["xdotool", "windowactivate", "--sync", str(int(window["id"], 16))])
+        for key in keys:
+            d._run_ok(["xdotool", "key", "--clearmodifiers", key])
+            time.sleep(0.15)
+
+    def type_text(self, text):
+        self.desktop._run_ok(["xdotool", "type", "--delay", "30", text])
+
+    def tray_menu_command(self, mnemonic):
+        """Right-clicks the notification icon (the tray panel holds only
+        ours) and takes a menu item by its mnemonic."""
+        d = self.desktop
+        panel = next((w for w in d.windows() if w["title"] == "panel"), None)
+        self.assertIsNotNone(panel, "no tray panel: %r" % d.windows())
+        d._run_ok(["xdotool", "mousemove", str(panel["x"] + panel["w"] // 2),
+                   str(panel["y"] + panel["h"] // 2), "click", "3"])
+        time.sleep(0.8)
+        d._run_ok(["xdotool", "key", mnemonic])
+
+    def test_a_first_start_asks_for_the_user_and_then_logs_in(self):
+        self.fresh_settings("firststart")
+        d = self.desktop
+        address = d.start_console()
+        d.seed_settings(address, "", "")
+        self.program = d.start_program()
+        dialog = self.window_titled("Configuration", 20)
+        self.assertIsNotNone(dialog, "no configuration dialog: %r" % d.windows())
+        time.sleep(0.5)
+        d.screenshot(os.path.join(SHOTS, "configuration_dialog.png"))
+        # The address edit has the focus and the stored address; the user
+        # name and the password follow in the tab order.
+        self.keys(dialog, "Tab")
+        self.type_text("demo")
+        self.keys(dialog, "Tab")
+        self.type_text("demo")
+        self.keys(dialog, "Return")
+        self.wait_logged_in(1)
+        self.assertEqual(d.read_setting("User"), "demo")
+        self.assertIsNone(self.window_titled("Configuration", 1))
+
+    def test_the_icon_menu_reaches_info_and_configuration(self):
+        self.fresh_settings("iconmenu")
+        self.start()
+        self.wait_logged_in(1)
+        d = self.desktop
+
+        self.tray_menu_command("i")
+        info = self.window_titled("Info")
+        self.assertIsNotNone(info, "no info dialog: %r" % d.windows())
+        time.sleep(0.5)
+        d.screenshot(os.path.join(SHOTS, "info_dialog.png"))
+        self.keys(info, "Return")
+        self.assertTrue(wait_until(lambda: self.window_titled("Info", 0.2) is None, 5),
+                        "Enter did not close the info dialog")
+
+        self.tray_menu_command("c")
+        config = self.window_titled("Configuration")
+        self.assertIsNotNone(config, "no configuration dialog: %r" % d.windows())
+        # Address, user name, password, then the autostart box.
+        self.keys(config, "Tab", "Tab", "Tab", "space", "Return")
+        autostart = os.path.join(d.env["XDG_CONFIG_HOME"], "autostart")
+        entry = wait_until(lambda: [f for f in os.listdir(autostart) if f.endswith(".desktop")]
+                           if os.path.isdir(autostart) else None, 10)
+        self.assertTrue(entry, "no autostart entry was written")
+        with open(os.path.join(autostart, entry[0]), encoding="utf-8") as f:
+            self.assertIn(os.path.join(d.build, "bin", "quorvia"), f.read())
+        # Nothing about the login changed: no new login.
+        time.sleep(2)
+        self.assertEqual(self.logins(), 1)
+        self.assertIsNone(self.program.poll())
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,263 @@
+// Editing the configuration: what the dialog shows, what a confirmation
+// applies and stores, when a login is due, and the autostart entry.
+#include "backend/sim/sim_element.h"
+#include "mainwnd/autostart_command.h"
+#include "settings/scramble.h"
+#include "system_fixture.h"
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+using qv::systest::MainWindowTest;
+
+// What the user saw in the dialog before answering it.
+struct Seen {
+    std::string address, user, password, timeout;
+    bool addressEnabled = false, tooltipEnabled = false;
+    int autostart = -1, autologin = -1, tooltip = -1;
+    int spinLow = -1, spinHigh = -1;
+};
+
+std::string Text(HWND dialog, int id) {
+    HWND control = ::GetDlgItem(dialog, id);
+    return control ? qv::platform::GetWindowTextString(control) : "<missing>";
+}
+int Check(HWND dialog, int id) {
+    return static_cast<int>(::SendMessageA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0));
+}
+void SetText(HWND dialog, int id, const char* text) {
+    ::SetWindowTextA(::GetDlgItem(dialog, id), text);
+}
+void SetCheck(HWND dialog, int id, bool checked) {
+    ::SendMessageA(::GetDlgItem(dialog, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+class ConfigTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        Configure("10.1.2.3", "alice");
+        WriteScrambledSetting(nullptr, "Pass", "s3cret", kPasswordSeed);
+        // After the fixture installed the resources the window reads.
+        window = std::make_unique<CBrowserDlg>();
+        Open(*window);
+        window->m_nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    }
+
+    // The configuration dialog among the top-level windows.
+    HWND ConfigWindow() {
+        for (HWND hwnd : sim.Windows().Tree().TopLevel())
+            if (::GetDlgItem(hwnd, IDC_TIMEOUT_SPIN) && ::IsWindowVisible(hwnd))
+                return hwnd;
+        return nullptr;
+    }
+
+    // Plays the user: looks at the dialog, changes it, presses a button.
+    BOOL Edit(const std::function<void(HWND)>& change, int button = IDOK) {
+        sim.Clock().After(10, [this, change, button] {
+            HWND dialog = ConfigWindow();
+            ASSERT_NE(dialog, nullptr) << "the configuration dialog is not up";
+            seen.address = Text(dialog, IDC_ADDRESS);
+            seen.user = Text(dialog, IDC_USER);
+            seen.password = Text(dialog, IDC_PASSWORD);
+            seen.timeout = Text(dialog, IDC_TIMEOUT);
+            seen.addressEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_ADDRESS));
+            seen.tooltipEnabled = ::IsWindowEnabled(::GetDlgItem(dialog, IDC_CALL_TOOLTIP));
+            seen.autostart = Check(dialog, IDC_AUTOSTART);
+            seen.autologin = Check(dialog, IDC_AUTOLOGIN);
+            seen.tooltip = Check(dialog, IDC_CALL_TOOLTIP);
+            auto* spin = sim.Windows().Window(::GetDlgItem(dialog, IDC_TIMEOUT_SPIN));
+            seen.spinLow = spin->rangeLow;
+            seen.spinHigh = spin->rangeHigh;
+            if (change)
+                change(dialog);
+            ::PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0);
+        });
+        return window->EditConfiguration();
+    }
+
+    void LogIn() { window->m_pLogoutElement = qv::sim::SimElement::Anchor("logout.asp"); }
+    static std::string RunEntry() {
+        return ReadRegistryText(HKEY_CURRENT_USER, kRunKey, "Quorvia", "<none>");
+    }
+    static std::string Stored(const char* name) {
+        return GetSettingString(nullptr, name, "<none>");
+    }
+
+    std::unique_ptr<CBrowserDlg> window;
+    Seen seen;
+};
+
+TEST_F(ConfigTest, ShowsTheCurrentValuesAndCancelChangesNothing) {
+    window->m_bTooltip = TRUE;
+    window->m_nTimeout = 7;
+    LogIn();
+    const BOOL due = Edit(
+        [](HWND dialog) {
+            SetText(dialog, IDC_ADDRESS, "pabx.example");
+            SetText(dialog, IDC_USER, "bob");
+            SetCheck(dialog, IDC_AUTOSTART, true);
+        },
+        IDCANCEL);
+    EXPECT_FALSE(due);
+    EXPECT_EQ(seen.address, "10.1.2.3");
+    EXPECT_EQ(seen.user, "alice");
+    EXPECT_EQ(seen.password, "s3cret");
+    EXPECT_EQ(seen.timeout, "7");
+    EXPECT_EQ(seen.tooltip, 1);
+    EXPECT_EQ(seen.autologin, 1);
+    EXPECT_EQ(seen.autostart, 0);
+    EXPECT_EQ(seen.spinLow, 0);
+    EXPECT_EQ(seen.spinHigh, 120);
+    EXPECT_TRUE(seen.addressEnabled);
+    EXPECT_TRUE(seen.tooltipEnabled);
+
+    EXPECT_EQ(window->m_strAddress, "10.1.2.3");
+    EXPECT_EQ(window->m_strUser, "alice");
+    EXPECT_FALSE(window->m_bAutostart);
+    EXPECT_EQ(Stored("User"), "alice");
+    EXPECT_EQ(RunEntry(), "<none>");
+}
+
+TEST_F(ConfigTest, ALoginIsDueOnlyForNewCredentialsOrWhenLoggedOut) {
+    // Logged out: even an unchanged confirmation asks for a login.
+    EXPECT_TRUE(Edit(nullptr));
+
+    LogIn();
+    EXPECT_FALSE(Edit(nullptr));
+    // Options alone are stored, but need no new login.
+    EXPECT_FALSE(Edit([](HWND dialog) {
+        SetCheck(dialog, IDC_CALL_TOOLTIP, true);
+        SetCheck(dialog, IDC_AUTOLOGIN, false);
+        SetText(dialog, IDC_TIMEOUT, "120");
+    }));
+    EXPECT_TRUE(window->m_bTooltip);
+    EXPECT_FALSE(window->m_bAutoLogin);
+    EXPECT_EQ(window->m_nTimeout, 120);
+    EXPECT_EQ(Setting("Tooltip"), 1);
+    EXPECT_EQ(Setting("Autolog"), 0);
+    EXPECT_EQ(Setting("Timeout"), 120);
+
+    // A password that differs only in letter case is a new one.
+    EXPECT_TRUE(Edit([](HWND dialog) { SetText(dialog, IDC_PASSWORD, "S3CRET"); }));
+    EXPECT_EQ(window->m_strPassword, "S3CRET");
+    EXPECT_EQ(GetScrambledSetting(nullptr, "Pass", kPasswordSeed), "S3CRET");
+    EXPECT_NE(Stored("Pass"), qv::settings::ScramblePassword("s3cret", kPasswordSeed));
+
+    EXPECT_TRUE(Edit([](HWND dialog) {
+        SetText(dialog, IDC_ADDRESS, "pabx.example");
+        SetText(dialog, IDC_USER, "Alice");
+    }));
+    EXPECT_EQ(window->m_strAddress, "pabx.example");
+    EXPECT_EQ(Stored("Adrs"), "pabx.example");
+    EXPECT_EQ(Stored("User"), "Alice");
+}
+
+TEST_F(ConfigTest, UnchangedSettingsAreNotWrittenAgain) {
+    LogIn();
+    DeleteRegistryValue(HKEY_CURRENT_USER, GetSettingsKey(nullptr).c_str(), "User");
+    window->m_nTimeout = 9;
+    EXPECT_FALSE(Edit(nullptr));
+    EXPECT_EQ(Stored("User"), "<none>");
+    EXPECT_EQ(Setting("Timeout"), -12345);
+}
+
+TEST_F(ConfigTest, ATimeoutOutsideTheRangeKeepsTheDialogOpen) {
+    LogIn();
+    bool stillOpen = false;
+    sim.Clock().After(10, [&] {
+        HWND dialog = ConfigWindow();
+        ASSERT_NE(dialog, nullptr);
+        SetText(dialog, IDC_TIMEOUT, "121");
+        SetText(dialog, IDC_USER, "bob");
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    sim.Clock().After(50, [&] {
+        HWND dialog = ConfigWindow();
+        stillOpen = dialog != nullptr;
+        if (dialog)
+            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(window->EditConfiguration());
+    EXPECT_TRUE(stillOpen);
+    ASSERT_FALSE(sim.Windows().MessageBoxes().empty());
+    EXPECT_EQ(sim.Windows().MessageBoxes().back().text,
+              "Please enter an integer between 0 and 120.");
+    EXPECT_EQ(window->m_nTimeout, 5);
+    EXPECT_EQ(window->m_strUser, "alice");
+    EXPECT_EQ(Setting("Timeout"), -12345);
+}
+
+TEST_F(ConfigTest, FixedAddressAndMissingBalloonsDisableTheirControls) {
+    window->m_strUrlFormat = "https://console.example/start";
+    window->m_nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    window->m_bTooltip = TRUE;
+    EXPECT_TRUE(Edit(nullptr));
+    EXPECT_FALSE(seen.addressEnabled);
+    EXPECT_FALSE(seen.tooltipEnabled);
+    // Disabled controls still pass their values through.
+    EXPECT_EQ(window->m_strAddress, "10.1.2.3");
+    EXPECT_TRUE(window->m_bTooltip);
+    EXPECT_EQ(Stored("Adrs"), "10.1.2.3");
+}
+
+TEST_F(ConfigTest, TheAutostartEntryFollowsTheBoxOnEveryConfirmation) {
+    LogIn();
+    app.m_lpCmdLine = "/wab";
+    EXPECT_FALSE(Edit([](HWND dialog) { SetCheck(dialog, IDC_AUTOSTART, true); }));
+    EXPECT_TRUE(window->m_bAutostart);
+    EXPECT_EQ(RunEntry(), std::string(qv::systest::kExePath) + " /wab");
+
+    // Written again on an unchanged confirmation: a path that moved is mended.
+    qv::platform::SetModuleFileNameForTesting("/opt/Quorvia Browser/quorvia");
+    app.m_lpCmdLine = "";
+    EXPECT_FALSE(Edit(nullptr));
+    EXPECT_EQ(RunEntry(), "\"/opt/Quorvia Browser/quorvia\"");
+
+    EXPECT_FALSE(Edit([](HWND dialog) { SetCheck(dialog, IDC_AUTOSTART, false); }));
+    EXPECT_FALSE(window->m_bAutostart);
+    EXPECT_EQ(RunEntry(), "<none>");
+}
+
+TEST_F(ConfigTest, WithoutTheProgramsPathTheAutostartEntryStaysAsItWas) {
+    WriteRegistryText(HKEY_CURRENT_USER, "/usr/bin/quorvia", kRunKey, "Quorvia", REG_SZ);
+    qv::platform::SetModuleFileNameForTesting(std::string(5000, 'x'));
+    LogIn();
+    EXPECT_FALSE(Edit([](HWND dialog) { SetCheck(dialog, IDC_AUTOSTART, false); }));
+    EXPECT_FALSE(window->m_bAutostart);
+    EXPECT_EQ(RunEntry(), "/usr/bin/quorvia");
+}
+
+TEST(AutostartCommandLine, QuotesAPathWithWhiteSpaceAndAppendsTheArguments) {
+    EXPECT_EQ(AutostartCommandLine("/usr/bin/quorvia", ""), "/usr/bin/quorvia");
+    EXPECT_EQ(AutostartCommandLine("  /usr/bin/quorvia\n", "  \t"), "/usr/bin/quorvia");
+    EXPECT_EQ(AutostartCommandLine("/opt/My Apps/quorvia", " /wab "),
+              "\"/opt/My Apps/quorvia\" /wab");
+    EXPECT_EQ(AutostartCommandLine("/opt/tab\there/q", "http://%s/x /navclick"),
+              "\"/opt/tab\there/q\" http://%s/x /navclick");
+}
+
+// A first start without a user name runs the real dialog; what the user
+// enters there is what the first login uses.
+TEST_F(MainWindowTest, AFirstStartAsksForTheUserAndThenLogsIn) {
+    CBrowserDlg first;
+    sim.Clock().After(10, [&] {
+        for (HWND hwnd : sim.Windows().Tree().TopLevel()) {
+            if (!::GetDlgItem(hwnd, IDC_TIMEOUT_SPIN))
+                continue;
+            SetText(hwnd, IDC_ADDRESS, "pabx.example");
+            SetText(hwnd, IDC_USER, "carol");
+            SetText(hwnd, IDC_PASSWORD, "pw");
+            ::PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+        }
+    });
+    Open(first);
+    EXPECT_EQ(first.m_strUser, "carol");
+    EXPECT_EQ(GetScrambledSetting(nullptr, "Pass", kPasswordSeed), "pw");
+    EXPECT_EQ(Navigations(), std::vector<std::string>{
+                                 "Navigate(top, http://pabx.example/app-main.asp?app=3, flags=4)"});
+}
+
+} // namespace

@@ -1,9 +1,12 @@
 // The main browser's events: the display rows from the poll frame's
 // script, the window title and the login decision when a document
 // completes, the console's own buttons, and the page closing the window.
+#include "console/document_title.h"
 #include "console/dom_text.h"
 #include "console/script_text.h"
+#include "dialogs/popup_browser_dlg.h"
 #include "mainwnd/browser_dlg.h"
+#include "res/resource.h"
 
 using qv::com::ComPtr;
 
@@ -70,18 +73,13 @@ void CBrowserDlg::OnNavigateComplete2(IDispatch* frame, VARIANT*) {
 }
 
 void CBrowserDlg::OnDocumentComplete(IDispatch* frame, VARIANT*) {
-    const ComPtr<IDispatch> frameObject(frame);
-    const auto browser = frameObject.As<IWebBrowser2>();
+    const auto browser = ComPtr<IDispatch>(frame).As<IWebBrowser2>();
     const auto document = DocumentOf(browser);
     if (!document)
         return;
-    IUnknown* control = m_browser.GetControlUnknown();
-    if (control && qv::com::SameObject(ComPtr<IUnknown>(control), frameObject)) {
-        const std::string title =
-            ReadDomText(document.As<IHTMLDocument2>(), &IHTMLDocument2::get_title);
-        if (!title.empty())
-            SetWindowText(title);
-    }
+    const std::string title = TopDocumentTitle(m_browser, frame);
+    if (!title.empty())
+        SetWindowText(title);
     DecideLogin(document.get(), browser.get());
 }
 
@@ -111,4 +109,16 @@ void CBrowserDlg::OnWindowClosing(BOOL childWindow, BOOL* cancel) {
         *cancel = TRUE;
     ReleaseResources();
     EndDialog(IDOK);
+}
+
+// The console's configuration page opens in a window of ours; any other new
+// window is the control's own business.
+void CBrowserDlg::OnNewWindow2(IDispatch** ppDisp, BOOL*) {
+    if (m_nNavButton != 2 || !ppDisp)
+        return;
+    // The window owns the object from here on: PostNcDestroy deletes it.
+    auto* popup = new CPopupBrowserDlg;
+    popup->Create(IDD_POPUP_BROWSER, this);
+    popup->m_browser.SetRegisterAsBrowser(TRUE);
+    *ppDisp = popup->m_browser.GetApplication().detach();
 }

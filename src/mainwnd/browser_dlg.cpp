@@ -33,12 +33,11 @@ CBrowserDlg::CBrowserDlg(CWnd* parent)
       m_strUrlFormat(LoadLocalizedString(IDS_URL_FORMAT)),
       m_hSmallIcon(LoadLocalizedIconEx(IDR_MAINFRAME, 16, 16, 8)) {
     MapMessage(WM_NOTIFYICON, &CBrowserDlg::OnNotifyIcon);
-    // NewWindow2 (251) comes with the secondary window; until then the
-    // control opens new windows its own way.
     MapEvent(IDC_EXPLORER, DISPID_DOCUMENTCOMPLETE, &CBrowserDlg::OnDocumentComplete);
     MapEvent(IDC_EXPLORER, DISPID_NAVIGATECOMPLETE2, &CBrowserDlg::OnNavigateComplete2);
     MapEvent(IDC_EXPLORER, DISPID_BEFORENAVIGATE2, &CBrowserDlg::OnBeforeNavigate2);
     MapEvent(IDC_EXPLORER, DISPID_WINDOWCLOSING, &CBrowserDlg::OnWindowClosing);
+    MapEvent(IDC_EXPLORER, DISPID_NEWWINDOW2, &CBrowserDlg::OnNewWindow2);
 }
 
 CBrowserDlg::~CBrowserDlg() {

@@ -59,6 +59,7 @@ public:
     void OnBeforeNavigate2(IDispatch* frame, VARIANT* url, VARIANT* flags, VARIANT* targetFrame,
                            VARIANT* postData, VARIANT* headers, BOOL* cancel);
     void OnWindowClosing(BOOL childWindow, BOOL* cancel);
+    void OnNewWindow2(IDispatch** ppDisp, BOOL* cancel);
 
     // Data, in the order the rest of the program knows it.
     std::string m_strUrlFormat;

@@ -8,19 +8,13 @@
 #include "settings/scramble.h"
 #include "settings/settings.h"
 
-#include <vector>
-
 namespace {
-
-// Linux paths may be longer than MAX_PATH; a cut path would start nothing.
-constexpr DWORD kExecutablePathSize = 4096;
 
 // Writes or deletes the autostart entry. Without the executable's path the
 // entry is left as it is.
 void ApplyAutostart(bool enabled) {
-    std::vector<char> path(kExecutablePathSize);
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), kExecutablePathSize);
-    if (length == 0 || length >= kExecutablePathSize - 1)
+    const std::string path = qv::platform::ModuleFileName();
+    if (path.empty())
         return;
     const std::string name = GetVersionInfoString("FileDescription");
     if (!enabled) {
@@ -28,8 +22,7 @@ void ApplyAutostart(bool enabled) {
         return;
     }
     const CWinApp* app = AfxGetApp();
-    const std::string command = AutostartCommandLine(std::string_view(path.data(), length),
-                                                     app ? app->m_lpCmdLine : std::string());
+    const std::string command = AutostartCommandLine(path, app ? app->m_lpCmdLine : std::string());
     WriteRegistryText(HKEY_CURRENT_USER, command.c_str(), kRunKey, name.c_str(), REG_SZ);
 }
 

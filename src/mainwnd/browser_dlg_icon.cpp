@@ -1,5 +1,6 @@
 // CBrowserDlg's notification icon, its menus and commands.
 #include "dialogs/info_dlg.h"
+#include "dialogs/popup_browser_dlg.h"
 #include "mainwnd/browser_dlg.h"
 #include "mainwnd/notify_text.h"
 #include "platform/module/module.h"
@@ -104,11 +105,12 @@ BOOL CBrowserDlg::HandleCommand(UINT id, LPARAM) {
         Logout();
         return TRUE;
     case IDM_README: {
-        char path[MAX_PATH];
-        if (GetModuleFileNameA(nullptr, path, sizeof path) == 0)
+        const std::string path = qv::platform::ModuleFileName();
+        if (path.empty())
             return TRUE;
-        // Filled in with the secondary browser window, which shows the
-        // readme page of this module.
+        CPopupBrowserDlg readme(this);
+        readme.m_strUrl = qv::text::FormatText(LoadLocalizedString(IDS_README_URL), path);
+        readme.DoModal();
         return TRUE;
     }
     default:

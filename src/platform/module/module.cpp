@@ -49,6 +49,21 @@ namespace qv::platform {
 void SetModuleFileNameForTesting(const std::string& path) {
     ModulePathOverride() = path;
 }
+
+std::string ModuleFileName(HMODULE module) {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size() - 1) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
 } // namespace qv::platform
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {

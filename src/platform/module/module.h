@@ -34,4 +34,7 @@ BOOL FreeLibrary(HMODULE module);
 namespace qv::platform {
 // Tests stand in another executable path ("a.b.exe"); empty restores the real one.
 void SetModuleFileNameForTesting(const std::string& path);
+// The whole path GetModuleFileNameA gives, however long; empty when there
+// is none. Linux paths may exceed MAX_PATH, and a cut path names nothing.
+std::string ModuleFileName(HMODULE module = nullptr);
 } // namespace qv::platform

@@ -221,13 +221,13 @@ TEST_F(ConfigTest, TheAutostartEntryFollowsTheBoxOnEveryConfirmation) {
     EXPECT_EQ(RunEntry(), "<none>");
 }
 
-TEST_F(ConfigTest, WithoutTheProgramsPathTheAutostartEntryStaysAsItWas) {
-    WriteRegistryText(HKEY_CURRENT_USER, "/usr/bin/quorvia", kRunKey, "Quorvia", REG_SZ);
-    qv::platform::SetModuleFileNameForTesting(std::string(5000, 'x'));
+TEST_F(ConfigTest, ALongProgramPathIsWrittenWhole) {
+    // Linux paths may exceed MAX_PATH; a cut one would start nothing.
+    const std::string path = "/opt/" + std::string(400, 'q') + "/quorvia";
+    qv::platform::SetModuleFileNameForTesting(path);
     LogIn();
-    EXPECT_FALSE(Edit([](HWND dialog) { SetCheck(dialog, IDC_AUTOSTART, false); }));
-    EXPECT_FALSE(window->m_bAutostart);
-    EXPECT_EQ(RunEntry(), "/usr/bin/quorvia");
+    EXPECT_FALSE(Edit([](HWND dialog) { SetCheck(dialog, IDC_AUTOSTART, true); }));
+    EXPECT_EQ(RunEntry(), path);
 }
 
 TEST(AutostartCommandLine, QuotesAPathWithWhiteSpaceAndAppendsTheArguments) {

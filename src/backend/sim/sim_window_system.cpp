@@ -14,6 +14,9 @@ namespace qv::sim {
 namespace {
 // Enough for any real program; a wait loop that never gets anywhere is a bug.
 constexpr int kMaxIdleWaits = 100000;
+// A test that waits this long in virtual time is stuck in a loop that only a
+// user would end (a dialog nobody answers, while a timer keeps it busy).
+constexpr std::uint64_t kMaxWaitedMs = 6ull * 60 * 60 * 1000;
 } // namespace
 
 SimWindowSystem::SimWindowSystem(std::shared_ptr<Transcript> transcript)
@@ -98,6 +101,10 @@ void SimWindowSystem::WaitForEvents(DWORD timeoutMs) {
     const std::uint64_t target = timeoutMs == INFINITE ? *next : before + timeoutMs;
     if (clock_.AdvanceTowards(target) || clock_.Now() != before)
         waitsWithoutWork_ = 0;
+    if (clock_.Now() > before)
+        waitedMs_ += clock_.Now() - before;
+    if (waitedMs_ > kMaxWaitedMs)
+        throw std::logic_error("sim: the program waited six hours; is a dialog left unanswered?");
     else if (++waitsWithoutWork_ > kMaxIdleWaits)
         throw std::logic_error("sim: the program keeps waiting without time passing");
 }

@@ -133,6 +133,7 @@ private:
     std::vector<SimMessageBox> messageBoxes_;
     bool waitCursor_ = false;
     int waitsWithoutWork_ = 0;
+    std::uint64_t waitedMs_ = 0; // virtual time spent in WaitForEvents
 };
 
 } // namespace qv::sim

@@ -4,6 +4,7 @@
 #include "test_templates.h"
 
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 namespace {
 
@@ -52,6 +53,14 @@ protected:
     SimPlatform sim;
     CWinApp app{"Test"};
 };
+
+// A dialog nobody answers while a timer keeps the loop busy would spin the
+// virtual clock for ever; the simulation stops it with a clear error.
+TEST_F(ModalLoopTest, AnUnansweredDialogWithATimerFailsInsteadOfHanging) {
+    CountingDialog dialog;
+    sim.Clock().After(1, [&] { dialog.SetTimer(1, 1000, nullptr); });
+    EXPECT_THROW(dialog.DoModal(), std::logic_error);
+}
 
 TEST_F(ModalLoopTest, EndDialogEndsTheModalRunWithItsResult) {
     CountingDialog dialog;

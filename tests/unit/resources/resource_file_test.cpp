@@ -43,9 +43,15 @@ TEST(ResourceFileTest, InstallingMakesItTheResourceHandle) {
 TEST(ResourceFileTest, ExactlyTheResourcesDescribed) {
     // (type, name) -> languages
     std::map<std::pair<WORD, WORD>, std::set<LANGID>> found;
+    // The readme pages and their pictures, named by file: name -> languages.
+    std::map<std::string, std::set<LANGID>> foundHtml;
     for (const auto& entry : RealModule()->resources->Entries()) {
         ASSERT_TRUE(entry.type.isOrdinal);
-        ASSERT_TRUE(entry.name.isOrdinal);
+        if (!entry.name.isOrdinal) {
+            EXPECT_EQ(entry.type.ordinal, 23) << entry.name.text;
+            foundHtml[entry.name.text].insert(entry.language);
+            continue;
+        }
         found[{entry.type.ordinal, entry.name.ordinal}].insert(entry.language);
     }
     const std::set<LANGID> all = {0x0000, 0x0407, 0x040C, 0x0413};
@@ -63,6 +69,14 @@ TEST(ResourceFileTest, ExactlyTheResourcesDescribed) {
     for (WORD block : {7, 8, 63, 64, 65})
         expected[{RT_STRING_ID, block}] = all;
     EXPECT_EQ(found, expected);
+
+    std::map<std::string, std::set<LANGID>> expectedHtml;
+    for (const char* name :
+         {"README-EN.HTM", "README-DE.HTM", "README-FR.HTM", "README-NL.HTM", "README.CSS",
+          "EN.GIF", "DE.GIF", "FR.GIF", "NL.GIF", "TOP.GIF", "TASKICON.GIF", "MENU-EN.GIF",
+          "MENU-DE.GIF", "MENU-FR.GIF", "MENU-NL.GIF", "VPHONE.JPG"})
+        expectedHtml[name] = neutral;
+    EXPECT_EQ(foundHtml, expectedHtml);
 }
 
 DialogTemplate Template(WORD id, LANGID language) {

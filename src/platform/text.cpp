@@ -140,6 +140,14 @@ std::string AsciiLower(std::string_view in) {
     return out;
 }
 
+std::string AsciiUpper(std::string_view in) {
+    std::string out(in);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;

@@ -22,6 +22,7 @@ std::string SanitizeUtf8(std::string_view in);
 
 // ASCII-only case folding: names compare this way whatever the locale.
 std::string AsciiLower(std::string_view in);
+std::string AsciiUpper(std::string_view in);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
 // A "%s" pattern filled without printf, since patterns come from resources

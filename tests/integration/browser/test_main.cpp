@@ -1,5 +1,7 @@
 // The browser control tests need a real engine, a display (Xvfb in CI) and
 // the test console.
+#include "backend/qt/browser/res_scheme_handler.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -17,6 +19,7 @@ int main(int argc, char** argv) {
                 "--no-proxy-server");
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    qv::qt::RegisterResScheme();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

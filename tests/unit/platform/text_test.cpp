@@ -39,4 +39,5 @@ TEST(Text, CaseFoldingIsAsciiOnly) {
     EXPECT_FALSE(EqualsIgnoreAsciiCase("é", "É"));
     EXPECT_FALSE(EqualsIgnoreAsciiCase("ab", "abc"));
     EXPECT_EQ(AsciiLower("/WAB Ä"), "/wab Ä");
+    EXPECT_EQ(AsciiUpper("readme-nl.htm ä"), "README-NL.HTM ä");
 }

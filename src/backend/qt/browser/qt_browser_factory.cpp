@@ -2,6 +2,7 @@
 
 #include "backend/qt/bridge/bridge_profile.h"
 #include "backend/qt/browser/qt_web_browser.h"
+#include "backend/qt/browser/res_scheme_handler.h"
 #include "backend/qt/qt_window_system.h"
 #include "platform/html/html_ids.h"
 #include "platform/text.h"
@@ -24,8 +25,10 @@ void InstallQtBrowserFactory(QtWindowSystem& windows, std::vector<std::string> e
         // nothing the engine can use.
         if (!text::EqualsIgnoreAsciiCase(classId, kWebBrowserClassName))
             return nullptr;
-        if (!*profile)
+        if (!*profile) {
             *profile = std::make_shared<bridge::BridgeProfile>();
+            InstallResSchemeHandler((*profile)->Profile());
+        }
         auto browser = QtWebBrowser::Create(container, *profile, names);
         return com::ComPtr<IUnknown>(static_cast<IWebBrowser2*>(browser.get()));
     });

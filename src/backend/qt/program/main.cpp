@@ -2,6 +2,7 @@
 // the browser engine; the framework's modal loop drives everything.
 #include "app/run_quorvia.h"
 #include "backend/qt/browser/qt_browser_factory.h"
+#include "backend/qt/browser/res_scheme_handler.h"
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("quorvia");
     QApplication::setOrganizationName("Belmar");
     QApplication::setDesktopFileName("quorvia");
+    qv::qt::RegisterResScheme();
     QApplication app(argc, argv);
 
     qv::qt::QtWindowSystem windows;

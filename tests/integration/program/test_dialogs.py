@@ -3,6 +3,8 @@ asks for the user, the icon's menu reaches both dialogs, and what the user
 confirms is stored."""
 
 import os
+import re
+import subprocess
 import time
 import unittest
 
@@ -89,6 +91,52 @@ class DialogsTest(ProgramCase):
         self.assertEqual(self.logins(), 1)
         self.assertIsNone(self.program.poll())
 
+    def test_the_consoles_configuration_button_opens_a_window_of_the_program(self):
+        self.fresh_settings("consoleconfig")
+        window = self.start()
+        self.wait_logged_in(1)
+        d = self.desktop
+        time.sleep(1)
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", str(int(window["id"], 16))],
+                                  env=d.env, capture_output=True, text=True).stdout
+        pos = re.search(r"Position: (\d+),(\d+)", geometry)
+        x, y = int(pos.group(1)), int(pos.group(2))
+        d._run_ok(["xdotool", "mousemove", str(x + CONFIG_LINK[0]), str(y + CONFIG_LINK[1]),
+                   "click", "1"])
+        popup = self.window_titled("PABX Console - Configuration")
+        self.assertIsNotNone(popup, "no window for the console's page: %r" % d.windows())
+        self.assertNotEqual(popup["id"], window["id"])
+        time.sleep(0.5)
+        d.screenshot(os.path.join(SHOTS, "console_configuration.png"))
+        # Its close box ends only this window.
+        d._run_ok(["wmctrl", "-i", "-c", popup["id"]])
+        self.assertTrue(wait_until(lambda: self.window_titled(
+            "PABX Console - Configuration", 0.2) is None, 10))
+        self.assertIsNone(self.program.poll())
+        self.assertIsNotNone(d.window_of(self.program.pid))
+
+    def test_readme_shows_the_page_built_into_the_program(self):
+        self.fresh_settings("readme")
+        self.start()
+        self.wait_logged_in(1)
+        d = self.desktop
+        self.tray_menu_command("r")
+        readme = self.window_titled("Quorvia Browser \u2013 Readme")
+        self.assertIsNotNone(readme, "no readme window: %r" % d.windows())
+        # Wider than the main window's control and fully on screen.
+        self.assertGreaterEqual(readme["x"], 0)
+        self.assertGreaterEqual(readme["y"], 0)
+        time.sleep(1)
+        d.screenshot(os.path.join(SHOTS, "readme.png"))
+        d._run_ok(["wmctrl", "-i", "-c", readme["id"]])
+        self.assertTrue(wait_until(lambda: self.window_titled(
+            "Quorvia Browser \u2013 Readme", 0.2) is None, 10))
+        self.assertIsNone(self.program.poll())
+
+
+# The console's Configuration link, from the window position xdotool reports
+# (the same reference as the Exit link of the automation tests).
+CONFIG_LINK = (321, 2)
 
 if __name__ == "__main__":
     unittest.main()

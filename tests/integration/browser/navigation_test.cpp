@@ -2,6 +2,11 @@
 // opened in a browser the host hands back) and the page's close request.
 #include "browser_fixture.h"
 
+#include <QApplication>
+#include <QPointer>
+#include <QWebEngineView>
+#include <QWidget>
+
 namespace qv::browser_test {
 namespace {
 
@@ -13,12 +18,13 @@ ComPtr<IDispatch> ButtonsFrame(BrowserDialog& dialog) {
     return nullptr;
 }
 
-TEST_F(BrowserTest, CancelledJavascriptLinkNeverRunsAndRefusedWindowsNeverOpen) {
+TEST_F(BrowserTest, CancelledJavascriptLinkNeverRunsAndCancelledWindowsNeverOpen) {
     LogIn();
     ASSERT_FALSE(HasFatalFailure());
     dialog->cancelIf = [](const std::string& url) {
         return url.starts_with("javascript:bttnVphoneExit()");
     };
+    dialog->onNewWindow = [](IDispatch**, BOOL* cancel) { *cancel = TRUE; };
     ComPtr<IDispatch> document = DocumentOf(ButtonsFrame(*dialog).get());
     auto exit = FindAnchor(document.get(), "javascript:bttnVphoneExit()");
     auto help = FindAnchor(document.get(), "javascript:bttnHelp()");
@@ -35,7 +41,8 @@ TEST_F(BrowserTest, CancelledJavascriptLinkNeverRunsAndRefusedWindowsNeverOpen) 
     const QJsonObject state = console.State();
     EXPECT_EQ(state.value("logouts").toInt(), 0);
     EXPECT_EQ(state.value("active_sessions").toInt(), 1);
-    // Nobody took the window, so nothing was loaded for it.
+    // The window was cancelled, so nothing was loaded for it.
+    WaitUntil([] { return false; }, 1500); // time for a window to load, had it opened
     EXPECT_EQ(console.Requests("/help.asp"), 0);
 }
 
@@ -62,6 +69,33 @@ TEST_F(BrowserTest, NewWindowOpensInTheBrowserTheHostHandsBack) {
     // Same profile: the session cookie came along.
     EXPECT_EQ(TitleOf(DocumentOf(complete.frame.get()).get()), "PABX Console - Configuration");
     popup->DestroyWindow();
+}
+
+// The visible top-level window with that title, if any.
+QWidget* WindowTitled(const QString& title) {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && widget->windowTitle() == title)
+            return widget;
+    return nullptr;
+}
+
+TEST_F(BrowserTest, NewWindowLeftToTheControlOpensAPlainWindowOfTheSession) {
+    LogIn();
+    ASSERT_FALSE(HasFatalFailure());
+    auto help = FindAnchor(DocumentOf(ButtonsFrame(*dialog).get()).get(), "javascript:bttnHelp()");
+    ASSERT_TRUE(help);
+
+    const QString title = "PABX Console - Help";
+    // Left alone: a window of its own, with the session (the page needs it).
+    ASSERT_EQ(help->click(), S_OK);
+    ASSERT_TRUE(WaitUntil([&] { return WindowTitled(title) != nullptr; }))
+        << "no window for the help page";
+    QPointer<QWidget> window = WindowTitled(title);
+    // Its page closes it, as the help page's Close button does.
+    auto* view = window->findChild<QWebEngineView*>();
+    ASSERT_NE(view, nullptr);
+    view->page()->runJavaScript("window.close()");
+    EXPECT_TRUE(WaitUntil([&] { return window.isNull(); })) << "the window did not go";
 }
 
 TEST_F(BrowserTest, PageCloseRequestReachesTheHostAsWindowClosing) {

@@ -91,18 +91,22 @@ class DialogsTest(ProgramCase):
         self.assertEqual(self.logins(), 1)
         self.assertIsNone(self.program.poll())
 
-    def test_the_consoles_configuration_button_opens_a_window_of_the_program(self):
-        self.fresh_settings("consoleconfig")
-        window = self.start()
-        self.wait_logged_in(1)
+    def click_console_link(self, window, link):
         d = self.desktop
-        time.sleep(1)
         geometry = subprocess.run(["xdotool", "getwindowgeometry", str(int(window["id"], 16))],
                                   env=d.env, capture_output=True, text=True).stdout
         pos = re.search(r"Position: (\d+),(\d+)", geometry)
         x, y = int(pos.group(1)), int(pos.group(2))
-        d._run_ok(["xdotool", "mousemove", str(x + CONFIG_LINK[0]), str(y + CONFIG_LINK[1]),
-                   "click", "1"])
+        d._run_ok(["xdotool", "mousemove", str(x + link[0]), str(y + link[1]), "click", "1"])
+
+    def test_the_consoles_buttons_open_windows_that_close_on_their_own(self):
+        self.fresh_settings("consolewindows")
+        window = self.start()
+        self.wait_logged_in(1)
+        d = self.desktop
+        time.sleep(1)
+        # Configuration: a window of the program for the console's page.
+        self.click_console_link(window, CONFIG_LINK)
         popup = self.window_titled("PABX Console - Configuration")
         self.assertIsNotNone(popup, "no window for the console's page: %r" % d.windows())
         self.assertNotEqual(popup["id"], window["id"])
@@ -114,6 +118,15 @@ class DialogsTest(ProgramCase):
             "PABX Console - Configuration", 0.2) is None, 10))
         self.assertIsNone(self.program.poll())
         self.assertIsNotNone(d.window_of(self.program.pid))
+
+        # Help is the browser's own business: a plain window with the session.
+        self.click_console_link(window, HELP_LINK)
+        help_window = self.window_titled("PABX Console - Help")
+        self.assertIsNotNone(help_window, "the Help button opened nothing: %r" % d.windows())
+        d._run_ok(["wmctrl", "-i", "-c", help_window["id"]])
+        self.assertTrue(wait_until(lambda: self.window_titled(
+            "PABX Console - Help", 0.2) is None, 10))
+        self.assertIsNone(self.program.poll())
 
     def test_readme_shows_the_page_built_into_the_program(self):
         self.fresh_settings("readme")
@@ -134,9 +147,10 @@ class DialogsTest(ProgramCase):
         self.assertIsNone(self.program.poll())
 
 
-# The console's Configuration link, from the window position xdotool reports
-# (the same reference as the Exit link of the automation tests).
+# The console's Configuration and Help links, from the window position
+# xdotool reports (the same reference as the Exit link of the automation tests).
 CONFIG_LINK = (321, 2)
+HELP_LINK = (30, 21)
 
 if __name__ == "__main__":
     unittest.main()

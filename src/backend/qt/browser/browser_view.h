@@ -30,6 +30,7 @@ public:
     // Null once the container has gone with its dialog.
     bridge::PageBridge* Bridge() const { return bridge_.get(); }
     QWidget* Container() const { return container_.data(); }
+    const std::shared_ptr<bridge::BridgeProfile>& Profile() const { return profile_; }
     QFrame* Holder() const { return holder_.data(); }
 
     void SetBorder(bool sunken);

@@ -4,6 +4,7 @@
 #include "backend/qt/bridge/page_bridge.h"
 #include "backend/qt/browser/browser_view.h"
 #include "backend/qt/browser/dispatch_external.h"
+#include "backend/qt/browser/standalone_window.h"
 
 #include <QCoreApplication>
 #include <QWebEnginePage>
@@ -286,17 +287,19 @@ void QtWebBrowser::OnBeforeNavigate(FrameId frame, const std::string& url, bool&
 }
 
 // The host may hand back another browser control of this program to open the
-// page in. Left alone, the request is refused: there is no browser window of
-// its own to open.
-bridge::PageBridge* QtWebBrowser::OnNewWindow(const bridge::NewWindowRequest&) {
+// page in, or cancel. Left alone, the page gets a plain browser window of its
+// own, as a browser opens one for window.open.
+bridge::PageBridge* QtWebBrowser::OnNewWindow(const bridge::NewWindowRequest& request) {
     Hold hold(this);
     IDispatch* window = nullptr;
     VARIANT_BOOL cancel = VARIANT_FALSE;
     Fire(DISPID_NEWWINDOW2, {com::MakeDispatchRef(&window), com::MakeBoolRef(&cancel)});
     // The handler handed over a reference with the pointer.
     ComPtr<IDispatch> target = ComPtr<IDispatch>::Adopt(window);
-    if (cancel != VARIANT_FALSE || !target)
+    if (cancel != VARIANT_FALSE)
         return nullptr;
+    if (!target)
+        return StandaloneWindow::Open(view_->Profile(), request);
     auto* other = dynamic_cast<QtWebBrowser*>(target.get());
     return other && other != this ? other->Bridge() : nullptr;
 }

@@ -1,0 +1,18 @@
+# The library's dynamic symbol table defines WABOpen and nothing else.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
+set(found FALSE)
+foreach(line ${lines})
+    if(line MATCHES " WABOpen$")
+        set(found TRUE)
+    elseif(NOT line MATCHES " [AaBbDdGgRrSsTtVvWw] _*(init|fini|edata|end|bss_start)$")
+        message(SEND_ERROR "exported beyond WABOpen: ${line}")
+    endif()
+endforeach()
+if(NOT found)
+    message(FATAL_ERROR "WABOpen is not exported")
+endif()

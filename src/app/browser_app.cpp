@@ -1,10 +1,9 @@
 #include "app/browser_app.h"
 
+#include "addressbook/address_book.h"
 #include "console/custom_occ_manager.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/text.h"
-#include "res/resource.h"
-#include "resources/localized_resources.h"
 #include "resources/version_info.h"
 #include "settings/settings.h"
 
@@ -62,9 +61,12 @@ BOOL CBrowserApp::InitInstance() {
     CBrowserDlg dialog;
     const CommandLineRequest request = ParseCommandLine(m_lpCmdLine);
     if (request.addressBook) {
-        // The address book library is not part of this program yet: the
-        // user hears so, as on a machine without one, and goes on without.
-        AfxMessageBox(LoadLocalizedString(IDS_WAB_NOT_FOUND), MB_OK);
+        // Without a usable book the user hears why and calls show numbers.
+        auto book = std::make_unique<CAddressBook>();
+        if (book->Open(nullptr))
+            dialog.m_pAddressBook = std::move(book);
+        else
+            AfxMessageBox(book->TakeLastError(), MB_OK);
     }
     if (!request.navClick)
         SilenceNavigationSound();

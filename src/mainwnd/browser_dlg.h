@@ -4,9 +4,9 @@
 // the console before it ends.
 #pragma once
 
+#include "addressbook/address_book_lookup.h"
 #include "console/web_browser2.h"
 #include "framework/menu.h"
-#include "mainwnd/address_book_lookup.h"
 #include "platform/html/html_document.h"
 #include "platform/html/html_elements.h"
 #include "platform/shell/notify_icon.h"

@@ -1,7 +1,11 @@
 // The program from its entry: the command line, the navigation sound, the
 // address-book switch and the end of the run.
+#include "../addressbook/fake_wab/fake_wab.h"
 #include "../mainwnd/system_fixture.h"
+#include "addressbook/address_book.h"
 #include "app/run_quorvia.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -9,6 +13,7 @@ using qv::systest::SystemTest;
 
 constexpr const char* kSoundKey = "AppEvents\\Schemes\\Apps\\Explorer\\Navigating\\.Current";
 constexpr const char* kDefaultUrl = "http://10.1.2.3/app-main.asp?app=3";
+constexpr const char* kWabKey = "Software\\Microsoft\\WAB\\DLLPath";
 
 class RunTest : public SystemTest {
 protected:
@@ -92,23 +97,104 @@ TEST_F(RunTest, NavigationSoundIsSilencedOnceAndOnlyWhenSet) {
     EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kSoundKey, "", "?"), "");
 }
 
-TEST_F(RunTest, AddressBookSwitchReportsItsAbsenceBeforeTheWindow) {
-    Configure();
-    Run({"/wab"});
+// "/wab" reads the library's path from a machine registry of the test's own.
+class AddressBookStartTest : public RunTest {
+protected:
+    void SetUp() override {
+        RunTest::SetUp();
+        std::filesystem::create_directories(root_ + "/etc/quorvia");
+        qv::platform::SetModuleFileNameForTesting(root_ + "/bin/quorvia");
+        ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, "1", kWabKey, "Version", REG_SZ));
+        fake_ = LoadLibraryA(QV_FAKE_WAB);
+        ASSERT_NE(fake_, nullptr);
+        auto get =
+            reinterpret_cast<fakewab::GetStateFn>(GetProcAddress(fake_, fakewab::kStateEntry));
+        ASSERT_NE(get, nullptr);
+        state_ = get();
+        *state_ = fakewab::State{};
+        Configure();
+    }
+    void TearDown() override {
+        if (fake_)
+            FreeLibrary(fake_);
+        RunTest::TearDown();
+    }
+    static void UseFakeLibrary() {
+        ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, QV_FAKE_WAB, kWabKey, "", REG_SZ));
+    }
+    static std::vector<std::string>::const_iterator FirstLine(const std::vector<std::string>& lines,
+                                                              const std::string& start) {
+        return std::find_if(lines.begin(), lines.end(),
+                            [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+    }
+
+    HMODULE fake_ = nullptr;
+    fakewab::State* state_ = nullptr;
+};
+
+TEST_F(AddressBookStartTest, MissingLibraryIsReportedBeforeTheWindowAndTheProgramRunsOn) {
+    bool held = true;
+    Run({"/wab"}, [&] {
+        auto* dialog = dynamic_cast<CBrowserDlg*>(AfxGetMainWnd());
+        ASSERT_NE(dialog, nullptr);
+        held = dialog->m_pAddressBook != nullptr;
+    });
+    EXPECT_FALSE(held);
     ASSERT_EQ(sim.Windows().MessageBoxes().size(), 1u);
     const auto& box = sim.Windows().MessageBoxes()[0];
     EXPECT_EQ(box.type, MB_OK);
     EXPECT_EQ(box.owner, nullptr);
     EXPECT_EQ(box.text.rfind("Cannot find wab32.dll", 0), 0u);
     const auto& lines = sim.Log().Lines();
-    const auto boxAt = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
-        return l.rfind("MessageBox(", 0) == 0;
-    });
-    const auto windowAt = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
-        return l.rfind("CreateDialog(", 0) == 0;
-    });
-    EXPECT_LT(boxAt, windowAt);
+    EXPECT_LT(FirstLine(lines, "MessageBox("), FirstLine(lines, "CreateDialog("));
     // After OK the program runs as usual.
+    EXPECT_EQ(NavigatedUrl(), kDefaultUrl);
+}
+
+TEST_F(AddressBookStartTest, BookThatCannotBeOpenedIsReportedAndLeftOut) {
+    UseFakeLibrary();
+    state_->failCall = fakewab::Call::WABOpen;
+    state_->failStatus = HRESULT(0x80040111u);
+    bool held = true;
+    Run({"/wab"}, [&] {
+        auto* dialog = dynamic_cast<CBrowserDlg*>(AfxGetMainWnd());
+        ASSERT_NE(dialog, nullptr);
+        held = dialog->m_pAddressBook != nullptr;
+    });
+    EXPECT_FALSE(held);
+    ASSERT_EQ(sim.Windows().MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim.Windows().MessageBoxes()[0].text, "Error #80040111 (CdoE_LOGON_FAILED)");
+    const auto& lines = sim.Log().Lines();
+    EXPECT_LT(FirstLine(lines, "MessageBox("), FirstLine(lines, "CreateDialog("));
+    EXPECT_EQ(NavigatedUrl(), kDefaultUrl);
+    EXPECT_EQ(state_->objects, 0);
+}
+
+TEST_F(AddressBookStartTest, OpenedBookNamesCallersInTheAnnouncement) {
+    UseFakeLibrary();
+    state_->contacts = {
+        fakewab::Contact{"Bob Example", {{PR_HOME_TELEPHONE_NUMBER_A, "030 1234567"}}}};
+    bool held = false;
+    std::string shown;
+    Run({"/wab"}, [&] {
+        auto* dialog = dynamic_cast<CBrowserDlg*>(AfxGetMainWnd());
+        ASSERT_NE(dialog, nullptr);
+        held = dynamic_cast<CAddressBook*>(dialog->m_pAddressBook.get()) != nullptr;
+        // Hidden in the notification area, a call comes as a balloon.
+        dialog->ShowWindow(SW_MINIMIZE);
+        dialog->m_bTooltip = TRUE;
+        dialog->OnDisplayRows("0301234567", "Call");
+        if (sim.Shell().Balloon())
+            shown = sim.Shell().Balloon()->text;
+    });
+    EXPECT_TRUE(sim.Windows().MessageBoxes().empty());
+    EXPECT_TRUE(held);
+    EXPECT_EQ(shown, "Bob Example");
+    EXPECT_EQ(state_->Calls(fakewab::Call::WABOpen), 1);
+    EXPECT_TRUE(state_->fileNameNull);
+    // The window gave the session back when it closed.
+    EXPECT_EQ(state_->objects, 0);
+    EXPECT_EQ(state_->buffers, 0);
     EXPECT_EQ(NavigatedUrl(), kDefaultUrl);
 }
 

@@ -10,8 +10,9 @@
 class IAddressBookLookup {
 public:
     virtual ~IAddressBookLookup() = default;
-    // TRUE and the display name when an entry matches number; prefix is
-    // stripped from the number's front before matching.
+    // TRUE and the display name when an entry matches number, TRUE and an
+    // empty name when none does, FALSE when the book cannot be read; prefix
+    // is stripped from the number's front before matching.
     virtual BOOL LookupName(const std::string& number, const std::string& prefix,
                             std::string& name) = 0;
 };

@@ -1,0 +1,467 @@
+// The address book session and the caller lookup, against a stand-in
+// library named in a private machine registry.
+#include "addressbook/address_book.h"
+#include "addressbook/error_text.h"
+#include "fake_wab/fake_wab.h"
+#include "platform/module/lasterror.h"
+#include "platform/module/module.h"
+#include "res/embedded.h"
+#include "settings/settings.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdlib.h>
+
+namespace {
+
+using fakewab::Call;
+using fakewab::Contact;
+using fakewab::RowShape;
+
+constexpr const char* kDllPathKey = "Software\\Microsoft\\WAB\\DLLPath";
+constexpr const char* kNumber = "0301234567";
+
+Contact Person(std::string name, std::string phone, ULONG tag = PR_HOME_TELEPHONE_NUMBER_A) {
+    return Contact{std::move(name), {{tag, std::move(phone)}}};
+}
+
+class AddressBookTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/qv-wab-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root_ = pattern;
+        // The machine registry is <prefix>/etc/quorvia/machine.reg beside <prefix>/bin.
+        std::filesystem::create_directories(root_ + "/etc/quorvia");
+        std::filesystem::create_directories(root_ + "/bin");
+        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+        ::setenv("LC_ALL", "en_US.UTF-8", 1);
+        qv::platform::SetModuleFileNameForTesting(root_ + "/bin/quorvia");
+        static HINSTANCE resources = qv::res::InstallEmbeddedResources(root_ + "/bin/quorvia");
+        ASSERT_NE(resources, nullptr);
+        // A machine registry of our own, so the system's is never read.
+        ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, "1", kDllPathKey, "Version", REG_SZ));
+
+        fake_ = LoadLibraryA(QV_FAKE_WAB);
+        ASSERT_NE(fake_, nullptr) << GetErrorText(0);
+        auto get =
+            reinterpret_cast<fakewab::GetStateFn>(GetProcAddress(fake_, fakewab::kStateEntry));
+        ASSERT_NE(get, nullptr);
+        state_ = get();
+        *state_ = fakewab::State{};
+    }
+    void TearDown() override {
+        if (fake_)
+            FreeLibrary(fake_);
+        qv::platform::SetModuleFileNameForTesting("");
+        ::unsetenv("XDG_CONFIG_HOME");
+        ::unsetenv("LC_ALL");
+        std::error_code ec;
+        std::filesystem::remove_all(root_, ec);
+    }
+
+    static void SetDllPath(const std::string& path) {
+        ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, path.c_str(), kDllPathKey, "", REG_SZ));
+    }
+    fakewab::State& State() { return *state_; }
+    void FailCall(Call call, HRESULT status, int after = 0) {
+        state_->failCall = call;
+        state_->failStatus = status;
+        state_->failAfter = after;
+    }
+
+    // Everything handed out by a lookup came back; the session itself
+    // (the book and its memory services) stays.
+    void ExpectOnlySessionLeft() {
+        EXPECT_EQ(state_->buffers, 0);
+        EXPECT_EQ(state_->objects, 2);
+        EXPECT_EQ(state_->badFrees, 0);
+    }
+
+    std::string root_;
+    HMODULE fake_ = nullptr;
+    fakewab::State* state_ = nullptr;
+};
+
+// ---- Opening ----
+
+TEST_F(AddressBookTest, MissingOrEmptyPathIsReportedInTheUsersLanguage) {
+    ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+    CAddressBook book;
+    EXPECT_FALSE(book.Open(nullptr));
+    const std::string german = book.TakeLastError();
+    EXPECT_EQ(german.rfind("Ein wab32.dll-Eintrag ist nicht in der Systemregistrierung", 0), 0u)
+        << german;
+    EXPECT_EQ(book.TakeLastError(), "");
+    EXPECT_EQ(book.m_hLibrary, nullptr);
+
+    ::setenv("LC_ALL", "en_US.UTF-8", 1);
+    SetDllPath("");
+    EXPECT_FALSE(book.Open(nullptr));
+    EXPECT_EQ(book.TakeLastError(),
+              "Cannot find wab32.dll through the registry. Make sure, the Windows Address Book "
+              "application is properly installed.");
+    EXPECT_EQ(State().Calls(Call::WABOpen), 0);
+}
+
+TEST_F(AddressBookTest, UnloadableLibraryNamesTheFileAndTheLoadersReason) {
+    // Percent signs in the path are the path's, not the pattern's.
+    const std::string missing = root_ + "/lib%s%d%%/nowhere.so";
+    ASSERT_EQ(LoadLibraryA(missing.c_str()), nullptr);
+    const std::string missingReason = GetErrorText(0);
+    ASSERT_NE(missingReason.find("nowhere.so"), std::string::npos) << missingReason;
+
+    const std::string notLibrary = root_ + "/text.so";
+    std::ofstream(notLibrary) << "not a library\n";
+    ASSERT_EQ(LoadLibraryA(notLibrary.c_str()), nullptr);
+    const std::string notLibraryReason = GetErrorText(0);
+    ASSERT_NE(notLibraryReason, missingReason);
+
+    CAddressBook book;
+    SetDllPath(missing);
+    EXPECT_FALSE(book.Open(nullptr));
+    EXPECT_EQ(book.TakeLastError(), "File: " + missing + "\nError: " + missingReason);
+
+    SetDllPath(notLibrary);
+    ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+    EXPECT_FALSE(book.Open(nullptr));
+    EXPECT_EQ(book.TakeLastError(), "Datei: " + notLibrary + "\nFehler: " + notLibraryReason);
+    EXPECT_EQ(book.m_hLibrary, nullptr);
+}
+
+TEST_F(AddressBookTest, LibraryWithoutEntryPointStaysLoadedAndSaysWhy) {
+    SetDllPath(QV_FAKE_WAB_NOENTRY);
+    {
+        CAddressBook book;
+        EXPECT_FALSE(book.Open(nullptr));
+        const std::string text = book.TakeLastError();
+        EXPECT_NE(text.find("WABOpen"), std::string::npos) << text;
+        ASSERT_NE(book.m_hLibrary, nullptr);
+        const HMODULE loaded = book.m_hLibrary;
+
+        // The registry is not read again while the library is loaded.
+        SetDllPath(QV_FAKE_WAB);
+        EXPECT_FALSE(book.Open(nullptr));
+        EXPECT_EQ(book.m_hLibrary, loaded);
+        EXPECT_NE(book.TakeLastError().find("WABOpen"), std::string::npos);
+        // Destroyed with the library loaded and no session.
+    }
+    EXPECT_EQ(State().Calls(Call::WABOpen), 0);
+}
+
+struct OpenFailure {
+    const char* name;
+    HRESULT status;
+    std::string text;
+};
+
+void PrintTo(const OpenFailure& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class AddressBookOpenFailureTest : public AddressBookTest,
+                                   public ::testing::WithParamInterface<OpenFailure> {};
+
+TEST_P(AddressBookOpenFailureTest, StatusOtherThanSuccessFailsWithItsTextAndKeepsNoSession) {
+    SetDllPath(QV_FAKE_WAB);
+    FailCall(Call::WABOpen, GetParam().status);
+    {
+        CAddressBook book;
+        EXPECT_FALSE(book.Open(nullptr));
+        EXPECT_EQ(book.TakeLastError(), GetParam().text);
+        EXPECT_EQ(book.TakeLastError(), "");
+        EXPECT_FALSE(book.m_pAddrBook);
+        EXPECT_FALSE(book.m_pWabObject);
+        EXPECT_EQ(State().objects, 0); // a warning's objects were given back
+        std::string name;
+        EXPECT_FALSE(book.LookupName(name, kNumber, "0"));
+        EXPECT_EQ(book.TakeLastError(), "Error #80040605 (CdoE_NOT_INITIALIZED)");
+    }
+    EXPECT_EQ(State().objects, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Statuses, AddressBookOpenFailureTest,
+                         ::testing::Values(OpenFailure{"LogonFailed", HRESULT(0x80040111u),
+                                                       "Error #80040111 (CdoE_LOGON_FAILED)"},
+                                           OpenFailure{"Warning", MAPI_W_ERRORS_RETURNED,
+                                                       "Error #40380 (CdoW_ERRORS_RETURNED)"},
+                                           OpenFailure{"OtherWarning", HRESULT(0x00040481u),
+                                                       "Error #40481 (CdoW_POSITION_CHANGED)"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AddressBookTest, OpenPassesTheParametersAndASecondOpenReusesTheLibrary) {
+    SetDllPath(QV_FAKE_WAB);
+    {
+        CAddressBook book;
+        ASSERT_TRUE(book.Open(nullptr)) << book.TakeLastError();
+        EXPECT_EQ(book.TakeLastError(), "");
+        EXPECT_TRUE(State().fileNameNull);
+        EXPECT_EQ(State().paramSize, sizeof(WAB_PARAM));
+        EXPECT_EQ(State().objects, 2);
+        const HMODULE loaded = book.m_hLibrary;
+
+        // Another path in the registry changes nothing now.
+        SetDllPath(root_ + "/gone.so");
+        char file[] = "contacts.vcf";
+        ASSERT_TRUE(book.Open(file));
+        EXPECT_EQ(book.m_hLibrary, loaded);
+        EXPECT_FALSE(State().fileNameNull);
+        EXPECT_EQ(State().Calls(Call::WABOpen), 2);
+        EXPECT_EQ(State().objects, 2); // the first session was released
+
+        book.ReleaseObjects();
+        EXPECT_EQ(State().objects, 0);
+        ASSERT_TRUE(book.Open(nullptr));
+    }
+    EXPECT_EQ(State().objects, 0);
+}
+
+// ---- Looking up ----
+
+class AddressBookLookupTest : public AddressBookTest {
+protected:
+    void SetUp() override {
+        AddressBookTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        SetDllPath(QV_FAKE_WAB);
+        book_ = std::make_unique<CAddressBook>();
+        ASSERT_TRUE(book_->Open(nullptr)) << book_->TakeLastError();
+    }
+    void TearDown() override {
+        book_.reset();
+        if (state_) {
+            EXPECT_EQ(state_->objects, 0);
+        }
+        AddressBookTest::TearDown();
+    }
+
+    // The name found for number, "<none>" for no match and "<failed: text>".
+    std::string Find(const char* number, const char* prefix = "0") {
+        std::string name = "stale";
+        const BOOL found = book_->LookupName(name, number, prefix);
+        const std::string error = book_->TakeLastError();
+        if (!found)
+            return "<failed: " + error + ">" + name;
+        EXPECT_EQ(error, "");
+        return name.empty() ? "<none>" : name;
+    }
+
+    std::unique_ptr<CAddressBook> book_;
+};
+
+TEST_F(AddressBookLookupTest, NationalFormBeatsInternationalInEitherOrder) {
+    const Contact national = Person("National", "030 1234567");
+    const Contact international = Person("International", "+49 30 1234567");
+    State().contacts = {international, national};
+    EXPECT_EQ(Find(kNumber), "National");
+    ExpectOnlySessionLeft();
+    State().contacts = {national, international};
+    EXPECT_EQ(Find(kNumber), "National");
+    State().contacts = {international};
+    EXPECT_EQ(Find(kNumber), "International");
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, NumberStoredWithoutPrefixEndsTheSearchAtOnce) {
+    State().contacts = {Person("International", "+49 30 1234567"), Person("Short", "30-1234567"),
+                        Person("Also Short", "30 1234567"), Person("Later", "030 1234567")};
+    EXPECT_EQ(Find(kNumber), "Short");
+    EXPECT_EQ(State().Calls(Call::OpenContact), 2);
+    EXPECT_EQ(State().Calls(Call::QueryRows), 2);
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, EqualPositionsKeepTheFirstInTableOrder) {
+    State().contacts = {Person("Nobody", "040 555"), Person("First", "0 30 123 45 67"),
+                        Person("Second", "030/1234567", PR_MOBILE_TELEPHONE_NUMBER_A)};
+    EXPECT_EQ(Find(kNumber), "First");
+    EXPECT_EQ(State().Calls(Call::OpenContact), 3);
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, AnyTextOfTheContactCounts) {
+    // A five-digit caller is found inside a postal code, and the earliest
+    // position over all texts decides.
+    Contact office{"Office", {{PR_POSTAL_CODE_A, "D-10115"}, {PR_STREET_ADDRESS_A, "Main St 1"}}};
+    Contact desk{"Desk", {{PR_COMMENT_A, "ext. 10115"}, {PR_BUSINESS_TELEPHONE_NUMBER_A, "10115"}}};
+    State().contacts = {office};
+    EXPECT_EQ(Find("10115"), "Office");
+    State().contacts = {office, desk};
+    EXPECT_EQ(Find("10115"), "Desk");
+    // The display name is a text like any other.
+    State().contacts = {Contact{"Reception 0301234567", {}}};
+    EXPECT_EQ(Find(kNumber), "Reception 0301234567");
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, NoMatchIsSuccessWithoutName) {
+    State().contacts = {Person("Other", "030 7654321"), Person("Partial", "030 12345")};
+    EXPECT_EQ(Find(kNumber), "<none>");
+    State().contacts = {};
+    EXPECT_EQ(Find(kNumber), "<none>");
+    State().nullRowSetAtEnd = true;
+    EXPECT_EQ(Find(kNumber), "<none>");
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, ListsAreNeverOpenedNorReturned) {
+    Contact list = Person("Team 0301234567", "030 1234567");
+    list.type = MAPI_DISTLIST;
+    State().contacts = {list};
+    EXPECT_EQ(Find(kNumber), "<none>");
+    State().contacts = {list, Person("Member", "+49 30 1234567")};
+    EXPECT_EQ(Find(kNumber), "Member");
+    EXPECT_EQ(State().Calls(Call::OpenContact), 1);
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, NumbersAreComparedByLettersAndDigitsOnly) {
+    // Letters stay and are compared exactly; the prefix step leaves a
+    // number that starts with a letter.
+    State().contacts = {Person("Plain", "030 1234567"), Person("Lower", "call 030 1234567"),
+                        Person("Tagged", "Call: 030-1234567")};
+    EXPECT_EQ(Find("Call 0301234567"), "Tagged");
+    // Bytes beyond ASCII go, whatever they encode.
+    State().contacts = {Person("Spaced", "030\xC2\xA0"
+                                         "1234567"),
+                        Person("Wide", "\xEF\xBC\x90\xEF\xBC\x93 30 1234567")};
+    EXPECT_EQ(Find("0\xE2\x80\x8E"
+                   "301234567"),
+              "Wide");
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, OnlyThePrefixsFirstCharacterIsStripped) {
+    State().contacts = {Person("International", "+49 30 1234567"),
+                        Person("National", "030 1234567"), Person("Short", "30 1234567")};
+    // Every leading "0" goes: "0049..." is "49...".
+    EXPECT_EQ(Find("0049 30 1234567"), "International");
+    EXPECT_EQ(Find(kNumber, "0X"), "Short");
+    EXPECT_EQ(Find("00301234567", "0"), "Short");
+    // Without a prefix the number stays whole.
+    EXPECT_EQ(Find(kNumber, nullptr), "National");
+    EXPECT_EQ(Find(kNumber, ""), "National");
+    EXPECT_EQ(Find(kNumber, "9"), "National");
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, HookOfTheMainWindowReachesTheLookup) {
+    State().contacts = {Person("Bob Example", "030 1234567")};
+    IAddressBookLookup& hook = *book_;
+    std::string name;
+    EXPECT_TRUE(hook.LookupName(std::string(kNumber), "0", name));
+    EXPECT_EQ(name, "Bob Example");
+    ExpectOnlySessionLeft();
+}
+
+struct LookupFailure {
+    const char* name;
+    Call call;
+    int after;
+    HRESULT status;
+    std::string text;
+};
+
+void PrintTo(const LookupFailure& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class AddressBookLookupFailureTest : public AddressBookLookupTest,
+                                     public ::testing::WithParamInterface<LookupFailure> {};
+
+TEST_P(AddressBookLookupFailureTest, FailsWithTheStatusTextAndGivesEverythingBack) {
+    const auto& c = GetParam();
+    // The first contact matches before any later step can fail.
+    State().contacts = {Person("Early", "+49 30 1234567"), Person("Late", "030 1234567")};
+    FailCall(c.call, c.status, c.after);
+    EXPECT_EQ(Find(kNumber), "<failed: " + c.text + ">");
+    ExpectOnlySessionLeft();
+    // One failing call does not spoil the session.
+    EXPECT_EQ(Find(kNumber), "Late");
+    ExpectOnlySessionLeft();
+}
+
+constexpr HRESULT kWarning = MAPI_W_ERRORS_RETURNED;
+const std::string kWarningText = "Error #40380 (CdoW_ERRORS_RETURNED)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, AddressBookLookupFailureTest,
+    ::testing::Values(
+        LookupFailure{"GetPAB", Call::GetPAB, 0, MAPI_E_NOT_FOUND,
+                      "Error #8004010f (CdoE_NOT_FOUND)"},
+        LookupFailure{"GetPABWarning", Call::GetPAB, 0, kWarning, kWarningText},
+        LookupFailure{"OpenPab", Call::OpenPab, 0, MAPI_E_INVALID_ENTRYID,
+                      "Error #80040107 (CdoE_INVALID_ENTRYID)"},
+        LookupFailure{"OpenPabWarning", Call::OpenPab, 0, kWarning, kWarningText},
+        LookupFailure{"GetContentsTable", Call::GetContentsTable, 0, MAPI_E_NO_SUPPORT,
+                      "Error #80040102 (CdoE_NO_SUPPORT)"},
+        LookupFailure{"GetContentsTableWarning", Call::GetContentsTable, 0, kWarning, kWarningText},
+        LookupFailure{"SetColumns", Call::SetColumns, 0, HRESULT(0x80040118u),
+                      "Error #80040118 (CdoE_BAD_COLUMN)"},
+        LookupFailure{"SeekRow", Call::SeekRow, 0, MAPI_E_INVALID_BOOKMARK,
+                      "Error #80040405 (CdoE_INVALID_BOOKMARK)"},
+        LookupFailure{"FirstQueryRows", Call::QueryRows, 0, MAPI_E_CORRUPT_DATA,
+                      "Error #8004011b (CdoE_CORRUPT_DATA)"},
+        LookupFailure{"LaterQueryRows", Call::QueryRows, 1, HRESULT(0x80040401u),
+                      "Error #80040401 (CdoE_TIMEOUT)"},
+        LookupFailure{"QueryRowsWarning", Call::QueryRows, 1, kWarning, kWarningText},
+        LookupFailure{"OpenContact", Call::OpenContact, 1, HRESULT(0x8004010Au),
+                      "Error #8004010a (CdoE_OBJECT_DELETED)"},
+        LookupFailure{"OpenContactWarning", Call::OpenContact, 0, kWarning, kWarningText},
+        LookupFailure{"GetProps", Call::GetProps, 1, MAPI_E_CORRUPT_DATA,
+                      "Error #8004011b (CdoE_CORRUPT_DATA)"},
+        LookupFailure{"GetPropsWarning", Call::GetProps, 0, kWarning, kWarningText}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AddressBookLookupTest, StatusWithAPlatformTextShowsThatText) {
+    State().contacts = {Person("Bob", "030 1234567")};
+    FailCall(Call::GetProps, MAPI_E_NOT_ENOUGH_MEMORY);
+    const std::string result = Find(kNumber);
+    EXPECT_EQ(result, "<failed: " + GetErrorText(DWORD(MAPI_E_NOT_ENOUGH_MEMORY)) + ">");
+    EXPECT_EQ(result.find("Error #"), std::string::npos) << result;
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, OddRowsNeitherCrashNorMatch) {
+    std::vector<Contact> contacts;
+    for (RowShape shape :
+         {RowShape::OneColumn, RowShape::NoProps, RowShape::NameMissing, RowShape::NullName,
+          RowShape::EntryIdAsLong, RowShape::EmptyEntryId, RowShape::TypeMissing}) {
+        Contact odd = Person("Odd 0301234567", "030 1234567");
+        odd.row = shape;
+        contacts.push_back(odd);
+    }
+    Contact nullTexts = Person("Null 0301234567", "030 1234567");
+    nullTexts.nullTexts = true;
+    contacts.push_back(nullTexts);
+    State().contacts = contacts;
+    EXPECT_EQ(Find(kNumber), "<none>");
+    // Only the contact with a proper row was opened.
+    EXPECT_EQ(State().Calls(Call::OpenContact), 1);
+    ExpectOnlySessionLeft();
+
+    // A well-formed contact after them is still found.
+    contacts.push_back(Person("Proper", "030 1234567"));
+    State().contacts = contacts;
+    EXPECT_EQ(Find(kNumber), "Proper");
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, EntryIdTheLibraryRejectsFailsTheLookup) {
+    Contact odd = Person("Odd", "030 1234567");
+    odd.row = RowShape::BadEntryId;
+    State().contacts = {odd};
+    EXPECT_EQ(Find(kNumber), "<failed: Error #80040107 (CdoE_INVALID_ENTRYID)>");
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, WithoutSessionNothingIsAsked) {
+    book_->ReleaseObjects();
+    EXPECT_EQ(Find(kNumber), "<failed: Error #80040605 (CdoE_NOT_INITIALIZED)>");
+    EXPECT_EQ(State().Calls(Call::GetPAB), 0);
+}
+
+} // namespace

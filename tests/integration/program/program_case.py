@@ -2,7 +2,10 @@
 trayer, dunst on a private session bus), quorvia-console and quorvia."""
 
 import os
+import re
+import subprocess
 import sys
+import threading
 import time
 import unittest
 
@@ -15,6 +18,40 @@ BUILD = os.environ.get("QV_BUILD_DIR", os.path.join(os.path.dirname(__file__), "
 SHOTS = os.environ.get("QV_SCREENSHOT_DIR", os.path.join(BUILD, "screenshots"))
 # The program's logout wait is 5 s; the process gets a little more to end.
 CLOSE_BOUND = 7.0
+
+
+class NotificationWatch:
+    """Records Notify and CloseNotification calls on the session bus."""
+
+    def __init__(self, env):
+        self.proc = subprocess.Popen(
+            ["dbus-monitor", "--session", "interface='org.freedesktop.Notifications'"],
+            env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.lines = []
+        self.thread = threading.Thread(target=self._read, daemon=True)
+        self.thread.start()
+
+    def _read(self):
+        for line in self.proc.stdout:
+            self.lines.append(line.rstrip("\n"))
+
+    def calls(self, member):
+        """The string and number arguments of each call of member, in order."""
+        result, current = [], None
+        for line in list(self.lines):
+            if line.startswith("method call"):
+                current = [] if ("member=%s" % member) in line else None
+                if current is not None:
+                    result.append(current)
+            elif current is not None:
+                match = re.match(r'\s+(string|uint32|int32) "?(.*?)"?$', line)
+                if match:
+                    current.append(match.group(2))
+        return result
+
+    def stop(self):
+        self.proc.kill()
+        self.proc.wait()
 
 
 class ProgramCase(unittest.TestCase):
@@ -82,3 +119,9 @@ class ProgramCase(unittest.TestCase):
                                    timeout),
                         "login #%d did not complete: %r" % (count, state()))
         time.sleep(0.5)  # the frame's document completes right after its request
+
+    def hide_with_escape(self, window):
+        d = self.desktop
+        d._run_ok(["xdotool", "windowactivate", "--sync", str(int(window["id"], 16))])
+        d._run_ok(["xdotool", "key", "Escape"])
+        self.assertTrue(wait_until(lambda: d.window_of(self.program.pid) is None, 10))

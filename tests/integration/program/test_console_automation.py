@@ -5,45 +5,10 @@ its window without taking the keyboard, and logs out when it ends."""
 import os
 import re
 import subprocess
-import threading
 import time
 import unittest
 
-from program_case import CLOSE_BOUND, SHOTS, ProgramCase, wait_until
-
-
-class NotificationWatch:
-    """Records Notify and CloseNotification calls on the session bus."""
-
-    def __init__(self, env):
-        self.proc = subprocess.Popen(
-            ["dbus-monitor", "--session", "interface='org.freedesktop.Notifications'"],
-            env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.lines = []
-        self.thread = threading.Thread(target=self._read, daemon=True)
-        self.thread.start()
-
-    def _read(self):
-        for line in self.proc.stdout:
-            self.lines.append(line.rstrip("\n"))
-
-    def calls(self, member):
-        """The string and number arguments of each call of member, in order."""
-        result, current = [], None
-        for line in list(self.lines):
-            if line.startswith("method call"):
-                current = [] if ("member=%s" % member) in line else None
-                if current is not None:
-                    result.append(current)
-            elif current is not None:
-                match = re.match(r'\s+(string|uint32|int32) "?(.*?)"?$', line)
-                if match:
-                    current.append(match.group(2))
-        return result
-
-    def stop(self):
-        self.proc.kill()
-        self.proc.wait()
+from program_case import CLOSE_BOUND, SHOTS, NotificationWatch, ProgramCase, wait_until
 
 
 class ConsoleAutomationTest(ProgramCase):
@@ -61,12 +26,6 @@ class ConsoleAutomationTest(ProgramCase):
         d._run_ok(["xdotool", "windowactivate", "--sync", str(int(window["id"], 16))])
         d._run_ok(["xdotool", "key", "a"])  # the user works in it
         return window
-
-    def hide_with_escape(self, window):
-        d = self.desktop
-        d._run_ok(["xdotool", "windowactivate", "--sync", str(int(window["id"], 16))])
-        d._run_ok(["xdotool", "key", "Escape"])
-        self.assertTrue(wait_until(lambda: d.window_of(self.program.pid) is None, 10))
 
     def test_logs_in_by_itself_and_again_after_a_dropped_session(self):
         self.fresh_settings("login")

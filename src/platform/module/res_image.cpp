@@ -1,6 +1,7 @@
 #include "platform/module/res_image.h"
 
 #include "platform/module/byte_reader.h"
+#include "platform/text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,14 +14,6 @@ namespace {
 // the names DataVersion, MemoryFlags, LanguageId, Version, Characteristics.
 constexpr std::size_t kFixedHeaderBytes = 8 + 16;
 constexpr std::size_t kMinHeaderBytes = kFixedHeaderBytes + 4 + 4; // two ordinals
-
-std::string AsciiUpper(std::string_view in) {
-    std::string out(in);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
 
 // A type or name field: 0xFFFF and an ordinal, or a zero-terminated string.
 std::optional<ResourceName> ReadName(ByteReader& in) {
@@ -36,7 +29,7 @@ std::optional<ResourceName> ReadName(ByteReader& in) {
     std::string text = in.wideString();
     if (!in.ok())
         return std::nullopt;
-    return ResourceName{false, 0, AsciiUpper(text)};
+    return ResourceName{false, 0, qv::text::AsciiUpper(text)};
 }
 
 // Ordinals before strings, then by value.
@@ -64,7 +57,7 @@ ResourceName ResourceName::String(std::string_view name) {
         if (ec == std::errc() && ptr == last && value <= 0xFFFF)
             return Ordinal(static_cast<WORD>(value));
     }
-    return ResourceName{false, 0, AsciiUpper(name)};
+    return ResourceName{false, 0, qv::text::AsciiUpper(name)};
 }
 
 std::optional<ResourceName> ResourceName::FromWin32(LPCSTR name) {

@@ -12,11 +12,12 @@ namespace qv::wab {
 
 // Bounds on what one book reads. A file is read up to kMaxFileBytes (what
 // lies beyond is ignored, and a card it cuts is kept as far as it goes); a
-// folder gives at most kMaxFolderFiles files and kMaxBookBytes in all.
-inline constexpr std::size_t kMaxFileBytes = 32u << 20;
-inline constexpr std::size_t kMaxFolderFiles = 5000;
-inline constexpr std::size_t kMaxFolderEntries = 100000; // names looked at
-inline constexpr std::size_t kMaxBookBytes = 64u << 20;
+// folder gives at most kMaxFolderFiles files and kMaxBookBytes in all. A
+// company directory of 100,000 contacts, one file each, still fits.
+inline constexpr std::size_t kMaxFileBytes = 128u << 20;
+inline constexpr std::size_t kMaxFolderFiles = 200000;
+inline constexpr std::size_t kMaxFolderEntries = 400000; // names looked at
+inline constexpr std::size_t kMaxBookBytes = 256u << 20;
 
 struct Book {
     std::vector<Contact> contacts;

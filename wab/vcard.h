@@ -16,7 +16,7 @@ namespace qv::vcard {
 // few MB still fits); properties past kMaxProperties in a card are ignored.
 inline constexpr std::size_t kMaxCardBytes = 4u << 20;
 inline constexpr std::size_t kMaxProperties = 1000;
-inline constexpr std::size_t kMaxCards = 50000;
+inline constexpr std::size_t kMaxCards = 200000;
 
 struct Param {
     std::string name;  // upper case; a bare 2.1 parameter is TYPE or ENCODING

@@ -47,12 +47,16 @@ const SPropValue* UsableColumns(const SRow& row) {
 
 namespace qv::addressbook {
 
-std::string NormalizeNumber(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+void NormalizeNumberInto(std::string_view text, std::string& out) {
+    out.clear();
     for (char c : text)
         if (IsAsciiAlnum(c))
             out.push_back(c);
+}
+
+std::string NormalizeNumber(std::string_view text) {
+    std::string out;
+    NormalizeNumberInto(text, out);
     return out;
 }
 
@@ -283,10 +287,13 @@ BOOL CAddressBook::FindNumberPosition(const std::string& number, const SBinary& 
         return FALSE;
     }
     if (props != nullptr) {
+        // Every contact of the book passes here: one buffer serves them all.
+        std::string& text = m_strScratch;
         for (ULONG i = 0; i < count; ++i) {
             if (!HasText(props[i]))
                 continue;
-            const auto at = qv::addressbook::NormalizeNumber(props[i].Value.lpszA).find(number);
+            qv::addressbook::NormalizeNumberInto(props[i].Value.lpszA, text);
+            const auto at = text.find(number);
             if (at != std::string::npos && (position < 0 || LONG(at) < position))
                 position = LONG(at);
         }

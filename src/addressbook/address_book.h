@@ -50,11 +50,15 @@ private:
                          qv::com::ComPtr<IMAPITable>& table);
     HRESULT ScanRows(IMAPITable& table, const std::string& number, LPSRowSet& rows,
                      std::string& name);
+
+    std::string m_strScratch; // a contact's text, normalised
 };
 
 namespace qv::addressbook {
 // Only ASCII letters and digits stay: "+49 (30) 123-4" becomes "49301234".
 std::string NormalizeNumber(std::string_view text);
+// The same into a buffer the caller keeps, for loops over many texts.
+void NormalizeNumberInto(std::string_view text, std::string& out);
 // "%s" takes first, a second "%s" second; "%%" is one "%"; anything else stays.
 std::string FormatTwo(std::string_view pattern, std::string_view first, std::string_view second);
 } // namespace qv::addressbook

@@ -2,11 +2,13 @@
 // locks, re-reads and parses the file, so this is the cost the UI thread pays.
 #include "platform/module/module.h"
 #include "platform/registry/registry.h"
+#include "regtool.h"
 #include "settings/settings.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdlib.h>
 #include <string>
 
@@ -81,5 +83,27 @@ void BM_RegQueryValueExA(benchmark::State& state) {
     RegCloseKey(key);
 }
 BENCHMARK(BM_RegQueryValueExA);
+
+// quorvia-reg query /s over a chain of keys 1,000 deep, as the shell
+// command runs it: one read of the file for the whole walk.
+void BM_QueryRecursiveDepth1000(benchmark::State& state) {
+    File();
+    HKEY key = nullptr;
+    std::string path = "Software\\Deep";
+    for (int depth = 0; depth < 1000; ++depth)
+        path += "\\k" + std::to_string(depth);
+    RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegCloseKey(key);
+    auto parsed = qv::regtool::ParseCommandLine({"query", "HKCU\\Software\\Deep", "/s"});
+    std::ostringstream out, err;
+    qv::regtool::Console console{out, err, nullptr};
+    for (auto _ : state) {
+        out.str({});
+        benchmark::DoNotOptimize(qv::regtool::Run(*parsed.command, console));
+    }
+    state.counters["keys"] = 1001;
+}
+BENCHMARK(BM_QueryRecursiveDepth1000)->Unit(benchmark::kMillisecond);
 
 } // namespace

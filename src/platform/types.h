@@ -118,6 +118,7 @@ inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 inline constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
 inline constexpr DWORD ERROR_BAD_EXE_FORMAT = 193;
+inline constexpr DWORD ERROR_BAD_FILE_TYPE = 222;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_RESOURCE_DATA_NOT_FOUND = 1812;
@@ -129,6 +130,7 @@ inline constexpr DWORD ERROR_BADKEY = 1010;
 inline constexpr DWORD ERROR_CANTOPEN = 1011;
 inline constexpr DWORD ERROR_CANTREAD = 1012;
 inline constexpr DWORD ERROR_CANTWRITE = 1013;
+inline constexpr DWORD ERROR_KEY_DELETED = 1018;
 
 // HRESULTs.
 inline constexpr HRESULT S_OK = 0;

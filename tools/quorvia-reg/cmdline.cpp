@@ -40,6 +40,11 @@ bool SwitchIs(std::string_view arg, std::string_view name) {
     return IsSwitch(arg) && EqualsIgnoreAsciiCase(arg.substr(1), name);
 }
 
+// "/?" as reg.exe has it, "--help" as a Linux user types it.
+bool AsksForHelp(std::string_view arg) {
+    return SwitchIs(arg, "?") || arg == "--help";
+}
+
 std::optional<Operation> OperationFrom(std::string_view word) {
     if (EqualsIgnoreAsciiCase(word, "query"))
         return Operation::Query;
@@ -160,7 +165,7 @@ bool ParseKeyName(std::string_view text, KeyName& key, std::string& error) {
 ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     ParseResult result;
     Command cmd;
-    if (args.empty() || SwitchIs(args[0], "?") || EqualsIgnoreAsciiCase(args[0], "help")) {
+    if (args.empty() || AsksForHelp(args[0]) || EqualsIgnoreAsciiCase(args[0], "help")) {
         result.command = cmd;
         return result;
     }
@@ -171,7 +176,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     }
     cmd.op = *op;
     for (const auto& arg : args)
-        if (SwitchIs(arg, "?")) {
+        if (AsksForHelp(arg)) {
             cmd.helpFor = cmd.op;
             cmd.op = Operation::Help;
             result.command = cmd;
@@ -406,8 +411,8 @@ std::string Usage(Operation op) {
         break;
     }
     return "Usage: quorvia-reg OPERATION [ARGUMENTS]\n"
-           "OPERATION: query, add, delete, export, import; \"quorvia-reg OPERATION /?\" for "
-           "details.\n"
+           "OPERATION: query, add, delete, export, import; \"quorvia-reg OPERATION /?\" (or "
+           "--help) for details.\n"
            "KEY starts with HKCU, HKEY_CURRENT_USER, HKLM or HKEY_LOCAL_MACHINE.";
 }
 

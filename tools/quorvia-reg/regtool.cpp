@@ -1,6 +1,9 @@
 #include "regtool.h"
 
+#include "platform/module/lasterror.h"
+#include "platform/registry/autostart.h"
 #include "platform/registry/fileio.h"
+#include "platform/registry/hives.h"
 #include "platform/registry/regfile.h"
 #include "platform/text.h"
 
@@ -30,22 +33,56 @@ public:
     HKEY handle = nullptr;
 };
 
-std::string ErrorText(LSTATUS rc) {
+// The file behind a key: the hive's, or the autostart folder for the Run key.
+std::string FileOf(const KeyName& key) {
+    if (key.root == HKEY_LOCAL_MACHINE)
+        return reg::LocateHive(reg::Hive::LocalMachine).path;
+    const std::string& path = key.path;
+    const std::string_view run = reg::autostart::kRunKeyPath;
+    if (path.size() >= run.size() &&
+        qv::text::EqualsIgnoreAsciiCase(path.substr(0, run.size()), run))
+        return reg::autostart::Folder();
+    return reg::LocateHive(reg::Hive::CurrentUser).path;
+}
+
+// Every failure in words, with the file it concerns where that helps.
+std::string ErrorText(LSTATUS rc, const KeyName& key) {
+    std::string words;
     switch (DWORD(rc)) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_KEY_DELETED:
         return kNotFound;
-    case ERROR_ACCESS_DENIED:
-        return "ERROR: Access is denied.";
-    case ERROR_BADDB:
-        return "ERROR: The registry file is damaged or too large to read.";
-    case ERROR_CANTWRITE:
-        return "ERROR: The registry file could not be written.";
     case ERROR_INVALID_PARAMETER:
         return "ERROR: The name is not valid.";
-    default:
-        return "ERROR: Error accessing the registry (code " + std::to_string(rc) + ").";
+    case ERROR_ACCESS_DENIED:
+        words = "Access is denied: the file or its folder is read-only";
+        break;
+    case ERROR_BADDB:
+        words = "The registry file is damaged or too large to read";
+        break;
+    case ERROR_CANTWRITE:
+        words = "The registry file could not be written";
+        break;
+    case ERROR_BAD_FILE_TYPE:
+        words = "The registry file is not a regular file (a pipe, device or folder)";
+        break;
+    case ERROR_LOCK_VIOLATION:
+        words = "The registry file's lock could not be taken";
+        break;
+    default: {
+        char* text = nullptr;
+        const DWORD length =
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                               FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                           nullptr, DWORD(rc), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+        words = length > 0 ? std::string(text, length) : "Unexpected error " + std::to_string(rc);
+        LocalFree(text);
+        while (!words.empty() && (words.back() == '\n' || words.back() == '.'))
+            words.pop_back();
+        break;
     }
+    }
+    return "ERROR: " + words + ": " + FileOf(key);
 }
 
 int Fail(Console& console, const std::string& message) {
@@ -66,27 +103,36 @@ bool Confirmed(Console& console, const std::string& question, const char* forceS
     return *answer;
 }
 
-std::vector<std::string> Subkeys(HKEY key) {
+// The end of an enumeration: rc stays ERROR_SUCCESS at its end, else tells
+// why it stopped (a file that cannot be read).
+bool Enumerated(LSTATUS status, LSTATUS& rc) {
+    if (status != LSTATUS(ERROR_SUCCESS) && status != LSTATUS(ERROR_NO_MORE_ITEMS))
+        rc = status;
+    return status == LSTATUS(ERROR_SUCCESS);
+}
+
+std::vector<std::string> Subkeys(HKEY key, LSTATUS& rc) {
     std::vector<std::string> names;
     std::vector<char> name(kMaxNameBuffer);
     for (DWORD i = 0;; ++i) {
         DWORD size = static_cast<DWORD>(name.size());
-        if (RegEnumKeyExA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
+        if (!Enumerated(
+                RegEnumKeyExA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr), rc))
             break;
         names.emplace_back(name.data(), size);
     }
     return names;
 }
 
-std::vector<reg::RegValue> Values(HKEY key) {
+std::vector<reg::RegValue> Values(HKEY key, LSTATUS& rc) {
     std::vector<reg::RegValue> values;
     std::vector<char> name(kMaxNameBuffer);
     for (DWORD i = 0;; ++i) {
         DWORD nameSize = static_cast<DWORD>(name.size());
         DWORD type = 0, dataSize = 0;
-        if (RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &type, nullptr, &dataSize) !=
-            ERROR_SUCCESS)
+        if (!Enumerated(
+                RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &type, nullptr, &dataSize),
+                rc))
             break;
         reg::RegValue value{std::string(name.data(), nameSize), type, std::vector<BYTE>(dataSize)};
         nameSize = static_cast<DWORD>(name.size());
@@ -105,12 +151,14 @@ void PrintValue(Console& console, const reg::RegValue& value) {
 }
 
 int Query(const Command& cmd, Console& console) {
+    reg::ReadSnapshot once;
     Key top;
     if (LSTATUS rc = RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &top.handle);
         rc != LSTATUS(ERROR_SUCCESS))
-        return Fail(console, ErrorText(rc));
+        return Fail(console, ErrorText(rc, cmd.key));
+    LSTATUS rc = ERROR_SUCCESS;
     if (cmd.valueName && !cmd.recurse) {
-        for (const auto& value : Values(top.handle)) {
+        for (const auto& value : Values(top.handle, rc)) {
             if (!qv::text::EqualsIgnoreAsciiCase(value.name, *cmd.valueName))
                 continue;
             console.out << "\n" << cmd.key.Full() << "\n";
@@ -118,7 +166,7 @@ int Query(const Command& cmd, Console& console) {
             console.out << "\n";
             return 0;
         }
-        return Fail(console, kNotFound);
+        return Fail(console, rc != LSTATUS(ERROR_SUCCESS) ? ErrorText(rc, cmd.key) : kNotFound);
     }
     // Depth first, without recursion: key paths may nest deeply.
     std::vector<std::string> pending{cmd.key.path};
@@ -130,7 +178,7 @@ int Query(const Command& cmd, Console& console) {
         if (RegOpenKeyExA(cmd.key.root, path.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS)
             continue;
         const std::string full = path.empty() ? cmd.key.rootName : cmd.key.rootName + "\\" + path;
-        auto values = Values(key.handle);
+        auto values = Values(key.handle, rc);
         if (cmd.valueName) {
             std::erase_if(values, [&](const auto& v) {
                 return !qv::text::EqualsIgnoreAsciiCase(v.name, *cmd.valueName);
@@ -143,7 +191,9 @@ int Query(const Command& cmd, Console& console) {
             for (const auto& value : values)
                 PrintValue(console, value);
         }
-        auto subkeys = Subkeys(key.handle);
+        auto subkeys = Subkeys(key.handle, rc);
+        if (rc != LSTATUS(ERROR_SUCCESS))
+            return Fail(console, ErrorText(rc, cmd.key));
         if (!cmd.recurse) {
             console.out << "\n";
             for (const auto& name : subkeys)
@@ -170,7 +220,7 @@ int Add(const Command& cmd, Console& console) {
             RegCreateKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                             KEY_ALL_ACCESS, nullptr, &key.handle, nullptr);
         rc != LSTATUS(ERROR_SUCCESS))
-        return Fail(console, ErrorText(rc));
+        return Fail(console, ErrorText(rc, cmd.key));
     if (cmd.valueName) {
         const std::string shown = cmd.valueName->empty() ? "(Default)" : *cmd.valueName;
         bool exists = RegQueryValueExA(key.handle, cmd.valueName->c_str(), nullptr, nullptr,
@@ -181,7 +231,7 @@ int Add(const Command& cmd, Console& console) {
         if (LSTATUS rc = RegSetValueExA(key.handle, cmd.valueName->c_str(), 0, cmd.type,
                                         data.data(), static_cast<DWORD>(data.size()));
             rc != LSTATUS(ERROR_SUCCESS))
-            return Fail(console, ErrorText(rc));
+            return Fail(console, ErrorText(rc, cmd.key));
     }
     console.out << kDone << "\n";
     return 0;
@@ -195,7 +245,7 @@ int Delete(const Command& cmd, Console& console) {
         if (LSTATUS rc =
                 RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &probe.handle);
             rc != LSTATUS(ERROR_SUCCESS))
-            return Fail(console, ErrorText(rc));
+            return Fail(console, ErrorText(rc, cmd.key));
         if (!cmd.force &&
             !Confirmed(console,
                        "Permanently delete the registry key " + cmd.key.Full() + " (Yes/No)?",
@@ -203,7 +253,7 @@ int Delete(const Command& cmd, Console& console) {
             return 1;
         if (LSTATUS rc = RegDeleteTreeA(cmd.key.root, cmd.key.path.c_str());
             rc != LSTATUS(ERROR_SUCCESS))
-            return Fail(console, ErrorText(rc));
+            return Fail(console, ErrorText(rc, cmd.key));
         console.out << kDone << "\n";
         return 0;
     }
@@ -211,17 +261,19 @@ int Delete(const Command& cmd, Console& console) {
     if (LSTATUS rc =
             RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_ALL_ACCESS, &key.handle);
         rc != LSTATUS(ERROR_SUCCESS))
-        return Fail(console, ErrorText(rc));
+        return Fail(console, ErrorText(rc, cmd.key));
     if (cmd.allValues) {
         if (!cmd.force &&
             !Confirmed(console,
                        "Delete all values under the registry key " + cmd.key.Full() + " (Yes/No)?",
                        "/f"))
             return 1;
-        for (const auto& value : Values(key.handle))
-            if (LSTATUS rc = RegDeleteValueA(key.handle, value.name.c_str());
-                rc != LSTATUS(ERROR_SUCCESS))
-                return Fail(console, ErrorText(rc));
+        LSTATUS rc = ERROR_SUCCESS;
+        for (const auto& value : Values(key.handle, rc))
+            if (rc = RegDeleteValueA(key.handle, value.name.c_str()); rc != LSTATUS(ERROR_SUCCESS))
+                break;
+        if (rc != LSTATUS(ERROR_SUCCESS))
+            return Fail(console, ErrorText(rc, cmd.key));
         console.out << kDone << "\n";
         return 0;
     }
@@ -234,20 +286,22 @@ int Delete(const Command& cmd, Console& console) {
         return 1;
     if (LSTATUS rc = RegDeleteValueA(key.handle, cmd.valueName->c_str());
         rc != LSTATUS(ERROR_SUCCESS))
-        return Fail(console, ErrorText(rc));
+        return Fail(console, ErrorText(rc, cmd.key));
     console.out << kDone << "\n";
     return 0;
 }
 
 int Export(const Command& cmd, Console& console) {
+    reg::ReadSnapshot once;
     Key top;
     if (LSTATUS rc = RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &top.handle);
         rc != LSTATUS(ERROR_SUCCESS))
-        return Fail(console, ErrorText(rc));
+        return Fail(console, ErrorText(rc, cmd.key));
     if (reg::FileExists(cmd.file) && !cmd.force &&
         !Confirmed(console, "File " + cmd.file + " already exists. Overwrite (Yes/No)?", "/y"))
         return 1;
     reg::RegDocument doc;
+    LSTATUS rc = ERROR_SUCCESS;
     std::vector<std::string> pending{cmd.key.path};
     while (!pending.empty()) {
         std::string path = std::move(pending.back());
@@ -257,17 +311,19 @@ int Export(const Command& cmd, Console& console) {
             continue;
         reg::RegSection section;
         section.path = path.empty() ? cmd.key.rootName : cmd.key.rootName + "\\" + path;
-        for (auto& value : Values(key.handle)) {
+        for (auto& value : Values(key.handle, rc)) {
             reg::RegEntry entry;
             entry.kind = reg::RegEntry::Kind::Value;
             entry.value = std::move(value);
             section.entries.push_back(std::move(entry));
         }
         doc.sections.push_back(std::move(section));
-        auto subkeys = Subkeys(key.handle);
+        auto subkeys = Subkeys(key.handle, rc);
         for (auto it = subkeys.rbegin(); it != subkeys.rend(); ++it)
             pending.push_back(path.empty() ? *it : path + "\\" + *it);
     }
+    if (rc != LSTATUS(ERROR_SUCCESS))
+        return Fail(console, ErrorText(rc, cmd.key));
     if (!reg::ReplaceFileAtomically(cmd.file, reg::SerializeRegText(doc), 0600))
         return Fail(console, "ERROR: Cannot write " + cmd.file + ".");
     console.out << kDone << "\n";
@@ -286,6 +342,8 @@ int Import(const Command& cmd, Console& console) {
         break;
     case reg::ReadStatus::TooLarge:
         return Fail(console, "ERROR: " + cmd.file + " is too large.");
+    case reg::ReadStatus::NotRegular:
+        return Fail(console, "ERROR: " + cmd.file + " is not a regular file.");
     default:
         return Fail(console, "ERROR: Cannot read " + cmd.file + ".");
     }
@@ -318,7 +376,7 @@ int Import(const Command& cmd, Console& console) {
             LSTATUS rc = name.path.empty() ? LSTATUS(ERROR_ACCESS_DENIED)
                                            : RegDeleteTreeA(name.root, name.path.c_str());
             if (rc != LSTATUS(ERROR_SUCCESS) && rc != LSTATUS(ERROR_FILE_NOT_FOUND))
-                warn("[" + section.path + "] not deleted: " + ErrorText(rc));
+                warn("[" + section.path + "] not deleted: " + ErrorText(rc, name));
             continue;
         }
         Key key;
@@ -326,7 +384,7 @@ int Import(const Command& cmd, Console& console) {
                 RegCreateKeyExA(name.root, name.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                 KEY_ALL_ACCESS, nullptr, &key.handle, nullptr);
             rc != LSTATUS(ERROR_SUCCESS)) {
-            warn("[" + section.path + "] skipped: " + ErrorText(rc));
+            warn("[" + section.path + "] skipped: " + ErrorText(rc, name));
             continue;
         }
         for (const auto& e : section.entries) {
@@ -340,7 +398,8 @@ int Import(const Command& cmd, Console& console) {
                 warn("line in [" + section.path + "] skipped: " + e.raw.substr(0, 80));
             if (rc != LSTATUS(ERROR_SUCCESS) &&
                 !(e.kind == reg::RegEntry::Kind::Delete && rc == LSTATUS(ERROR_FILE_NOT_FOUND)))
-                warn("value \"" + e.value.name + "\" in [" + section.path + "]: " + ErrorText(rc));
+                warn("value \"" + e.value.name + "\" in [" + section.path +
+                     "]: " + ErrorText(rc, name));
         }
     }
     if (problems > 0)

@@ -60,6 +60,8 @@ const char* SystemText(DWORD code) {
         return "The specified procedure could not be found.";
     case ERROR_BAD_EXE_FORMAT:
         return "The file is not a valid shared library.";
+    case ERROR_BAD_FILE_TYPE:
+        return "The file is not a regular file.";
     case ERROR_MORE_DATA:
         return "More data is available.";
     case ERROR_NO_MORE_ITEMS:
@@ -74,6 +76,8 @@ const char* SystemText(DWORD code) {
         return "The configuration registry key could not be read.";
     case ERROR_CANTWRITE:
         return "The configuration registry key could not be written.";
+    case ERROR_KEY_DELETED:
+        return "Illegal operation attempted on a registry key that has been marked for deletion.";
     case ERROR_RESOURCE_DATA_NOT_FOUND:
         return "The specified image file did not contain a resource section.";
     case ERROR_RESOURCE_TYPE_NOT_FOUND:

@@ -99,6 +99,7 @@ std::string StemOf(const std::string& fileName) {
     return fileName.substr(0, fileName.size() - kSuffix.size());
 }
 
+// Anything but a regular file (a FIFO named *.desktop) is no entry.
 std::optional<Entry> LoadEntry(const std::string& folder, const std::string& fileName,
                                bool enabledOnly) {
     std::string text;
@@ -167,11 +168,6 @@ std::vector<Entry> List() {
     return entries;
 }
 
-std::optional<Entry> Find(std::string_view name) {
-    FileLock lock = LockFolder(false);
-    return FindIn(Folder(), name, true);
-}
-
 LONG Write(std::string_view name, std::string_view commandLine) {
     FileLock lock = LockFolder(true);
     std::string folder = Folder();
@@ -184,7 +180,8 @@ LONG Write(std::string_view name, std::string_view commandLine) {
     } else {
         std::string stem = SanitizeStem(name);
         path = folder + "/" + stem + std::string(kSuffix);
-        for (int n = 2; FileExists(path); ++n) {
+        // Whatever holds a name (another program's FIFO, a dangling link) keeps it.
+        for (int n = 2; PathTaken(path); ++n) {
             if (n > kMaxCollisions)
                 return ERROR_CANTWRITE;
             path = folder + "/" + stem + "-" + std::to_string(n) + std::string(kSuffix);
@@ -192,7 +189,7 @@ LONG Write(std::string_view name, std::string_view commandLine) {
     }
     return ReplaceFileAtomically(path, FormatDesktopEntry(name, commandLine), 0644)
                ? ERROR_SUCCESS
-               : ERROR_CANTWRITE;
+               : WriteError(errno);
 }
 
 LONG Remove(std::string_view name) {

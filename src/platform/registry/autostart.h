@@ -24,7 +24,6 @@ struct Entry {
 
 // Enabled entries (not Hidden, not switched off), in file-name order.
 std::vector<Entry> List();
-std::optional<Entry> Find(std::string_view name);
 LONG Write(std::string_view name, std::string_view commandLine);
 LONG Remove(std::string_view name);
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/file.h>
@@ -13,10 +14,11 @@ namespace qv::platform::registry {
 
 FileLock FileLock::Acquire(const std::string& lockPath, bool exclusive, bool create) {
     FileLock lock;
-    int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0);
+    // O_NONBLOCK: a FIFO put in the lock file's place must not hang the open.
+    int flags = O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (create ? O_CREAT : 0);
     int fd = ::open(lockPath.c_str(), flags, 0600);
-    if (fd < 0 && !create)
-        fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC); // flock needs no write access
+    if (fd < 0 && !create) // flock needs no write access
+        fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return lock;
     int rc;
@@ -24,7 +26,9 @@ FileLock FileLock::Acquire(const std::string& lockPath, bool exclusive, bool cre
         rc = ::flock(fd, exclusive ? LOCK_EX : LOCK_SH);
     } while (rc != 0 && errno == EINTR);
     if (rc != 0) {
+        const int saved = errno;
         ::close(fd);
+        errno = saved;
         return lock;
     }
     lock.fd_ = fd;
@@ -52,15 +56,20 @@ FileLock::~FileLock() {
 
 ReadStatus ReadFileBounded(const std::string& path, std::string& out, std::size_t limit) {
     out.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opening a FIFO for reading blocks until someone writes, unless O_NONBLOCK.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing
                : errno == EACCES                   ? ReadStatus::Denied
                                                    : ReadStatus::Failed;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         return ReadStatus::Failed;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return ReadStatus::NotRegular;
     }
     if (static_cast<std::size_t>(st.st_size) > limit) {
         ::close(fd);
@@ -113,6 +122,28 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool PathTaken(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string WriteTarget(const std::string& path) {
+    constexpr int kMaxLinks = 40; // what the kernel follows
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        std::vector<char> link(PATH_MAX);
+        ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= link.size())
+            return {};
+        std::string dest(link.data(), static_cast<std::size_t>(n));
+        current = dest[0] == '/' ? dest : ParentFolder(current) + "/" + dest;
+    }
+    return {};
+}
+
 namespace {
 
 bool WriteAll(int fd, std::string_view content) {
@@ -127,23 +158,65 @@ bool WriteAll(int fd, std::string_view content) {
     return true;
 }
 
-std::string ResolveTarget(const std::string& path) {
+std::string BaseName(const std::string& path) {
+    return path.substr(path.find_last_of('/') + 1);
+}
+
+constexpr std::string_view kTempSuffix = "XXXXXX"; // mkostemp fills it in
+
+// The owner's read-only mark is honoured even where the caller could write
+// (root); a FIFO or device in the file's place is never replaced.
+bool Replaceable(const std::string& target) {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved))
-            return resolved;
+    if (::stat(target.c_str(), &st) != 0)
+        return errno == ENOENT;
+    if (!S_ISREG(st.st_mode)) {
+        errno = EINVAL;
+        return false;
     }
-    return path;
+    if ((st.st_mode & S_IWUSR) == 0) {
+        errno = EACCES;
+        return false;
+    }
+    return ::access(target.c_str(), W_OK) == 0;
 }
 
 } // namespace
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
-    const std::string target = ResolveTarget(path);
+void RemoveStaleTemporaries(const std::string& path) {
+    const std::string target = WriteTarget(path);
+    if (target.empty())
+        return;
     const std::string folder = ParentFolder(target);
-    std::string base = target.substr(target.find_last_of('/') + 1);
-    std::string temp = folder + "/." + base + ".XXXXXX";
+    const std::string prefix = "." + BaseName(target) + ".";
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    while (const dirent* d = ::readdir(dir)) {
+        std::string_view name = d->d_name;
+        if (name.size() != prefix.size() + kTempSuffix.size() || !name.starts_with(prefix))
+            continue;
+        bool generated = true;
+        for (char c : name.substr(prefix.size()))
+            generated &= (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        std::string full = folder + "/" + std::string(name);
+        struct stat st {};
+        if (generated && ::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(full.c_str());
+    }
+    ::closedir(dir);
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view content, mode_t mode) {
+    const std::string target = WriteTarget(path);
+    if (target.empty()) {
+        errno = ELOOP;
+        return false;
+    }
+    if (!Replaceable(target))
+        return false;
+    const std::string folder = ParentFolder(target);
+    std::string temp = folder + "/." + BaseName(target) + "." + std::string(kTempSuffix);
     std::vector<char> name(temp.begin(), temp.end());
     name.push_back('\0');
     int fd = ::mkostemp(name.data(), O_CLOEXEC);
@@ -171,6 +244,19 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view content, mo
         ::close(dir);
     }
     return true;
+}
+
+DWORD WriteError(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case EINVAL:
+        return ERROR_BAD_FILE_TYPE;
+    default:
+        return ERROR_CANTWRITE;
+    }
 }
 
 bool MakeDirectories(const std::string& dir, mode_t mode) {

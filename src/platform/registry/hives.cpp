@@ -3,6 +3,7 @@
 #include "platform/module/module.h"
 #include "platform/registry/fileio.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -54,6 +55,18 @@ std::string UserRegistryFolder() {
     return ConfigHome() + "/quorvia";
 }
 
+std::string_view RootName(Hive hive) {
+    switch (hive) {
+    case Hive::CurrentUser:
+        return "HKEY_CURRENT_USER";
+    case Hive::LocalMachine:
+        return "HKEY_LOCAL_MACHINE";
+    case Hive::Users:
+        break;
+    }
+    return "HKEY_USERS";
+}
+
 HiveFile LocateHive(Hive hive) {
     HiveFile file;
     switch (hive) {
@@ -93,12 +106,14 @@ LONG ReadHive(Hive hive, RegDocument& doc) {
     std::string text;
     switch (ReadFileBounded(file.path, text, kMaxRegFileSize)) {
     case ReadStatus::Ok:
-        doc = ParseRegText(text).doc;
+        doc = ParseHiveText(text, RootName(hive));
         return ERROR_SUCCESS;
     case ReadStatus::Missing:
         return ERROR_SUCCESS;
     case ReadStatus::Denied:
         return ERROR_ACCESS_DENIED;
+    case ReadStatus::NotRegular:
+        return ERROR_BAD_FILE_TYPE;
     case ReadStatus::TooLarge:
     case ReadStatus::Failed:
         break;
@@ -115,7 +130,9 @@ LONG UpdateHive(Hive hive, const HiveEdit& edit) {
         return ERROR_CANTWRITE;
     FileLock lock = FileLock::Acquire(file.path + ".lock", true, true);
     if (!lock.held())
-        return ERROR_LOCK_VIOLATION;
+        return errno == EACCES || errno == EPERM || errno == EROFS ? ERROR_ACCESS_DENIED
+                                                                   : ERROR_LOCK_VIOLATION;
+    RemoveStaleTemporaries(file.path);
     std::string text;
     mode_t mode = user ? kUserFileMode : kMachineFileMode;
     switch (ReadFileBounded(file.path, text, kMaxRegFileSize)) {
@@ -130,20 +147,22 @@ LONG UpdateHive(Hive hive, const HiveEdit& edit) {
         break;
     case ReadStatus::Denied:
         return ERROR_ACCESS_DENIED;
+    case ReadStatus::NotRegular:
+        return ERROR_BAD_FILE_TYPE;
     case ReadStatus::TooLarge:
     case ReadStatus::Failed:
         // Never replace a file we could not read: its content would be lost.
         return ERROR_BADDB;
     }
-    RegDocument doc = ParseRegText(text).doc;
+    RegDocument doc = ParseHiveText(text, RootName(hive));
     bool changed = false;
     LONG rc = edit(doc, changed);
     if (rc != LONG(ERROR_SUCCESS) || !changed)
         return rc;
-    std::string out = SerializeRegText(doc);
+    std::string out = SerializeHiveText(doc, RootName(hive));
     if (out.size() > kMaxRegFileSize)
         return ERROR_CANTWRITE;
-    return ReplaceFileAtomically(file.path, out, mode) ? ERROR_SUCCESS : ERROR_CANTWRITE;
+    return ReplaceFileAtomically(file.path, out, mode) ? ERROR_SUCCESS : WriteError(errno);
 }
 
 } // namespace qv::platform::registry

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace qv::platform::registry {
 
@@ -22,13 +23,17 @@ struct HiveFile {
     bool writable = false; // the folder can take a new file
 };
 HiveFile LocateHive(Hive hive);
+// HKEY_CURRENT_USER ...: how the hive's file names its keys.
+std::string_view RootName(Hive hive);
 
 // Reads the hive under a shared lock. A missing file is an empty hive.
 LONG ReadHive(Hive hive, RegDocument& doc);
 
 // Reads the hive under an exclusive lock and hands it to edit, which returns
 // an error code and sets changed when the file must be written. The write
-// replaces the file atomically before the lock is released.
+// replaces the file atomically before the lock is released. A file its owner
+// made read-only is refused (ERROR_ACCESS_DENIED) with nothing changed;
+// temporaries of writers killed during a save are removed.
 using HiveEdit = std::function<LONG(RegDocument& doc, bool& changed)>;
 LONG UpdateHive(Hive hive, const HiveEdit& edit);
 

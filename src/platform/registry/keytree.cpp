@@ -74,40 +74,14 @@ bool HasSubkeys(const RegDocument& doc, std::string_view path) {
     return false;
 }
 
-std::vector<std::string> ListSubkeys(const RegDocument& doc, std::string_view path) {
-    std::vector<std::string> names;
-    for (const auto& section : doc.sections) {
-        if (section.broken || !Within(section.path, path) || section.path.size() <= path.size())
-            continue;
-        std::string_view rest =
-            std::string_view(section.path).substr(path.empty() ? 0 : path.size() + 1);
-        std::string_view name = rest.substr(0, rest.find('\\'));
-        if (std::none_of(names.begin(), names.end(), [&](const auto& n) { return Same(n, name); }))
-            names.emplace_back(name);
-    }
-    std::sort(names.begin(), names.end(),
-              [](const auto& a, const auto& b) { return AsciiLower(a) < AsciiLower(b); });
-    return names;
-}
+namespace {
 
-const RegValue* FindValue(const RegDocument& doc, std::string_view path, std::string_view name) {
-    const RegValue* found = nullptr;
-    for (const auto& section : doc.sections) {
-        if (section.broken || !Same(section.path, path))
-            continue;
-        for (const auto& entry : section.entries)
-            if (entry.kind == RegEntry::Kind::Value && Same(entry.value.name, name))
-                found = &entry.value;
-    }
-    return found;
-}
-
-std::vector<const RegValue*> ListValues(const RegDocument& doc, std::string_view path) {
+// Over the sections naming one key, in file order: each value name once,
+// where it first appeared, with the data of its last line.
+template <class Sections> std::vector<const RegValue*> CollectValues(const Sections& sections) {
     std::vector<const RegValue*> values;
-    for (const auto& section : doc.sections) {
-        if (section.broken || !Same(section.path, path))
-            continue;
-        for (const auto& entry : section.entries) {
+    for (const RegSection* section : sections) {
+        for (const auto& entry : section->entries) {
             if (entry.kind != RegEntry::Kind::Value)
                 continue;
             auto it = std::find_if(values.begin(), values.end(), [&](const RegValue* v) {
@@ -120,6 +94,92 @@ std::vector<const RegValue*> ListValues(const RegDocument& doc, std::string_view
         }
     }
     return values;
+}
+
+template <class Sections> const RegValue* FindIn(const Sections& sections, std::string_view name) {
+    const RegValue* found = nullptr;
+    for (const RegSection* section : sections)
+        for (const auto& entry : section->entries)
+            if (entry.kind == RegEntry::Kind::Value && Same(entry.value.name, name))
+                found = &entry.value;
+    return found;
+}
+
+std::vector<const RegSection*> SectionsNaming(const RegDocument& doc, std::string_view path) {
+    std::vector<const RegSection*> named;
+    for (const auto& section : doc.sections)
+        if (!section.broken && Same(section.path, path))
+            named.push_back(&section);
+    return named;
+}
+
+} // namespace
+
+const RegValue* FindValue(const RegDocument& doc, std::string_view path, std::string_view name) {
+    return FindIn(SectionsNaming(doc, path), name);
+}
+
+KeyIndex::KeyIndex(const RegDocument& doc) : nodes_(1) {
+    for (const auto& section : doc.sections) {
+        if (section.broken)
+            continue;
+        int node = 0;
+        std::string_view rest = section.path;
+        while (!rest.empty()) {
+            const std::size_t slash = rest.find('\\');
+            const std::string_view part = rest.substr(0, slash);
+            rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+            auto [it, added] = nodes_[node].children.try_emplace(AsciiLower(part), 0);
+            if (added) {
+                it->second = static_cast<int>(nodes_.size());
+                nodes_.push_back(Node{std::string(part), {}, {}});
+            }
+            node = it->second;
+        }
+        nodes_[node].named.push_back(&section);
+    }
+}
+
+const KeyIndex::Node* KeyIndex::Walk(std::string_view path) const {
+    // Walked for every key of a deep tree: one buffer, no copy per component.
+    const Node* node = &nodes_[0];
+    std::string lower;
+    while (!path.empty()) {
+        const std::size_t slash = path.find('\\');
+        lower.assign(path.substr(0, slash));
+        path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+        if (lower.empty())
+            continue;
+        for (char& c : lower)
+            c = c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+        auto it = node->children.find(lower);
+        if (it == node->children.end())
+            return nullptr;
+        node = &nodes_[it->second];
+    }
+    return node;
+}
+
+bool KeyIndex::Exists(std::string_view path) const {
+    return Walk(path) != nullptr;
+}
+
+std::vector<std::string> KeyIndex::Subkeys(std::string_view path) const {
+    std::vector<std::string> names;
+    if (const Node* node = Walk(path))
+        for (const auto& [lower, child] : node->children)
+            names.push_back(nodes_[child].name);
+    return names;
+}
+
+std::vector<const RegValue*> KeyIndex::Values(std::string_view path) const {
+    const Node* node = Walk(path);
+    return node ? CollectValues(node->named) : std::vector<const RegValue*>{};
+}
+
+const RegValue* KeyIndex::Find(std::string_view path, std::string_view name) const {
+    const Node* node = Walk(path);
+    return node ? FindIn(node->named, name) : nullptr;
 }
 
 bool CreateKey(RegDocument& doc, std::string_view path) {

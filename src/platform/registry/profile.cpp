@@ -6,6 +6,7 @@
 #include "platform/registry/inifile.h"
 #include "platform/text.h"
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -141,10 +142,13 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
+    reg::RemoveStaleTemporaries(path.file);
     std::string text;
     auto status = reg::ReadFileBounded(path.file, text, kMaxProfileSize);
     if (status != reg::ReadStatus::Ok && status != reg::ReadStatus::Missing) {
-        SetLastError(status == reg::ReadStatus::Denied ? ERROR_ACCESS_DENIED : ERROR_INVALID_DATA);
+        SetLastError(status == reg::ReadStatus::Denied       ? ERROR_ACCESS_DENIED
+                     : status == reg::ReadStatus::NotRegular ? ERROR_BAD_FILE_TYPE
+                                                             : ERROR_INVALID_DATA);
         return FALSE;
     }
     reg::IniDocument doc = reg::ParseIni(text);
@@ -162,7 +166,7 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
     }
     // Deleting what is not there succeeds without touching the file.
     if (changed && !reg::ReplaceFileAtomically(path.file, reg::SerializeIni(doc), 0600)) {
-        SetLastError(ERROR_CANTWRITE);
+        SetLastError(reg::WriteError(errno));
         return FALSE;
     }
     return TRUE;

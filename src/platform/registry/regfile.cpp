@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -305,11 +306,21 @@ std::vector<std::string> SplitKeyPath(std::string_view path) {
 }
 
 std::string NormalizeKeyPath(std::string_view path) {
+    // Without a string per component: a recursive query normalises the
+    // path of every key of a deep tree.
     std::string out;
-    for (const auto& part : SplitKeyPath(path)) {
-        if (!out.empty())
-            out += '\\';
-        out += part;
+    out.reserve(path.size());
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > start) {
+            if (!out.empty())
+                out += '\\';
+            out.append(path.substr(start, end - start));
+        }
+        start = end + 1;
     }
     return out;
 }
@@ -423,16 +434,23 @@ std::string FormatRegValue(const RegValue& value) {
     return out;
 }
 
-std::string SerializeRegText(const RegDocument& doc) {
+namespace {
+
+std::string SerializeSections(const RegDocument& doc, std::string_view rootName) {
     std::string out(kHeader4);
     out += "\n\n";
     for (const auto& entry : doc.preamble)
         AppendRaw(out, entry.raw);
     for (const auto& section : doc.sections) {
-        if (section.broken)
+        if (section.broken) {
             AppendRaw(out, section.path);
-        else
-            out += '[' + section.path + "]\n";
+        } else {
+            out += '[';
+            out += rootName;
+            if (!rootName.empty() && !section.path.empty())
+                out += '\\';
+            out += section.path + "]\n";
+        }
         for (const auto& entry : section.entries) {
             switch (entry.kind) {
             case RegEntry::Kind::Value:
@@ -452,6 +470,33 @@ std::string SerializeRegText(const RegDocument& doc) {
         out += '\n';
     }
     return out;
+}
+
+} // namespace
+
+std::string SerializeRegText(const RegDocument& doc) {
+    return SerializeSections(doc, {});
+}
+
+std::string SerializeHiveText(const RegDocument& doc, std::string_view rootName) {
+    return SerializeSections(doc, rootName);
+}
+
+RegDocument ParseHiveText(std::string_view text, std::string_view rootName) {
+    RegDocument doc = ParseRegText(text).doc;
+    for (auto& section : doc.sections) {
+        if (section.broken)
+            continue;
+        const std::string_view path = section.path;
+        const std::string_view first = path.substr(0, path.find('\\'));
+        if (text::EqualsIgnoreAsciiCase(first, rootName))
+            section.path.erase(0, std::min(path.size(), first.size() + 1));
+        else if (StartsWithNoCase(first, "HKEY_")) {
+            section.path = "[" + section.path + "]";
+            section.broken = true;
+        }
+    }
+    return doc;
 }
 
 } // namespace qv::platform::registry

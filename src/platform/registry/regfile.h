@@ -41,7 +41,8 @@ struct RegSection {
     // Between the brackets, empty components dropped. A key line without its
     // closing bracket starts a broken section: path holds the line verbatim and
     // every line up to the next key line is kept raw, so its values are never
-    // credited to the key above.
+    // credited to the key above. A hive file's section of another root is
+    // broken too: kept as it is, part of no key of this hive.
     std::string path;
     bool broken = false;
     std::vector<RegEntry> entries;
@@ -62,6 +63,14 @@ struct RegParseResult {
 
 RegParseResult ParseRegText(std::string_view text);
 std::string SerializeRegText(const RegDocument& doc);
+
+// A hive file is a regedit file of one root: its keys are written with the
+// full root name ([HKEY_CURRENT_USER\Software\...]), so it imports as it
+// is. Keys written relative to the hive ([Software\...]), as earlier
+// versions wrote them, read as the same keys. Section paths of the document
+// are relative to the hive.
+RegDocument ParseHiveText(std::string_view text, std::string_view rootName);
+std::string SerializeHiveText(const RegDocument& doc, std::string_view rootName);
 
 // One value line ("name"=data) as written in a file.
 std::string FormatRegValue(const RegValue& value);

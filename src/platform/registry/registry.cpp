@@ -6,8 +6,11 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_set>
 
 namespace {
@@ -24,6 +27,63 @@ constexpr std::string_view kClassesPath = "Software\\Classes";
 
 std::mutex g_handlesMutex;
 std::unordered_set<HKEY> g_handles;
+
+// A hive as read once, with the index that answers reads from it.
+struct HiveView {
+    explicit HiveView(RegDocument read) : doc(std::move(read)), index(doc) {}
+    RegDocument doc;
+    reg::KeyIndex index;
+};
+
+} // namespace
+
+namespace qv::platform::registry {
+struct ReadSnapshot::State {
+    std::array<std::shared_ptr<const HiveView>, 3> hives;
+    std::array<LSTATUS, 3> results{};
+    std::optional<std::vector<autostart::Entry>> run;
+};
+} // namespace qv::platform::registry
+
+namespace {
+
+thread_local reg::ReadSnapshot::State* g_snapshot = nullptr;
+
+LSTATUS ReadView(Hive hive, std::shared_ptr<const HiveView>& view) {
+    const auto slot = static_cast<std::size_t>(hive);
+    if (g_snapshot && g_snapshot->hives[slot]) {
+        view = g_snapshot->hives[slot];
+        return g_snapshot->results[slot];
+    }
+    RegDocument doc;
+    const LSTATUS rc = reg::ReadHive(hive, doc);
+    view = std::make_shared<const HiveView>(std::move(doc));
+    if (g_snapshot) {
+        g_snapshot->hives[slot] = view;
+        g_snapshot->results[slot] = rc;
+    }
+    return rc;
+}
+
+std::vector<autostart::Entry> RunEntries() {
+    if (!g_snapshot)
+        return autostart::List();
+    if (!g_snapshot->run)
+        g_snapshot->run = autostart::List();
+    return *g_snapshot->run;
+}
+
+// After a change, a snapshot reads afresh.
+void Changed() {
+    if (g_snapshot)
+        *g_snapshot = {};
+}
+
+LSTATUS Update(Hive hive, const reg::HiveEdit& edit) {
+    const LSTATUS rc = reg::UpdateHive(hive, edit);
+    Changed();
+    return rc;
+}
 
 struct KeyRef {
     Hive hive = Hive::CurrentUser;
@@ -86,9 +146,15 @@ LSTATUS Descend(const KeyRef& parent, LPCSTR subKey, KeyRef& child) {
     child = parent;
     if (!subKey || !*subKey)
         return ERROR_SUCCESS;
-    for (const auto& part : reg::SplitKeyPath(subKey))
-        if (part.size() > kMaxKeyNameLength || part.find_first_of("\r\n") != std::string::npos)
+    std::string_view rest = subKey;
+    if (rest.find_first_of("\r\n") != std::string_view::npos)
+        return ERROR_INVALID_PARAMETER;
+    while (!rest.empty()) {
+        const std::size_t slash = rest.find('\\');
+        if (std::min(slash, rest.size()) > kMaxKeyNameLength)
             return ERROR_INVALID_PARAMETER;
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    }
     child.path = reg::NormalizeKeyPath(parent.path + "\\" + subKey);
     return ERROR_SUCCESS;
 }
@@ -102,9 +168,9 @@ LSTATUS KeyExists(const KeyRef& ref, bool& exists) {
         exists = false;
         return ERROR_SUCCESS;
     }
-    RegDocument doc;
-    LSTATUS rc = reg::ReadHive(ref.hive, doc);
-    exists = rc == LSTATUS(ERROR_SUCCESS) && reg::KeyExists(doc, ref.path);
+    std::shared_ptr<const HiveView> view;
+    LSTATUS rc = ReadView(ref.hive, view);
+    exists = rc == LSTATUS(ERROR_SUCCESS) && view->index.Exists(ref.path);
     return rc;
 }
 
@@ -127,21 +193,23 @@ bool HiveWritable(Hive hive) {
 LSTATUS LoadValue(const KeyRef& ref, LPCSTR name, RegValue& value) {
     std::string_view wanted = name ? name : "";
     if (IsRunKey(ref)) {
-        auto entry = autostart::Find(wanted);
-        if (!entry)
-            return ERROR_FILE_NOT_FOUND;
-        value.name = entry->name;
-        value.type = REG_SZ;
-        value.data.assign(entry->commandLine.begin(), entry->commandLine.end());
-        value.data.push_back(0);
-        return ERROR_SUCCESS;
+        for (auto& entry : RunEntries()) {
+            if (!Same(entry.name, wanted))
+                continue;
+            value.name = entry.name;
+            value.type = REG_SZ;
+            value.data.assign(entry.commandLine.begin(), entry.commandLine.end());
+            value.data.push_back(0);
+            return ERROR_SUCCESS;
+        }
+        return ERROR_FILE_NOT_FOUND;
     }
-    RegDocument doc;
-    if (LSTATUS rc = reg::ReadHive(ref.hive, doc); rc != LSTATUS(ERROR_SUCCESS))
+    std::shared_ptr<const HiveView> view;
+    if (LSTATUS rc = ReadView(ref.hive, view); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
-    if (!reg::KeyExists(doc, ref.path) && !IsRunOrAbove(ref))
+    if (!view->index.Exists(ref.path) && !IsRunOrAbove(ref))
         return ERROR_KEY_DELETED;
-    const RegValue* found = reg::FindValue(doc, ref.path, wanted);
+    const RegValue* found = view->index.Find(ref.path, wanted);
     if (!found)
         return ERROR_FILE_NOT_FOUND;
     value = *found;
@@ -151,7 +219,7 @@ LSTATUS LoadValue(const KeyRef& ref, LPCSTR name, RegValue& value) {
 LSTATUS LoadValues(const KeyRef& ref, std::vector<RegValue>& values) {
     values.clear();
     if (IsRunKey(ref)) {
-        for (auto& entry : autostart::List()) {
+        for (auto& entry : RunEntries()) {
             RegValue value{entry.name, REG_SZ, {}};
             value.data.assign(entry.commandLine.begin(), entry.commandLine.end());
             value.data.push_back(0);
@@ -159,12 +227,12 @@ LSTATUS LoadValues(const KeyRef& ref, std::vector<RegValue>& values) {
         }
         return ERROR_SUCCESS;
     }
-    RegDocument doc;
-    if (LSTATUS rc = reg::ReadHive(ref.hive, doc); rc != LSTATUS(ERROR_SUCCESS))
+    std::shared_ptr<const HiveView> view;
+    if (LSTATUS rc = ReadView(ref.hive, view); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
-    if (!reg::KeyExists(doc, ref.path) && !IsRunOrAbove(ref))
+    if (!view->index.Exists(ref.path) && !IsRunOrAbove(ref))
         return ERROR_KEY_DELETED;
-    for (const RegValue* v : reg::ListValues(doc, ref.path))
+    for (const RegValue* v : view->index.Values(ref.path))
         values.push_back(*v);
     return ERROR_SUCCESS;
 }
@@ -238,7 +306,7 @@ LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD dwOption
         return ERROR_ACCESS_DENIED;
     bool created = false;
     if (!IsRunOrAbove(ref)) {
-        LSTATUS rc = reg::UpdateHive(ref.hive, [&](RegDocument& doc, bool& changed) {
+        LSTATUS rc = Update(ref.hive, [&](RegDocument& doc, bool& changed) {
             created = changed = reg::CreateKey(doc, ref.path);
             return LSTATUS(ERROR_SUCCESS);
         });
@@ -285,12 +353,14 @@ LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const
             return ERROR_INVALID_PARAMETER;
         const char* text = reinterpret_cast<const char*>(lpData);
         std::string_view line(text, cbData);
-        return autostart::Write(name, line.substr(0, line.find('\0')));
+        const LSTATUS rc = autostart::Write(name, line.substr(0, line.find('\0')));
+        Changed();
+        return rc;
     }
     RegValue value{std::string(name), dwType, {}};
     if (cbData > 0)
         value.data.assign(lpData, lpData + cbData);
-    return reg::UpdateHive(ref.hive, [&](RegDocument& doc, bool& changed) {
+    return Update(ref.hive, [&](RegDocument& doc, bool& changed) {
         if (!reg::KeyExists(doc, ref.path) && !IsRunOrAbove(ref))
             return LSTATUS(ERROR_KEY_DELETED);
         reg::SetValue(doc, ref.path, value);
@@ -306,11 +376,14 @@ LSTATUS RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     if (!(ref.access & KEY_SET_VALUE))
         return ERROR_ACCESS_DENIED;
     std::string_view name = lpValueName ? lpValueName : "";
-    if (IsRunKey(ref))
-        return autostart::Remove(name);
+    if (IsRunKey(ref)) {
+        const LSTATUS rc = autostart::Remove(name);
+        Changed();
+        return rc;
+    }
     if (!HiveWritable(ref.hive))
         return ERROR_ACCESS_DENIED;
-    return reg::UpdateHive(ref.hive, [&](RegDocument& doc, bool& changed) {
+    return Update(ref.hive, [&](RegDocument& doc, bool& changed) {
         changed = reg::DeleteValue(doc, ref.path, name);
         return changed ? LSTATUS(ERROR_SUCCESS) : LSTATUS(ERROR_FILE_NOT_FOUND);
     });
@@ -335,10 +408,10 @@ LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
         return ERROR_ACCESS_DENIED;
     std::vector<std::string> names;
     if (ref.hive != Hive::Users) {
-        RegDocument doc;
-        if (LSTATUS rc = reg::ReadHive(ref.hive, doc); rc != LSTATUS(ERROR_SUCCESS))
+        std::shared_ptr<const HiveView> view;
+        if (LSTATUS rc = ReadView(ref.hive, view); rc != LSTATUS(ERROR_SUCCESS))
             return rc;
-        names = reg::ListSubkeys(doc, ref.path);
+        names = view->index.Subkeys(ref.path);
     }
     if (IsRunOrAbove(ref) && !IsRunKey(ref)) {
         std::string_view rest =
@@ -399,7 +472,7 @@ LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
         return rc;
     if (ref.path.empty() || IsRunOrAbove(ref) || !HiveWritable(ref.hive))
         return ERROR_ACCESS_DENIED;
-    return reg::UpdateHive(ref.hive, [&](RegDocument& doc, bool& changed) {
+    return Update(ref.hive, [&](RegDocument& doc, bool& changed) {
         if (!reg::KeyExists(doc, ref.path))
             return LSTATUS(ERROR_FILE_NOT_FOUND);
         if (reg::HasSubkeys(doc, ref.path))
@@ -418,7 +491,7 @@ LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
     const bool keepKey = !lpSubKey || ref.path.empty() || IsRunOrAbove(ref);
     if (!HiveWritable(ref.hive))
         return ERROR_ACCESS_DENIED;
-    return reg::UpdateHive(ref.hive, [&](RegDocument& doc, bool& changed) {
+    return Update(ref.hive, [&](RegDocument& doc, bool& changed) {
         if (!reg::KeyExists(doc, ref.path))
             return IsRunOrAbove(ref) ? LSTATUS(ERROR_SUCCESS) : LSTATUS(ERROR_FILE_NOT_FOUND);
         changed = reg::DeleteKey(doc, ref.path, true);
@@ -427,3 +500,15 @@ LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
         return LSTATUS(ERROR_SUCCESS);
     });
 }
+
+namespace qv::platform::registry {
+
+ReadSnapshot::ReadSnapshot() : state_(std::make_unique<State>()), outer_(g_snapshot) {
+    g_snapshot = state_.get();
+}
+
+ReadSnapshot::~ReadSnapshot() {
+    g_snapshot = outer_;
+}
+
+} // namespace qv::platform::registry

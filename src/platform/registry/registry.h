@@ -15,6 +15,7 @@
 #include "platform/types.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // A key handle: the hive, the path below it and the access it was opened with.
@@ -73,8 +74,6 @@ inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
 inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
 inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 
-inline constexpr DWORD ERROR_KEY_DELETED = 1018;
-
 // Opens an existing key. An empty or null subkey opens another handle to hKey.
 LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
                       HKEY* phkResult);
@@ -102,3 +101,24 @@ LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey);
 // The autostart folder is never emptied this way: its entries belong to
 // other programs too and go only one value at a time.
 LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey);
+
+namespace qv::platform::registry {
+
+// While one lives, the calls of this thread read each hive and the autostart
+// folder once and answer from that reading: a command that walks many keys
+// sees one state and pays for one read. A change made meanwhile through
+// these calls is read afresh.
+class ReadSnapshot {
+public:
+    ReadSnapshot();
+    ~ReadSnapshot();
+    ReadSnapshot(const ReadSnapshot&) = delete;
+    ReadSnapshot& operator=(const ReadSnapshot&) = delete;
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+    State* outer_;
+};
+
+} // namespace qv::platform::registry

@@ -2,7 +2,12 @@
 #include "platform/registry/registry.h"
 #include "temp_config.h"
 
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,8 +68,9 @@ TEST_F(DamagedFileTest, ReadsWhatIsIntactAndKeepsTheRest) {
         EXPECT_NE(rewritten.find(line + "\n"), std::string::npos) << "lost line: " << line;
     EXPECT_NE(rewritten.find("\"half\n"), std::string::npos);
     // Each kept line stays under its key, before the next key line.
-    EXPECT_LT(rewritten.find(damaged[0]), rewritten.find("[Software\\App\\Sub]"));
-    EXPECT_LT(rewritten.find("[Software\\App\\Sub]"), rewritten.find("\"half"));
+    const auto sub = rewritten.find("[HKEY_CURRENT_USER\\Software\\App\\Sub]");
+    EXPECT_LT(rewritten.find(damaged[0]), sub);
+    EXPECT_LT(sub, rewritten.find("\"half"));
     EXPECT_EQ(Query("Software\\App", "new"), "3");
     EXPECT_EQ(Query("Software\\App\\Sub", "after"), "4");
     EXPECT_EQ(Query("Software\\App", "huge").size(), hugeText.size());
@@ -104,6 +110,104 @@ TEST_F(DamagedFileTest, OversizedFileIsNeitherReadNorReplaced) {
     EXPECT_EQ(Query("Software\\A", "v"), "<no key>");
     EXPECT_NE(Set("Software\\A", "w", "2"), LSTATUS(ERROR_SUCCESS));
     EXPECT_EQ(std::filesystem::file_size(UserReg()), file.size());
+}
+
+// Files a user (or another program) can put where the store looks.
+class HostileFileTest : public DamagedFileTest {
+protected:
+    // Runs body; should it block on the FIFO, the test fails and the FIFO's
+    // other end is opened until the body has come back.
+    template <class Body> void WithoutBlocking(const std::string& fifo, Body body) {
+        auto done = std::async(std::launch::async, body);
+        if (done.wait_for(std::chrono::seconds(20)) == std::future_status::ready)
+            return done.get();
+        ADD_FAILURE() << "blocked on " << fifo;
+        while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+            if (int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
+                ::close(fd);
+    }
+};
+
+TEST_F(HostileFileTest, AFifoIsRefusedWithoutBlockingAndLeftInPlace) {
+    std::filesystem::create_directories(root_ + "/quorvia");
+    ASSERT_EQ(::mkfifo(UserReg().c_str(), 0600), 0);
+    WithoutBlocking(UserReg(), [&] {
+        HKEY key = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\A", 0, KEY_READ, &key),
+                  LSTATUS(ERROR_BAD_FILE_TYPE));
+        EXPECT_EQ(Set("Software\\A", "v", "1"), LSTATUS(ERROR_BAD_FILE_TYPE));
+    });
+    EXPECT_TRUE(std::filesystem::is_fifo(UserReg()));
+
+    // In the autostart folder every program's entries live side by side.
+    const std::string autostart = root_ + "/autostart";
+    std::filesystem::create_directories(autostart);
+    ASSERT_EQ(::mkfifo((autostart + "/Quorvia.desktop").c_str(), 0600), 0);
+    WriteFile(autostart + "/other.desktop", "[Desktop Entry]\nType=Application\nExec=other\n");
+    const char* run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    WithoutBlocking(autostart + "/Quorvia.desktop", [&] {
+        EXPECT_EQ(Query(run, "other"), "other");
+        EXPECT_EQ(Set(run, "Quorvia", "/usr/bin/quorvia"), LSTATUS(ERROR_SUCCESS));
+        EXPECT_EQ(Query(run, "Quorvia"), "/usr/bin/quorvia");
+    });
+    EXPECT_TRUE(std::filesystem::is_fifo(autostart + "/Quorvia.desktop"));
+}
+
+TEST_F(HostileFileTest, TheNextWriterRemovesTemporariesOfKilledWriters) {
+    ASSERT_EQ(Set("Software\\A", "v", "1"), LSTATUS(ERROR_SUCCESS));
+    const std::string folder = root_ + "/quorvia/";
+    const char* others[] = {".user.reg.keep", ".user.reg.a8Zk2", ".user.reg.my-bak", "user.reg.b"};
+    for (const char* name : others)
+        WriteFile(folder + name, "not ours");
+    WriteFile(folder + ".user.reg.a8Zk2Q", std::string(4096, 'x'));
+    EXPECT_EQ(Query("Software\\A", "v"), "1");
+    EXPECT_TRUE(std::filesystem::exists(folder + ".user.reg.a8Zk2Q")) << "readers leave them";
+    ASSERT_EQ(Set("Software\\A", "v", "2"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_FALSE(std::filesystem::exists(folder + ".user.reg.a8Zk2Q"));
+    for (const char* name : others)
+        EXPECT_TRUE(std::filesystem::exists(folder + name)) << name << " is not ours";
+}
+
+TEST_F(HostileFileTest, ALinkIsWrittenThroughEvenToAFileNotMadeYet) {
+    std::filesystem::create_directories(root_ + "/quorvia");
+    std::filesystem::create_directories(root_ + "/dotfiles");
+    std::filesystem::create_directory_symlink("../dotfiles", root_ + "/quorvia/linked");
+    ::symlink("linked/quorvia.reg", UserReg().c_str());
+    ASSERT_EQ(Set("Software\\A", "v", "1"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_TRUE(std::filesystem::is_symlink(UserReg()));
+    EXPECT_NE(ReadFile(root_ + "/dotfiles/quorvia.reg").find("\"v\"=\"1\""), std::string::npos);
+    ASSERT_EQ(Set("Software\\A", "w", "2"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_TRUE(std::filesystem::is_symlink(UserReg()));
+    EXPECT_EQ(Query("Software\\A", "v"), "1");
+}
+
+TEST_F(HostileFileTest, AFileItsOwnerMadeReadOnlyIsHonoured) {
+    ASSERT_EQ(Set("Software\\A", "v", "1"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(::chmod(UserReg().c_str(), 0400), 0);
+    const std::string before = ReadFile(UserReg());
+    // Also for root, who could write it anyway.
+    EXPECT_EQ(Set("Software\\A", "v", "2"), LSTATUS(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(Set("Software\\New", "v", "2"), LSTATUS(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadFile(UserReg()), before);
+    EXPECT_EQ(std::filesystem::status(UserReg()).permissions(), std::filesystem::perms::owner_read);
+    EXPECT_EQ(Query("Software\\A", "v"), "1");
+}
+
+TEST_F(HostileFileTest, KeysAreNamedFromTheRootAndTheOldFormStillReads) {
+    WriteFile(UserReg(), "REGEDIT4\n\n[software\\Belmar\\Quorvia]\n\"User\"=\"alice\"\n\n"
+                         "[HKEY_CURRENT_USER\\software\\Belmar\\Quorvia]\n\"Adrs\"=\"pabx\"\n\n"
+                         "[HKEY_LOCAL_MACHINE\\Software\\Other]\n\"x\"=\"1\"\n");
+    EXPECT_EQ(Query("Software\\Belmar\\Quorvia", "User"), "alice");
+    EXPECT_EQ(Query("Software\\Belmar\\Quorvia", "Adrs"), "pabx");
+    EXPECT_EQ(Query("HKEY_LOCAL_MACHINE\\Software\\Other", "x"), "<no key>");
+    ASSERT_EQ(Set("Software\\Belmar\\Quorvia", "Pass", "p"), LSTATUS(ERROR_SUCCESS));
+    const std::string file = ReadFile(UserReg());
+    EXPECT_EQ(file.find("[software"), std::string::npos) << file;
+    EXPECT_NE(file.find("[HKEY_CURRENT_USER\\software\\Belmar\\Quorvia]\n\"User\"=\"alice\"\n"),
+              std::string::npos)
+        << file;
+    EXPECT_NE(file.find("[HKEY_LOCAL_MACHINE\\Software\\Other]\n\"x\"=\"1\"\n"), std::string::npos);
+    EXPECT_EQ(Query("Software\\Belmar\\Quorvia", "Adrs"), "pabx");
 }
 
 } // namespace

@@ -118,8 +118,11 @@ TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheFirstCase) {
     RegCloseKey(key);
 
     const std::string file = ReadFile(UserReg());
-    EXPECT_NE(file.find("[Software\\MixedCase]\n\"UserName\"=\"c\""), std::string::npos) << file;
-    EXPECT_NE(file.find("[Software\\MixedCase\\NewSub]"), std::string::npos) << file;
+    EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\MixedCase]\n\"UserName\"=\"c\""),
+              std::string::npos)
+        << file;
+    EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\MixedCase\\NewSub]"), std::string::npos)
+        << file;
     EXPECT_EQ(file.find("USERNAME\"=\"c"), std::string::npos);
     EXPECT_EQ(file.find("SOFTWARE"), std::string::npos);
 }
@@ -234,6 +237,23 @@ TEST_F(RegistryTest, HandlesReadFreshData) {
     // Another process rewrites the file behind the open handle.
     WriteFile(UserReg(), "REGEDIT4\n\n[Software\\Fresh]\n\"v\"=\"2\"\n");
     EXPECT_EQ(GetText(key, "v"), "2");
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, ASnapshotReadsOnceAndItsOwnChangesAfresh) {
+    HKEY key = Create("Software\\Snap");
+    SetText(key, "v", "1");
+    {
+        qv::platform::registry::ReadSnapshot once;
+        EXPECT_EQ(GetText(key, "v"), "1");
+        WriteFile(UserReg(), "REGEDIT4\n\n[Software\\Snap]\n\"v\"=\"2\"\n");
+        EXPECT_EQ(GetText(key, "v"), "1") << "the file was read once";
+        SetText(key, "w", "3");
+        EXPECT_EQ(GetText(key, "v"), "2");
+        EXPECT_EQ(GetText(key, "w"), "3");
+        WriteFile(UserReg(), "REGEDIT4\n\n[Software\\Snap]\n\"v\"=\"4\"\n");
+    }
+    EXPECT_EQ(GetText(key, "v"), "4");
     RegCloseKey(key);
 }
 

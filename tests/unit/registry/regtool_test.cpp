@@ -3,6 +3,7 @@
 #include "temp_config.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -151,7 +152,37 @@ TEST_F(RegToolTest, BadInputGivesClearErrors) {
         EXPECT_EQ(r.code, c.args[0] ? 1 : 0) << c.args;
         EXPECT_NE((r.err + r.out).find(c.message), std::string::npos) << c.args << "\n" << r.err;
     }
-    EXPECT_EQ(Run("query /?").code, 0);
+    for (const char* help : {"/?", "--help", "query /?", "add --help"}) {
+        Result r = Run(help);
+        EXPECT_EQ(r.code, 0) << help;
+        EXPECT_NE(r.out.find("Usage: quorvia-reg"), std::string::npos) << help;
+    }
+}
+
+TEST_F(RegToolTest, FileProblemsAreNamedInWordsWithTheFile) {
+    const std::string folder = root_ + "/quorvia";
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(::mkfifo(UserReg().c_str(), 0600), 0);
+    Result fifo = Run("query HKCU\\\\Software");
+    EXPECT_NE(fifo.err.find("not a regular file"), std::string::npos) << fifo.err;
+
+    std::filesystem::remove(UserReg());
+    ASSERT_EQ(Run("add HKCU\\\\Software\\\\A /v x /d 1").code, 0);
+    ::chmod(UserReg().c_str(), 0400);
+    Result readOnly = Run("add HKCU\\\\Software\\\\A /v x /d 2 /f");
+    EXPECT_NE(readOnly.err.find("read-only"), std::string::npos) << readOnly.err;
+
+    ::chmod(UserReg().c_str(), 0600);
+    std::filesystem::remove(folder + "/user.reg.lock");
+    std::filesystem::create_directory(folder + "/user.reg.lock");
+    Result locked = Run("add HKCU\\\\Software\\\\A /v x /d 3 /f");
+    EXPECT_NE(locked.err.find("lock could not be taken"), std::string::npos) << locked.err;
+
+    for (const Result* r : {&fifo, &readOnly, &locked}) {
+        EXPECT_EQ(r->code, 1);
+        EXPECT_NE(r->err.find(UserReg()), std::string::npos) << r->err;
+        EXPECT_EQ(r->err.find("code"), std::string::npos) << r->err;
+    }
 }
 
 TEST(RegToolCommandLine, SwitchesIgnoreCaseAndPathsAreNotSwitches) {

@@ -32,7 +32,8 @@ TEST_F(SettingsTest, WritingCreatesTheWholePath) {
     EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, "software\\Belmar\\Quorvia", "user"));
     EXPECT_FALSE(RegistryValueExists(HKEY_CURRENT_USER, "software\\Belmar\\Quorvia", "Pass"));
     EXPECT_EQ(GetSettingString(nullptr, "User", "x"), "alice");
-    EXPECT_NE(ReadFile(UserReg()).find("[software\\Belmar\\Quorvia]\n\"User\"=\"alice\""),
+    EXPECT_NE(ReadFile(UserReg()).find(
+                  "[HKEY_CURRENT_USER\\software\\Belmar\\Quorvia]\n\"User\"=\"alice\""),
               std::string::npos);
 }
 

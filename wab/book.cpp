@@ -1,24 +1,51 @@
 #include "book.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qv::wab {
 namespace fs = std::filesystem;
 namespace {
 
+// At most limit bytes of a regular file. The buffer follows the file's size:
+// a folder of ten thousand one-card files must not fill a limit-sized buffer
+// for each of them.
 bool ReadPrefix(const fs::path& path, std::size_t limit, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    out.clear();
+    // O_NONBLOCK: a FIFO put in the file's place must not hang the open.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
         return false;
-    out.resize(limit);
-    in.read(out.data(), static_cast<std::streamsize>(limit));
-    out.resize(static_cast<std::size_t>(in.gcount()));
-    return !in.bad();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    constexpr std::size_t kGrowth = 64u << 10; // a file still being written may grow
+    out.resize(std::min(limit, static_cast<std::size_t>(st.st_size) + 1));
+    std::size_t used = 0;
+    bool ok = true;
+    while (used < limit) {
+        if (used == out.size())
+            out.resize(std::min(limit, out.size() + kGrowth));
+        const ssize_t n = ::read(fd, out.data() + used, out.size() - used);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        used += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    out.resize(used);
+    return ok;
 }
 
 bool IsVcfName(const fs::path& path) {

@@ -124,6 +124,58 @@ std::string FromCp1252(std::string_view in) {
     return out;
 }
 
+// UTF-16 as UTF-8; NULs, unpaired surrogates and an odd last byte become U+FFFD.
+std::string FromUtf16(std::string_view bytes, bool bigEndian) {
+    std::string out;
+    out.reserve(bytes.size());
+    auto unit = [&](std::size_t i) {
+        const auto first = static_cast<unsigned char>(bytes[i]);
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        return bigEndian ? std::uint32_t(first << 8 | second) : std::uint32_t(second << 8 | first);
+    };
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const std::uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+            const std::uint32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        AppendUtf8(out, u == 0 || (u >= 0xD800 && u <= 0xDFFF) ? 0xFFFD : u);
+    }
+    if (i < bytes.size())
+        AppendUtf8(out, 0xFFFD);
+    return out;
+}
+
+// The byte order of UTF-16 bytes: a byte-order mark (removed), the charset's
+// name, or else where the zero bytes of mostly Latin text fall.
+bool Utf16IsBigEndian(std::string_view& bytes, std::string_view charset) {
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        const bool big = bytes[0] == '\xFE';
+        bytes.remove_prefix(2);
+        return big;
+    }
+    if (IEquals(charset, "utf-16le"))
+        return false;
+    if (IEquals(charset, "utf-16be"))
+        return true;
+    std::size_t evenZeros = 0, oddZeros = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        (i % 2 ? oddZeros : evenZeros) += bytes[i] == '\0';
+    return evenZeros >= oddZeros; // without a mark UTF-16 is big-endian
+}
+
+bool IsUtf16Charset(std::string_view cs) {
+    for (std::string_view name : {"utf-16", "utf-16le", "utf-16be", "utf16", "ucs-2", "unicode"})
+        if (IEquals(cs, name))
+            return true;
+    return false;
+}
+
 bool IsLatinCharset(std::string_view cs) {
     for (std::string_view name : {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "latin-1",
                                   "l1", "windows-1252", "cp1252", "iso-8859-15", "latin-9"})
@@ -317,6 +369,10 @@ std::string SanitizeUtf8(std::string_view in) {
 
 std::string ToUtf8(std::string_view bytes, std::string_view charset) {
     charset = Trim(charset);
+    if (IsUtf16Charset(charset)) {
+        const bool big = Utf16IsBigEndian(bytes, charset);
+        return FromUtf16(bytes, big);
+    }
     if (IsLatinCharset(charset))
         return FromCp1252(bytes);
     if (charset.empty() && !IsValidUtf8(bytes))
@@ -379,6 +435,14 @@ std::vector<std::string> SplitComponents(std::string_view raw, bool v21) {
 std::vector<Card> ParseVCards(std::string_view text, std::size_t maxCards) {
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
+    // A UTF-16 file (with its byte-order mark) is read as the text it holds;
+    // then only an encoded value's bytes still need a CHARSET.
+    std::string decoded;
+    const bool wide = text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+    if (wide) {
+        decoded = ToUtf8(text, "utf-16");
+        text = decoded;
+    }
     std::vector<Card> cards;
     std::optional<Card> card;
     std::size_t cardBytes = 0;
@@ -447,12 +511,14 @@ std::vector<Card> ParseVCards(std::string_view text, std::size_t maxCards) {
         if (card->properties.size() >= kMaxProperties)
             continue;
         std::string bytes = qp ? DecodeQuotedPrintable(cl.value) : std::move(cl.value);
-        const Param* charset = FindParam(cl.params, "CHARSET");
+        const Param* charset = qp || !wide ? FindParam(cl.params, "CHARSET") : nullptr;
         Property prop;
         prop.group = std::move(cl.group);
         prop.name = std::move(cl.name);
         prop.params = std::move(cl.params);
-        prop.value = ToUtf8(bytes, charset ? std::string_view(charset->value) : "");
+        prop.value = ToUtf8(bytes, charset ? std::string_view(charset->value)
+                                   : wide  ? "utf-8"
+                                           : "");
         card->properties.push_back(std::move(prop));
     }
     finish(); // the text ended inside a card: keep what it had

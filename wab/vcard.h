@@ -42,7 +42,8 @@ struct Card {
     const Property* Find(std::string_view name) const;
 };
 
-// Every card of the text, in order. Damage never fails the whole: lines that
+// Every card of the text, in order; a text with a UTF-16 byte-order mark is
+// read as UTF-16. Damage never fails the whole: lines that
 // are no property are skipped, a card without END ends at the next BEGIN or
 // at the end of the text, a card without any property is dropped.
 std::vector<Card> ParseVCards(std::string_view text, std::size_t maxCards = kMaxCards);
@@ -54,7 +55,8 @@ std::vector<std::string> SplitComponents(std::string_view raw, bool v21);
 
 std::string DecodeQuotedPrintable(std::string_view in);
 // Bytes in the named charset as UTF-8. UTF-8 and unknown charsets keep their
-// bytes with invalid sequences replaced; Latin-1 and Windows-1252 convert.
+// bytes with invalid sequences replaced; Latin-1, Windows-1252 and UTF-16
+// (either byte order, with or without a byte-order mark) convert.
 // With no charset at all, text that is not UTF-8 is taken as Windows-1252,
 // which is what old 2.1 exports without CHARSET carry.
 std::string ToUtf8(std::string_view bytes, std::string_view charset);

@@ -1,6 +1,8 @@
-// Caller lookup through the real address book library: a book of N
+// The address book through the real library: caller lookup in a book of N
 // contacts in one vCard file, the caller's number held only by the last, so
-// every contact is opened and read, as for a caller nobody knows.
+// every contact is opened and read, as for a caller nobody knows; and the
+// time to open a book, one file of N cards beside a folder of N one-card
+// files (as tools export a vdir).
 #include "addressbook/address_book.h"
 #include "platform/module/module.h"
 #include "settings/settings.h"
@@ -30,8 +32,10 @@ void WriteCard(std::ofstream& out, int i, const char* phone) {
         << "END:VCARD\r\n";
 }
 
+enum class Layout { OneFile, Folder };
+
 struct Book {
-    explicit Book(int contacts) {
+    explicit Book(int contacts, Layout layout = Layout::OneFile) {
         char pattern[] = "/tmp/qv-lookup-XXXXXX";
         if (!::mkdtemp(pattern))
             std::abort();
@@ -42,16 +46,21 @@ struct Book {
         if (!WriteRegistryText(HKEY_LOCAL_MACHINE, QV_WAB_LIBRARY,
                                "Software\\Microsoft\\WAB\\DLLPath", "", REG_SZ))
             std::abort();
-        const std::string file = root + "/contacts.vcf";
-        std::ofstream out(file, std::ios::binary);
+        path = root + (layout == Layout::OneFile ? "/contacts.vcf" : "/contacts");
+        std::filesystem::create_directories(root + "/contacts");
+        std::ofstream out;
         char phone[32];
-        for (int i = 0; i + 1 < contacts; ++i) {
+        for (int i = 0; i < contacts; ++i) {
+            if (layout == Layout::Folder || i == 0) {
+                std::snprintf(phone, sizeof phone, "/contacts/%06d.vcf", i);
+                out =
+                    std::ofstream(layout == Layout::Folder ? root + phone : path, std::ios::binary);
+            }
             std::snprintf(phone, sizeof phone, "040 %07d", 2000000 + i);
-            WriteCard(out, i, phone);
+            WriteCard(out, i, i + 1 < contacts ? phone : "030 1999999");
         }
-        WriteCard(out, contacts - 1, "030 1999999");
         out.close();
-        if (!book.Open(file.c_str())) {
+        if (!book.Open(path.c_str())) {
             std::fprintf(stderr, "%s\n", book.TakeLastError().c_str());
             std::abort();
         }
@@ -63,8 +72,29 @@ struct Book {
         std::filesystem::remove_all(root, ec);
     }
     std::string root;
+    std::string path;
     CAddressBook book;
 };
+
+// Each Open starts a fresh session and reads the whole book again.
+void BM_OpenBook(benchmark::State& state) {
+    const int contacts = static_cast<int>(state.range(1));
+    Book book(contacts, state.range(0) == 0 ? Layout::OneFile : Layout::Folder);
+    for (auto _ : state) {
+        if (!book.book.Open(book.path.c_str())) {
+            state.SkipWithError("the book did not open");
+            break;
+        }
+    }
+    state.SetLabel(state.range(0) == 0 ? "one file" : "one file per card");
+    state.counters["contacts"] = contacts;
+}
+
+BENCHMARK(BM_OpenBook)
+    ->ArgsProduct({{0, 1}, {1000, 10000}})
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 void BM_LookupUnknownUntilTheLastContact(benchmark::State& state) {
     Book book(static_cast<int>(state.range(0)));

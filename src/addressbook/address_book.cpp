@@ -30,17 +30,23 @@ bool HasText(const SPropValue& value) {
     return PROP_TYPE(value.ulPropTag) == PT_STRING8 && value.Value.lpszA != nullptr;
 }
 
-// The row's columns when all three are there with the types asked for.
+// The row's columns when the entry id and the type are there with the types
+// asked for. The name may be missing: a contact with only a number is
+// searched like any other and matches with an empty name.
 const SPropValue* UsableColumns(const SRow& row) {
     if (row.cValues < kColumnCount || row.lpProps == nullptr)
         return nullptr;
     const SPropValue* columns = row.lpProps;
     const SPropValue& id = columns[kEntryId];
     const SPropValue& type = columns[kObjectType];
-    if (!HasText(columns[kName]) || PROP_TYPE(id.ulPropTag) != PT_BINARY || id.Value.bin.cb == 0 ||
+    if (PROP_TYPE(id.ulPropTag) != PT_BINARY || id.Value.bin.cb == 0 ||
         id.Value.bin.lpb == nullptr || PROP_TYPE(type.ulPropTag) != PT_LONG)
         return nullptr;
     return columns;
+}
+
+const char* NameOf(const SPropValue* columns) {
+    return HasText(columns[kName]) ? columns[kName].Value.lpszA : "";
 }
 
 } // namespace
@@ -243,7 +249,7 @@ HRESULT CAddressBook::ScanRows(IMAPITable& table, const std::string& number, LPS
             // Ties keep the earlier entry.
             if (position >= 0 && (best < 0 || position < best)) {
                 best = position;
-                name = columns[kName].Value.lpszA;
+                name = NameOf(columns);
                 if (position == 0)
                     return S_OK; // nothing can match earlier
             }

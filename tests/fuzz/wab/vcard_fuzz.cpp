@@ -39,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Charset conversion and sanitising alone.
     if (!qv::vcard::IsValidUtf8(qv::vcard::ToUtf8(input, "windows-1252")) ||
         !qv::vcard::IsValidUtf8(qv::vcard::ToUtf8(input, "")) ||
+        !qv::vcard::IsValidUtf8(qv::vcard::ToUtf8(input, "UTF-16")) ||
         !qv::vcard::IsValidUtf8(qv::vcard::SanitizeUtf8(input)))
         std::abort();
     if (qv::vcard::IsValidUtf8(input) && qv::vcard::SanitizeUtf8(input) != input)

@@ -427,9 +427,8 @@ TEST_F(AddressBookLookupTest, StatusWithAPlatformTextShowsThatText) {
 
 TEST_F(AddressBookLookupTest, OddRowsNeitherCrashNorMatch) {
     std::vector<Contact> contacts;
-    for (RowShape shape :
-         {RowShape::OneColumn, RowShape::NoProps, RowShape::NameMissing, RowShape::NullName,
-          RowShape::EntryIdAsLong, RowShape::EmptyEntryId, RowShape::TypeMissing}) {
+    for (RowShape shape : {RowShape::OneColumn, RowShape::NoProps, RowShape::EntryIdAsLong,
+                           RowShape::EmptyEntryId, RowShape::TypeMissing}) {
         Contact odd = Person("Odd 0301234567", "030 1234567");
         odd.row = shape;
         contacts.push_back(odd);
@@ -447,6 +446,21 @@ TEST_F(AddressBookLookupTest, OddRowsNeitherCrashNorMatch) {
     contacts.push_back(Person("Proper", "030 1234567"));
     State().contacts = contacts;
     EXPECT_EQ(Find(kNumber), "Proper");
+    ExpectOnlySessionLeft();
+}
+
+TEST_F(AddressBookLookupTest, AContactWithoutANameMatchesWithAnEmptyName) {
+    // Only a number: searched like every contact, so a contact that matched
+    // worse, before or after it, is not named instead.
+    for (RowShape shape : {RowShape::NameMissing, RowShape::NullName}) {
+        Contact nameless = Person("", "030 1234567");
+        nameless.row = shape;
+        State().contacts = {Person("Worse", "+49 30 1234567"), nameless,
+                            Person("Later", "0049 30 1234567")};
+        EXPECT_EQ(Find(kNumber), "<none>");
+        State().contacts = {nameless, Person("Better", "30 1234567")};
+        EXPECT_EQ(Find(kNumber), "Better");
+    }
     ExpectOnlySessionLeft();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/wab/wab.h"
 #include "vcard.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -76,6 +77,49 @@ TEST(WabVCardValues, QuotedPrintableSoftBreaksAndCharsets) {
     EXPECT_EQ(p[4].value, "plain \xC3\xA9t\xC3\xA9");
     // Malformed escapes stay as they were written.
     EXPECT_EQ(p[5].value, "a=b=ZZ=4");
+}
+
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+    std::string out;
+    for (char16_t u : text) {
+        const char high = char(u >> 8), low = char(u & 0xFF);
+        out += bigEndian ? high : low;
+        out += bigEndian ? low : high;
+    }
+    return out;
+}
+
+TEST(WabVCardValues, Utf16FilesAndUtf16Texts) {
+    const std::u16string card = u"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\u00EB \U0001F4DE\r\n"
+                                u"TEL;CHARSET=UTF-16:030 1234567\r\nEND:VCARD\r\n";
+    for (bool big : {false, true}) {
+        const Contact c = MapOne(Utf16(u"\uFEFF", big) + Utf16(card, big));
+        EXPECT_EQ(Text(c, PR_DISPLAY_NAME_A), "Zo\xC3\xAB \xF0\x9F\x93\x9E") << big;
+        EXPECT_EQ(Text(c, PR_OTHER_TELEPHONE_NUMBER_A), "030 1234567") << big;
+    }
+    // In an 8-bit file a UTF-16 text comes encoded; its byte order from its
+    // mark, its charset's name, or else its zero bytes.
+    std::string qp;
+    for (char c : Utf16(u"\uFEFFM\u00FCller", true)) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "=%02X", unsigned(static_cast<unsigned char>(c)));
+        qp += hex;
+    }
+    auto cards = ParseVCards("BEGIN:VCARD\nVERSION:2.1\n"
+                             "N;CHARSET=UTF-16;ENCODING=QUOTED-PRINTABLE:" +
+                             qp +
+                             "\n"
+                             "NOTE;CHARSET=utf-16le;QUOTED-PRINTABLE:=31=00=34=D8=1E=DD\n"
+                             "TITLE;CHARSET=UTF-16;QUOTED-PRINTABLE:=43=00=EF=00\n"
+                             "ROLE;CHARSET=UTF-16;QUOTED-PRINTABLE:=00=43=00\n"
+                             "END:VCARD\n");
+    ASSERT_EQ(cards.size(), 1u);
+    const auto& p = cards[0].properties;
+    ASSERT_EQ(p.size(), 4u);
+    EXPECT_EQ(p[0].value, "M\xC3\xBCller");
+    EXPECT_EQ(p[1].value, "1\xF0\x9D\x84\x9E");
+    EXPECT_EQ(p[2].value, "C\xC3\xAF");
+    EXPECT_EQ(p[3].value, "C\xEF\xBF\xBD") << "an odd byte left over";
 }
 
 TEST(WabVCardValues, EscapesAndComponents) {

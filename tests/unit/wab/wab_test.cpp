@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 using qv::com::ComPtr;
@@ -265,6 +267,34 @@ TEST(WabOpen, FolderReadsEveryVcfByName) {
     Session s = OpenFixture("vdir");
     EXPECT_EQ(Names(AllRows(s)), (std::vector<std::string>{"First File", "First File Two",
                                                            "Second File", "Third File"}));
+}
+
+TEST(WabOpen, AFolderOfTenThousandOneCardFilesIsReadWhole) {
+    // As tools export a vdir; one file in UTF-16 with its byte-order mark,
+    // and a FIFO that must neither hang nor count.
+    TempFolder folder;
+    char name[32];
+    for (int i = 0; i < 10000; ++i) {
+        std::snprintf(name, sizeof name, "/%05d.vcf", i);
+        std::ofstream(folder.path() + name) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " << i
+                                            << "\r\nTEL:030 " << 1000000 + i << "\r\nEND:VCARD\r\n";
+    }
+    std::string wide = "\xFF\xFE";
+    for (char c : std::string("BEGIN:VCARD\r\nFN:Wide\r\nEND:VCARD\r\n")) {
+        wide += c;
+        wide += '\0';
+    }
+    std::ofstream(folder.path() + "/04999-wide.vcf", std::ios::binary) << wide;
+    ASSERT_EQ(::mkfifo((folder.path() + "/00000-fifo.vcf").c_str(), 0600), 0);
+
+    Session s = Open(folder.path().c_str());
+    ASSERT_EQ(s.hr, S_OK);
+    const auto rows = AllRows(s);
+    ASSERT_EQ(rows.size(), 10001u);
+    EXPECT_EQ(rows.front().name, "Person 0");
+    EXPECT_EQ(rows[4999].name, "Wide");
+    EXPECT_EQ(rows.back().name, "Person 9999");
+    EXPECT_EQ(Texts(s, rows.back())[PR_OTHER_TELEPHONE_NUMBER_A], "030 1009999");
 }
 
 TEST(WabOpen, DefaultBookComesFromXdgDataHome) {

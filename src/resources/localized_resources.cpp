@@ -101,8 +101,17 @@ std::string LoadLocalizedString(UINT id) {
 }
 
 bool HasString(UINT id) {
-    char buffer[2] = {};
-    return LoadStringA(AfxGetResourceHandle(), id, buffer, sizeof buffer) > 0;
+    // Decided on the string's length: a two-byte buffer holds no character
+    // of "Échéance..." in UTF-8, and the tooltip would vanish.
+    HINSTANCE module = AfxGetResourceHandle();
+    const WORD block = WORD((id >> 4) + 1);
+    HRSRC found = FindResourceExA(module, MAKEINTRESOURCEA(RT_STRING_ID), MAKEINTRESOURCEA(block),
+                                  GetUserDefaultLangID());
+    if (!found)
+        return false;
+    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    const auto text = qv::platform::StringFromBlock({data, SizeofResource(module, found)}, id & 15);
+    return text && !text->empty();
 }
 
 HMENU LoadLocalizedMenu(UINT id) {

@@ -27,8 +27,9 @@ HGLOBAL FindLocalizedResource(LPCSTR name, LPCSTR type, DWORD* size);
 
 // UTF-8; empty when the string or its block is missing.
 std::string LoadLocalizedString(UINT id);
-// True when the string table holds a non-empty string with this id. Uses the
-// platform's language choice; every string exists in the neutral copy.
+// True when the string table holds a non-empty string with this id, whatever
+// its first character. Uses the platform's language choice; every string
+// exists in the neutral copy.
 bool HasString(UINT id);
 
 // Menu built from the localised template, or null; the caller destroys it.

@@ -17,7 +17,7 @@ constexpr const char* kEntryPoint = "WABOpen";
 
 // Asked of a book without a session; and what an answer that claims success
 // but hands out nothing is reported as.
-constexpr HRESULT kNotInitialized = HRESULT(0x80040605u);
+constexpr HRESULT kNotInitialized = MAPI_E_NOT_INITIALIZED;
 constexpr HRESULT kBadAnswer = MAPI_E_CORRUPT_DATA;
 
 enum Column : ULONG { kName, kEntryId, kObjectType, kColumnCount };

@@ -1,6 +1,7 @@
 #include "addressbook/error_text.h"
 
 #include "platform/module/lasterror.h"
+#include "platform/wab/mapi_status.h"
 
 #include <array>
 #include <cstdio>
@@ -9,92 +10,85 @@
 namespace {
 
 struct StatusEntry {
-    DWORD code;
+    HRESULT code;
     const char* name;
 };
 
-constexpr DWORD E(DWORD n) {
-    return 0x80040000u + n;
-}
-constexpr DWORD W(DWORD n) {
-    return 0x00040000u + n;
-}
-
 constexpr std::array kStatusNames = {
-    StatusEntry{0x80004005u, "CdoE_CALL_FAILED"},
-    StatusEntry{0x8007000Eu, "CdoE_NOT_ENOUGH_MEMORY"},
-    StatusEntry{0x80070057u, "CdoE_INVALID_PARAMETER"},
-    StatusEntry{0x80004002u, "CdoE_INTERFACE_NOT_SUPPORTED"},
-    StatusEntry{0x80070005u, "CdoE_NO_ACCESS"},
-    StatusEntry{E(0x102), "CdoE_NO_SUPPORT"},
-    StatusEntry{E(0x103), "CdoE_BAD_CHARWIDTH"},
-    StatusEntry{E(0x105), "CdoE_STRING_TOO_LONG"},
-    StatusEntry{E(0x106), "CdoE_UNKNOWN_FLAGS"},
-    StatusEntry{E(0x107), "CdoE_INVALID_ENTRYID"},
-    StatusEntry{E(0x108), "CdoE_INVALID_OBJECT"},
-    StatusEntry{E(0x109), "CdoE_OBJECT_CHANGED"},
-    StatusEntry{E(0x10A), "CdoE_OBJECT_DELETED"},
-    StatusEntry{E(0x10B), "CdoE_BUSY"},
-    StatusEntry{E(0x10D), "CdoE_NOT_ENOUGH_DISK"},
-    StatusEntry{E(0x10E), "CdoE_NOT_ENOUGH_RESOURCES"},
-    StatusEntry{E(0x10F), "CdoE_NOT_FOUND"},
-    StatusEntry{E(0x110), "CdoE_VERSION"},
-    StatusEntry{E(0x111), "CdoE_LOGON_FAILED"},
-    StatusEntry{E(0x112), "CdoE_SESSION_LIMIT"},
-    StatusEntry{E(0x113), "CdoE_USER_CANCEL"},
-    StatusEntry{E(0x114), "CdoE_UNABLE_TO_ABORT"},
-    StatusEntry{E(0x115), "CdoE_NETWORK_ERROR"},
-    StatusEntry{E(0x116), "CdoE_DISK_ERROR"},
-    StatusEntry{E(0x117), "CdoE_TOO_COMPLEX"},
-    StatusEntry{E(0x118), "CdoE_BAD_COLUMN"},
-    StatusEntry{E(0x119), "CdoE_EXTENDED_ERROR"},
-    StatusEntry{E(0x11A), "CdoE_COMPUTED"},
-    StatusEntry{E(0x11B), "CdoE_CORRUPT_DATA"},
-    StatusEntry{E(0x11C), "CdoE_UNCONFIGURED"},
-    StatusEntry{E(0x11D), "CdoE_FAILONEPROVIDER"},
-    StatusEntry{E(0x11E), "CdoE_UNKNOWN_CPID"},
-    StatusEntry{E(0x11F), "CdoE_UNKNOWN_LCID"},
-    StatusEntry{E(0x120), "CdoE_PASSWORD_CHANGE_REQUIRED"},
-    StatusEntry{E(0x121), "CdoE_PASSWORD_EXPIRED"},
-    StatusEntry{E(0x122), "CdoE_INVALID_WORKSTATION_ACCOUNT"},
-    StatusEntry{E(0x123), "CdoE_INVALID_ACCESS_TIME"},
-    StatusEntry{E(0x124), "CdoE_ACCOUNT_DISABLED"},
-    StatusEntry{E(0x200), "CdoE_END_OF_SESSION"},
-    StatusEntry{E(0x201), "CdoE_UNKNOWN_ENTRYID"},
-    StatusEntry{E(0x202), "CdoE_MISSING_REQUIRED_COLUMN"},
-    StatusEntry{E(0x301), "CdoE_BAD_VALUE"},
-    StatusEntry{E(0x302), "CdoE_INVALID_TYPE"},
-    StatusEntry{E(0x303), "CdoE_TYPE_NO_SUPPORT"},
-    StatusEntry{E(0x304), "CdoE_UNEXPECTED_TYPE"},
-    StatusEntry{E(0x305), "CdoE_TOO_BIG"},
-    StatusEntry{E(0x306), "CdoE_DECLINE_COPY"},
-    StatusEntry{E(0x307), "CdoE_UNEXPECTED_ID"},
-    StatusEntry{E(0x400), "CdoE_UNABLE_TO_COMPLETE"},
-    StatusEntry{E(0x401), "CdoE_TIMEOUT"},
-    StatusEntry{E(0x402), "CdoE_TABLE_EMPTY"},
-    StatusEntry{E(0x403), "CdoE_TABLE_TOO_BIG"},
-    StatusEntry{E(0x405), "CdoE_INVALID_BOOKMARK"},
-    StatusEntry{E(0x500), "CdoE_WAIT"},
-    StatusEntry{E(0x501), "CdoE_CANCEL"},
-    StatusEntry{E(0x502), "CdoE_NOT_ME"},
-    StatusEntry{E(0x600), "CdoE_CORRUPT_STORE"},
-    StatusEntry{E(0x601), "CdoE_NOT_IN_QUEUE"},
-    StatusEntry{E(0x602), "CdoE_NO_SUPPRESS"},
-    StatusEntry{E(0x604), "CdoE_COLLISION"},
-    StatusEntry{E(0x605), "CdoE_NOT_INITIALIZED"},
-    StatusEntry{E(0x606), "CdoE_NON_STANDARD"},
-    StatusEntry{E(0x607), "CdoE_NO_RECIPIENTS"},
-    StatusEntry{E(0x608), "CdoE_SUBMITTED"},
-    StatusEntry{E(0x609), "CdoE_HAS_FOLDERS"},
-    StatusEntry{E(0x60A), "CdoE_HAS_MESSAGES"},
-    StatusEntry{E(0x60B), "CdoE_FOLDER_CYCLE"},
-    StatusEntry{E(0x700), "CdoE_AMBIGUOUS_RECIP"},
-    StatusEntry{W(0x203), "CdoW_NO_SERVICE"},
-    StatusEntry{W(0x380), "CdoW_ERRORS_RETURNED"},
-    StatusEntry{W(0x481), "CdoW_POSITION_CHANGED"},
-    StatusEntry{W(0x482), "CdoW_APPROX_COUNT"},
-    StatusEntry{W(0x580), "CdoW_CANCEL_MESSAGE"},
-    StatusEntry{W(0x680), "CdoW_PARTIAL_COMPLETION"},
+    StatusEntry{MAPI_E_CALL_FAILED, "CdoE_CALL_FAILED"},
+    StatusEntry{MAPI_E_NOT_ENOUGH_MEMORY, "CdoE_NOT_ENOUGH_MEMORY"},
+    StatusEntry{MAPI_E_INVALID_PARAMETER, "CdoE_INVALID_PARAMETER"},
+    StatusEntry{MAPI_E_INTERFACE_NOT_SUPPORTED, "CdoE_INTERFACE_NOT_SUPPORTED"},
+    StatusEntry{MAPI_E_NO_ACCESS, "CdoE_NO_ACCESS"},
+    StatusEntry{MAPI_E_NO_SUPPORT, "CdoE_NO_SUPPORT"},
+    StatusEntry{MAPI_E_BAD_CHARWIDTH, "CdoE_BAD_CHARWIDTH"},
+    StatusEntry{MAPI_E_STRING_TOO_LONG, "CdoE_STRING_TOO_LONG"},
+    StatusEntry{MAPI_E_UNKNOWN_FLAGS, "CdoE_UNKNOWN_FLAGS"},
+    StatusEntry{MAPI_E_INVALID_ENTRYID, "CdoE_INVALID_ENTRYID"},
+    StatusEntry{MAPI_E_INVALID_OBJECT, "CdoE_INVALID_OBJECT"},
+    StatusEntry{MAPI_E_OBJECT_CHANGED, "CdoE_OBJECT_CHANGED"},
+    StatusEntry{MAPI_E_OBJECT_DELETED, "CdoE_OBJECT_DELETED"},
+    StatusEntry{MAPI_E_BUSY, "CdoE_BUSY"},
+    StatusEntry{MAPI_E_NOT_ENOUGH_DISK, "CdoE_NOT_ENOUGH_DISK"},
+    StatusEntry{MAPI_E_NOT_ENOUGH_RESOURCES, "CdoE_NOT_ENOUGH_RESOURCES"},
+    StatusEntry{MAPI_E_NOT_FOUND, "CdoE_NOT_FOUND"},
+    StatusEntry{MAPI_E_VERSION, "CdoE_VERSION"},
+    StatusEntry{MAPI_E_LOGON_FAILED, "CdoE_LOGON_FAILED"},
+    StatusEntry{MAPI_E_SESSION_LIMIT, "CdoE_SESSION_LIMIT"},
+    StatusEntry{MAPI_E_USER_CANCEL, "CdoE_USER_CANCEL"},
+    StatusEntry{MAPI_E_UNABLE_TO_ABORT, "CdoE_UNABLE_TO_ABORT"},
+    StatusEntry{MAPI_E_NETWORK_ERROR, "CdoE_NETWORK_ERROR"},
+    StatusEntry{MAPI_E_DISK_ERROR, "CdoE_DISK_ERROR"},
+    StatusEntry{MAPI_E_TOO_COMPLEX, "CdoE_TOO_COMPLEX"},
+    StatusEntry{MAPI_E_BAD_COLUMN, "CdoE_BAD_COLUMN"},
+    StatusEntry{MAPI_E_EXTENDED_ERROR, "CdoE_EXTENDED_ERROR"},
+    StatusEntry{MAPI_E_COMPUTED, "CdoE_COMPUTED"},
+    StatusEntry{MAPI_E_CORRUPT_DATA, "CdoE_CORRUPT_DATA"},
+    StatusEntry{MAPI_E_UNCONFIGURED, "CdoE_UNCONFIGURED"},
+    StatusEntry{MAPI_E_FAILONEPROVIDER, "CdoE_FAILONEPROVIDER"},
+    StatusEntry{MAPI_E_UNKNOWN_CPID, "CdoE_UNKNOWN_CPID"},
+    StatusEntry{MAPI_E_UNKNOWN_LCID, "CdoE_UNKNOWN_LCID"},
+    StatusEntry{MAPI_E_PASSWORD_CHANGE_REQUIRED, "CdoE_PASSWORD_CHANGE_REQUIRED"},
+    StatusEntry{MAPI_E_PASSWORD_EXPIRED, "CdoE_PASSWORD_EXPIRED"},
+    StatusEntry{MAPI_E_INVALID_WORKSTATION_ACCOUNT, "CdoE_INVALID_WORKSTATION_ACCOUNT"},
+    StatusEntry{MAPI_E_INVALID_ACCESS_TIME, "CdoE_INVALID_ACCESS_TIME"},
+    StatusEntry{MAPI_E_ACCOUNT_DISABLED, "CdoE_ACCOUNT_DISABLED"},
+    StatusEntry{MAPI_E_END_OF_SESSION, "CdoE_END_OF_SESSION"},
+    StatusEntry{MAPI_E_UNKNOWN_ENTRYID, "CdoE_UNKNOWN_ENTRYID"},
+    StatusEntry{MAPI_E_MISSING_REQUIRED_COLUMN, "CdoE_MISSING_REQUIRED_COLUMN"},
+    StatusEntry{MAPI_E_BAD_VALUE, "CdoE_BAD_VALUE"},
+    StatusEntry{MAPI_E_INVALID_TYPE, "CdoE_INVALID_TYPE"},
+    StatusEntry{MAPI_E_TYPE_NO_SUPPORT, "CdoE_TYPE_NO_SUPPORT"},
+    StatusEntry{MAPI_E_UNEXPECTED_TYPE, "CdoE_UNEXPECTED_TYPE"},
+    StatusEntry{MAPI_E_TOO_BIG, "CdoE_TOO_BIG"},
+    StatusEntry{MAPI_E_DECLINE_COPY, "CdoE_DECLINE_COPY"},
+    StatusEntry{MAPI_E_UNEXPECTED_ID, "CdoE_UNEXPECTED_ID"},
+    StatusEntry{MAPI_E_UNABLE_TO_COMPLETE, "CdoE_UNABLE_TO_COMPLETE"},
+    StatusEntry{MAPI_E_TIMEOUT, "CdoE_TIMEOUT"},
+    StatusEntry{MAPI_E_TABLE_EMPTY, "CdoE_TABLE_EMPTY"},
+    StatusEntry{MAPI_E_TABLE_TOO_BIG, "CdoE_TABLE_TOO_BIG"},
+    StatusEntry{MAPI_E_INVALID_BOOKMARK, "CdoE_INVALID_BOOKMARK"},
+    StatusEntry{MAPI_E_WAIT, "CdoE_WAIT"},
+    StatusEntry{MAPI_E_CANCEL, "CdoE_CANCEL"},
+    StatusEntry{MAPI_E_NOT_ME, "CdoE_NOT_ME"},
+    StatusEntry{MAPI_E_CORRUPT_STORE, "CdoE_CORRUPT_STORE"},
+    StatusEntry{MAPI_E_NOT_IN_QUEUE, "CdoE_NOT_IN_QUEUE"},
+    StatusEntry{MAPI_E_NO_SUPPRESS, "CdoE_NO_SUPPRESS"},
+    StatusEntry{MAPI_E_COLLISION, "CdoE_COLLISION"},
+    StatusEntry{MAPI_E_NOT_INITIALIZED, "CdoE_NOT_INITIALIZED"},
+    StatusEntry{MAPI_E_NON_STANDARD, "CdoE_NON_STANDARD"},
+    StatusEntry{MAPI_E_NO_RECIPIENTS, "CdoE_NO_RECIPIENTS"},
+    StatusEntry{MAPI_E_SUBMITTED, "CdoE_SUBMITTED"},
+    StatusEntry{MAPI_E_HAS_FOLDERS, "CdoE_HAS_FOLDERS"},
+    StatusEntry{MAPI_E_HAS_MESSAGES, "CdoE_HAS_MESSAGES"},
+    StatusEntry{MAPI_E_FOLDER_CYCLE, "CdoE_FOLDER_CYCLE"},
+    StatusEntry{MAPI_E_AMBIGUOUS_RECIP, "CdoE_AMBIGUOUS_RECIP"},
+    StatusEntry{MAPI_W_NO_SERVICE, "CdoW_NO_SERVICE"},
+    StatusEntry{MAPI_W_ERRORS_RETURNED, "CdoW_ERRORS_RETURNED"},
+    StatusEntry{MAPI_W_POSITION_CHANGED, "CdoW_POSITION_CHANGED"},
+    StatusEntry{MAPI_W_APPROX_COUNT, "CdoW_APPROX_COUNT"},
+    StatusEntry{MAPI_W_CANCEL_MESSAGE, "CdoW_CANCEL_MESSAGE"},
+    StatusEntry{MAPI_W_PARTIAL_COMPLETION, "CdoW_PARTIAL_COMPLETION"},
 };
 static_assert(kStatusNames.size() == 74);
 
@@ -103,7 +97,7 @@ static_assert(kStatusNames.size() == 74);
 namespace qv::addressbook {
 const char* StatusName(DWORD code) {
     for (const auto& entry : kStatusNames)
-        if (entry.code == code)
+        if (static_cast<DWORD>(entry.code) == code)
             return entry.name;
     return nullptr;
 }

@@ -7,18 +7,7 @@
 
 #include "platform/com/unknown.h"
 #include "platform/types.h"
-
-// Status codes beyond the generic ones.
-inline constexpr HRESULT MAPI_E_CALL_FAILED = HRESULT(0x80004005u);
-inline constexpr HRESULT MAPI_E_NOT_ENOUGH_MEMORY = HRESULT(0x8007000Eu);
-inline constexpr HRESULT MAPI_E_INVALID_PARAMETER = HRESULT(0x80070057u);
-inline constexpr HRESULT MAPI_E_NO_SUPPORT = HRESULT(0x80040102u);
-inline constexpr HRESULT MAPI_E_INVALID_ENTRYID = HRESULT(0x80040107u);
-inline constexpr HRESULT MAPI_E_NOT_FOUND = HRESULT(0x8004010Fu);
-inline constexpr HRESULT MAPI_E_CORRUPT_DATA = HRESULT(0x8004011Bu);
-inline constexpr HRESULT MAPI_E_INVALID_BOOKMARK = HRESULT(0x80040405u);
-// A warning: some properties came back as PT_ERROR values.
-inline constexpr HRESULT MAPI_W_ERRORS_RETURNED = HRESULT(0x00040380u);
+#include "platform/wab/mapi_status.h"
 
 // Property tags: the type in the low 16 bits, the id in the high 16.
 inline constexpr ULONG PROP_TYPE(ULONG tag) {

@@ -1,6 +1,7 @@
 #include "backend/sim/sim_shell.h"
 
 #include "backend/sim/sim_names.h"
+#include "platform/ui/winapi.h"
 
 #include <cstring>
 
@@ -11,7 +12,17 @@ SimShell::SimShell(std::shared_ptr<Transcript> transcript) : transcript_(std::mo
 void SimShell::LoseIcon() {
     shown_ = false;
     balloon_.reset();
+    callbackMessage_ = 0;
+    icon_ = nullptr;
+    tip_.clear();
     transcript_->Add("Shell lost the icon");
+}
+
+bool SimShell::Click(UINT mouseMessage) {
+    if (!shown_ || callbackMessage_ == 0)
+        return false;
+    ::SendMessageA(window_, callbackMessage_, 0, static_cast<LPARAM>(mouseMessage));
+    return true;
 }
 
 std::optional<DLLVERSIONINFO> SimShell::Version() {
@@ -19,7 +30,7 @@ std::optional<DLLVERSIONINFO> SimShell::Version() {
         return std::nullopt;
     DLLVERSIONINFO info;
     info.cbSize = sizeof(DLLVERSIONINFO);
-    info.dwMajorVersion = service_ ? 6 : 4;
+    info.dwMajorVersion = major_ != 0 ? major_ : service_ ? 6 : 4;
     info.dwPlatformID = DLLVER_PLATFORM_WINDOWS;
     return info;
 }
@@ -46,6 +57,7 @@ BOOL SimShell::Apply(DWORD message, const NOTIFYICONDATAA& data) {
         if (shown_)
             return FALSE;
         shown_ = true;
+        window_ = data.hWnd;
         break;
     case NIM_MODIFY:
         if (!shown_)

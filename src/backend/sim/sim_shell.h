@@ -1,8 +1,9 @@
 // The simulated notification area. It records every NIM_* call with a copy
 // of the record, keeps the icon's state, can lose the icon (as when the
-// panel restarts: NIM_MODIFY then fails until NIM_ADD) and can run with or
-// without a notification service (shell version 6 or 4: 488- or 88-byte
-// records).
+// panel restarts: NIM_MODIFY then fails until NIM_ADD, and the new icon
+// knows only what that NIM_ADD told it), can run with or without a
+// notification service (shell version 6 or 4: 488- or 88-byte records) or
+// report any other version, and clicks the icon as the panel does.
 #pragma once
 
 #include "backend/sim/transcript.h"
@@ -34,7 +35,12 @@ public:
 
     void SetNotificationService(bool present) { service_ = present; }
     void SetVersionFails(bool fails) { versionFails_ = fails; }
+    // The major version DllGetVersion reports; 0 follows the service (6 or 4).
+    void SetMajorVersion(DWORD major) { major_ = major; }
     void LoseIcon();
+    // A mouse message on the icon, sent to its window with its callback
+    // message; false when no icon is shown or it has no callback message.
+    bool Click(UINT mouseMessage);
 
     const std::vector<SimNotifyCall>& Calls() const { return calls_; }
     bool IconShown() const { return shown_; }
@@ -54,7 +60,9 @@ private:
     std::shared_ptr<Transcript> transcript_;
     bool service_ = true;
     bool versionFails_ = false;
+    DWORD major_ = 0;
     bool shown_ = false;
+    HWND window_ = nullptr;
     std::string tip_;
     HICON icon_ = nullptr;
     UINT callbackMessage_ = 0;

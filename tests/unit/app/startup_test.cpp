@@ -97,6 +97,16 @@ TEST_F(RunTest, NavigationSoundIsSilencedOnceAndOnlyWhenSet) {
     EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, kSoundKey, "", "?"), "");
 }
 
+TEST_F(RunTest, TheVersionBlocksCompanyPicksTheSettingsKey) {
+    const char* key = "software\\Belmar\\quorvia";
+    WriteRegistryText(HKEY_CURRENT_USER, "10.9.8.7", key, "Adrs", REG_SZ);
+    WriteRegistryText(HKEY_CURRENT_USER, "alice", key, "User", REG_SZ);
+    SetSettingsCompany("Elsewhere");
+    Run({});
+    EXPECT_EQ(GetSettingsKey(nullptr), key);
+    EXPECT_EQ(NavigatedUrl(), "http://10.9.8.7/app-main.asp?app=3");
+}
+
 // "/wab" reads the library's path from a machine registry of the test's own.
 class AddressBookStartTest : public RunTest {
 protected:

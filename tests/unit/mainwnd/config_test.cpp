@@ -146,10 +146,9 @@ TEST_F(ConfigTest, ALoginIsDueOnlyForNewCredentialsOrWhenLoggedOut) {
     EXPECT_EQ(GetScrambledSetting(nullptr, "Pass", kPasswordSeed), "S3CRET");
     EXPECT_NE(Stored("Pass"), qv::settings::ScramblePassword("s3cret", kPasswordSeed));
 
-    EXPECT_TRUE(Edit([](HWND dialog) {
-        SetText(dialog, IDC_ADDRESS, "pabx.example");
-        SetText(dialog, IDC_USER, "Alice");
-    }));
+    // So is each of address and user name alone.
+    EXPECT_TRUE(Edit([](HWND dialog) { SetText(dialog, IDC_ADDRESS, "pabx.example"); }));
+    EXPECT_TRUE(Edit([](HWND dialog) { SetText(dialog, IDC_USER, "Alice"); }));
     EXPECT_EQ(window->m_strAddress, "pabx.example");
     EXPECT_EQ(Stored("Adrs"), "pabx.example");
     EXPECT_EQ(Stored("User"), "Alice");

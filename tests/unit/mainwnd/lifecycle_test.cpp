@@ -50,8 +50,6 @@ TEST_F(LifecycleTest, CloseLogsOutReleasesEverythingAndEnds) {
     EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_DELETE"), 1u);
     EXPECT_EQ(dialog.m_nTimerId, 0u);
     EXPECT_EQ(Setting("XPosition"), 300);
-    EXPECT_EQ(Setting("Minimized"), 0);
-    EXPECT_EQ(Setting("XWidth"), 300 + 366);
 }
 
 TEST_F(LifecycleTest, QuitItemAndSystemMenuCloseEndTheSameWay) {
@@ -122,10 +120,15 @@ TEST_F(LifecycleTest, BrowserWindowDestroyedUnderTheDialogEndsItWithoutLogout) {
     Configure();
     CBrowserDlg dialog;
     ComPtr<SimElement> link;
+    bool outlivesAnotherChild = false;
     const INT_PTR result = Run(dialog, [&] {
         link = LogIn(dialog);
+        HWND other = sim.Windows().CreateForeignWindow("Other");
+        dialog.SendMessage(WM_PARENTNOTIFY, WM_DESTROY, reinterpret_cast<LPARAM>(other));
+        outlivesAnotherChild = dialog.ContinueModal() && sim.Shell().IconShown();
         ::DestroyWindow(dialog.m_browser.m_hWnd);
     });
+    EXPECT_TRUE(outlivesAnotherChild);
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(link->Clicks(), 0);
     EXPECT_FALSE(dialog.m_pLogoutElement);
@@ -251,6 +254,13 @@ TEST_F(LifecycleTest, KeepAliveReAddsALostIconWithItsTip) {
     EXPECT_TRUE(sim.Shell().IconShown());
     EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_ADD"), 2u);
     EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged out");
+    EXPECT_EQ(sim.Shell().Icon(), dialog.m_hSmallIcon);
+    // And it answers clicks: the hidden window comes back.
+    dialog.ShowWindow(SW_MINIMIZE);
+    dialog.SendMessage(WM_KICKIDLE);
+    ASSERT_FALSE(dialog.IsWindowVisible());
+    EXPECT_TRUE(sim.Shell().Click(WM_LBUTTONDOWN));
+    EXPECT_TRUE(dialog.IsWindowVisible());
     ::DestroyWindow(dialog.m_hWnd);
 }
 

@@ -8,13 +8,14 @@ namespace {
 using qv::com::ComPtr;
 using qv::sim::SimElement;
 using qv::systest::MainWindowTest;
+using qv::systest::RecordingDlg;
 
 class NotifyIconTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         Configure();
-        owned = std::make_unique<CBrowserDlg>();
+        owned = std::make_unique<RecordingDlg>();
         Open(dialog());
     }
     void TearDown() override {
@@ -28,8 +29,8 @@ protected:
         dialog().SendMessage(WM_NOTIFYICON, 0, mouse);
     }
     // Made in SetUp, once the resources are installed.
-    CBrowserDlg& dialog() { return *owned; }
-    std::unique_ptr<CBrowserDlg> owned;
+    RecordingDlg& dialog() { return *owned; }
+    std::unique_ptr<RecordingDlg> owned;
 };
 
 TEST_F(NotifyIconTest, ClickShowsBringsForwardAndHides) {
@@ -62,6 +63,25 @@ TEST_F(NotifyIconTest, ClickShowsBringsForwardAndHides) {
     Click(WM_MOUSEMOVE);
     Click(WM_LBUTTONUP);
     EXPECT_TRUE(sim.Log().Matching("ShowWindow(").empty());
+}
+
+TEST_F(NotifyIconTest, TheClickGoesByTheActivationAtTheLastIdleMoment) {
+    // The panel takes the activation with the click, before the icon's message.
+    dialog().ShowWindow(SW_RESTORE);
+    dialog().SetForegroundWindow();
+    dialog().SendMessage(WM_KICKIDLE);
+    dialog().SendMessage(WM_NCACTIVATE, FALSE);
+    dialog().SendMessage(WM_NOTIFYICON, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(dialog().IsIconic()) << "it was the active window";
+
+    dialog().ShowWindow(SW_RESTORE);
+    HWND other = sim.Windows().CreateForeignWindow("Editor");
+    dialog().SendMessage(WM_NCACTIVATE, FALSE);
+    dialog().SendMessage(WM_KICKIDLE);
+    dialog().SendMessage(WM_NCACTIVATE, TRUE);
+    dialog().SendMessage(WM_NOTIFYICON, 0, WM_LBUTTONDOWN);
+    EXPECT_FALSE(dialog().IsIconic()) << "it was behind the editor";
+    EXPECT_TRUE(sim.Windows().IsAbove(dialog().m_hWnd, other));
 }
 
 TEST_F(NotifyIconTest, PopupMenuShowsTheLoginStateAndItsChoiceArrives) {
@@ -134,6 +154,24 @@ TEST_F(NotifyIconTest, LoginStateFollowsInTipAndMenus) {
     const auto calls = sim.Shell().Calls().size();
     dialog().UpdateLoginState(nullptr);
     EXPECT_EQ(sim.Shell().Calls().size(), calls);
+}
+
+TEST_F(NotifyIconTest, LoginAndAChangedConfigurationLogOutBeforeLoggingIn) {
+    // Login does nothing while logged in: a navigation shows the logout came first.
+    for (bool changed : {true, false}) {
+        for (UINT command : {IDM_LOGIN, IDM_CONFIGURATION}) {
+            auto link = SimElement::Anchor("javascript:bttnLogout()");
+            link->OnClick([this] { dialog().m_pLogoutElement.reset(); });
+            dialog().m_pLogoutElement =
+                ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(link.get()));
+            dialog().configurationAnswer = changed;
+            sim.Log().Clear();
+            dialog().SendMessage(WM_COMMAND, command);
+            const bool logsInAgain = command == IDM_LOGIN || changed;
+            EXPECT_EQ(link->Clicks(), logsInAgain ? 1 : 0) << command;
+            EXPECT_EQ(Navigations().size(), logsInAgain ? 1u : 0u) << command;
+        }
+    }
 }
 
 TEST_F(NotifyIconTest, SystemMenuCommandsIgnoreTheLowBits) {

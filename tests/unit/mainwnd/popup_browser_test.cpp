@@ -132,11 +132,6 @@ TEST_F(PopupBrowserTest, TheReadmeShowsThePageOfThisProgramInTheUsersLanguage) {
         EXPECT_EQ(browser->Navigations(),
                   std::vector<std::string>{std::string("res://") + qv::systest::kExePath +
                                            "/readme-nl.htm"});
-        // Half as wide again as the control, where the control was.
-        const RECT r = Rect(popups[0]);
-        LONG width = 0;
-        browser->get_Width(&width);
-        EXPECT_GT(r.right - r.left, 0);
         seen = true;
         browser->FireWindowClosing(false);
     });
@@ -145,26 +140,41 @@ TEST_F(PopupBrowserTest, TheReadmeShowsThePageOfThisProgramInTheUsersLanguage) {
     EXPECT_TRUE(PopupWindows().empty());
 }
 
-TEST_F(PopupBrowserTest, TheReadmeWindowStaysWithinTheWorkArea) {
-    sim.Windows().SetWorkArea({0, 0, 400, 300});
-    sim.Windows().SetMetric(SM_CXMINTRACK, 250);
-    sim.Windows().SetMetric(SM_CYMINTRACK, 200);
-    struct Placed {
-        RECT rect;
-        LONG controlWidth = 0;
-    } placed{};
-    sim.Clock().After(10, [&] {
-        const HWND popup = PopupWindows().at(0);
-        placed.rect = Rect(popup);
-        ::PostMessageA(popup, WM_COMMAND, IDCANCEL, 0);
-    });
-    window->HandleCommand(IDM_README, 0);
-    // The corner is pulled back so the minimum tracking size fits.
-    EXPECT_LE(placed.rect.left, 400 - 250);
-    EXPECT_LE(placed.rect.top, 300 - 200);
-    EXPECT_GE(placed.rect.left, 0);
-    EXPECT_GE(placed.rect.top, 0);
-    EXPECT_GE(placed.rect.right - placed.rect.left, 250);
+TEST_F(PopupBrowserTest, TheReadmeWindowTakesItsControlsPlaceHalfAsWideAgain) {
+    // Made from its template the window's client area starts at 96, 138 on
+    // the simulated screen, filled by a control of 367 x 524.
+    struct Case {
+        RECT work;
+        int minWidth, minHeight;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {{0, 0, 1920, 1040}, 136, 39, {96, 138, 96 + 550, 138 + 524}},
+        // The minimum tracking size is the least it gets.
+        {{0, 0, 1920, 1040}, 600, 600, {96, 138, 96 + 600, 138 + 600}},
+        // Only the minimum tracking size has to fit the work area: that it
+        // does keeps the place, a window that does not is pulled back ...
+        {{0, 0, 500, 500}, 250, 200, {96, 138, 96 + 550, 138 + 524}},
+        {{0, 0, 300, 300}, 250, 200, {50, 100, 50 + 550, 100 + 524}},
+        // ... but never beyond its left and top edges.
+        {{200, 150, 300, 250}, 250, 200, {200, 150, 200 + 550, 150 + 524}},
+    };
+    for (const Case& c : cases) {
+        sim.Windows().SetWorkArea(c.work);
+        sim.Windows().SetMetric(SM_CXMINTRACK, c.minWidth);
+        sim.Windows().SetMetric(SM_CYMINTRACK, c.minHeight);
+        RECT placed{};
+        sim.Clock().After(10, [&] {
+            const HWND popup = PopupWindows().at(0);
+            placed = Rect(popup);
+            ::PostMessageA(popup, WM_COMMAND, IDCANCEL, 0);
+        });
+        window->HandleCommand(IDM_README, 0);
+        EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
+                  std::vector<LONG>(
+                      {c.expected.left, c.expected.top, c.expected.right, c.expected.bottom}))
+            << "work area right " << c.work.right;
+    }
 }
 
 } // namespace

@@ -131,6 +131,22 @@ INSTANTIATE_TEST_SUITE_P(
                   true, true, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(PopupTest, AnEmptyRowOneAnnouncesNothing) {
+    for (bool tooltip : {true, false}) {
+        for (Where where : {Where::Behind, Where::Hidden}) {
+            Place(where);
+            dialog().m_bTooltip = tooltip;
+            const bool visible = Visible();
+            dialog().OnDisplayRows("", "Call");
+            EXPECT_FALSE(sim.Shell().Balloon().has_value());
+            EXPECT_EQ(Visible(), visible);
+            EXPECT_FALSE(Topmost());
+            EXPECT_EQ(dialog().m_nPopupCountdown, 0);
+            EXPECT_TRUE(sim.Log().Matching("SetWindowPos(").empty());
+        }
+    }
+}
+
 TEST_F(PopupTest, RaisingNeverActivatesAndTheNthTickSendsItToTheBottom) {
     Place(Where::Behind);
     dialog().m_nTimeout = 3;

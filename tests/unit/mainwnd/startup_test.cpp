@@ -16,6 +16,8 @@ TEST_F(MainWindowTest, ReadsTheSettingsAndLogsInToTheStoredAddress) {
     WriteSettingString(nullptr, "User", "alice");
     WriteScrambledSetting(nullptr, "Pass", "s3cret", kPasswordSeed);
     WriteSettingInt(nullptr, "Autolog", 0);
+    WriteSettingInt(nullptr, "Tooltip", 1);
+    WriteSettingInt(nullptr, "Timeout", 9);
     WriteRegistryText(HKEY_CURRENT_USER, "quorvia", kRunKey, "Quorvia", REG_SZ);
     RecordingDlg dialog;
     Open(dialog);
@@ -24,8 +26,8 @@ TEST_F(MainWindowTest, ReadsTheSettingsAndLogsInToTheStoredAddress) {
     EXPECT_EQ(dialog.m_strAddress, "10.0.0.1");
     EXPECT_EQ(dialog.m_strPassword, "s3cret");
     EXPECT_FALSE(dialog.m_bAutoLogin);
-    EXPECT_FALSE(dialog.m_bTooltip);
-    EXPECT_EQ(dialog.m_nTimeout, 5);
+    EXPECT_TRUE(dialog.m_bTooltip);
+    EXPECT_EQ(dialog.m_nTimeout, 9);
     EXPECT_TRUE(dialog.m_bAutostart);
     EXPECT_EQ(dialog.configurations, 0);
     EXPECT_EQ(Navigations(), std::vector<std::string>{
@@ -38,6 +40,8 @@ TEST_F(MainWindowTest, DefaultsOnAFirstStart) {
     Open(dialog);
     EXPECT_EQ(dialog.m_strAddress, "192.168.0.240");
     EXPECT_TRUE(dialog.m_bAutoLogin);
+    EXPECT_FALSE(dialog.m_bTooltip);
+    EXPECT_EQ(dialog.m_nTimeout, 5);
     EXPECT_FALSE(dialog.m_bAutostart);
     // No user: the configuration is asked for, nothing is navigated while
     // it brings nothing new.
@@ -94,14 +98,16 @@ TEST_F(MainWindowTest, TitleIconsSystemMenuAndNotificationIcon) {
     EXPECT_EQ(dialog.m_nid.cbSize, NOTIFYICONDATAA_V2_SIZE);
 }
 
-TEST_F(MainWindowTest, ShortRecordWithoutANotificationService) {
+TEST_F(MainWindowTest, BalloonsNeedTheShellOfVersionFive) {
     Configure();
-    for (bool versionFails : {false, true}) {
-        sim.Shell().SetNotificationService(false);
-        sim.Shell().SetVersionFails(versionFails);
+    for (DWORD major : {4u, 5u, 0u}) {
+        sim.Shell().SetMajorVersion(major);
+        sim.Shell().SetVersionFails(major == 0);
         CBrowserDlg dialog;
         Open(dialog);
-        EXPECT_EQ(dialog.m_nid.cbSize, NOTIFYICONDATAA_V1_SIZE);
+        EXPECT_EQ(dialog.m_nid.cbSize,
+                  major >= 5 ? NOTIFYICONDATAA_V2_SIZE : NOTIFYICONDATAA_V1_SIZE)
+            << major;
         EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged out");
         dialog.ReleaseResources();
     }
@@ -175,6 +181,28 @@ INSTANTIATE_TEST_SUITE_P(
             {0, 0, 1920, 1040},
             {1920 - 136, 0, 200, 200}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, ThePlacementSavedIsThePlacementRestored) {
+    Configure();
+    {
+        CBrowserDlg dialog;
+        Open(dialog);
+        dialog.MoveWindow(130, 170, 500, 420);
+        dialog.ShowWindow(SW_MINIMIZE); // the restored rectangle is what counts
+        dialog.ReleaseResources();
+    }
+    EXPECT_EQ(Setting("Minimized"), 1);
+    EXPECT_EQ(Setting("XPosition"), 130);
+    EXPECT_EQ(Setting("YPosition"), 170);
+    EXPECT_EQ(Setting("XWidth"), 500);
+    EXPECT_EQ(Setting("YHeight"), 420);
+    sim.Log().Clear();
+    CBrowserDlg again;
+    Open(again);
+    const auto moves = sim.Log().Matching("MoveWindow(");
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_NE(moves[0].find(", 130, 170, 500, 420, repaint=0)"), std::string::npos) << moves[0];
+}
 
 TEST_F(MainWindowTest, BrowserFollowsTheClientArea) {
     Configure();

@@ -129,9 +129,9 @@ LONG UpdateHive(Hive hive, const HiveEdit& edit) {
     if (user && !MakeDirectories(ParentFolder(file.path), kUserFolderMode))
         return ERROR_CANTWRITE;
     FileLock lock = FileLock::Acquire(file.path + ".lock", true, true);
-    if (!lock.held())
-        return errno == EACCES || errno == EPERM || errno == EROFS ? ERROR_ACCESS_DENIED
-                                                                   : ERROR_LOCK_VIOLATION;
+    if (!lock.held()) // a read-only folder, or something that is no file in the lock's place
+        return WriteError(errno) == ERROR_ACCESS_DENIED ? ERROR_ACCESS_DENIED
+                                                        : ERROR_LOCK_VIOLATION;
     RemoveStaleTemporaries(file.path);
     std::string text;
     mode_t mode = user ? kUserFileMode : kMachineFileMode;

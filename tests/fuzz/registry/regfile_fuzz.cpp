@@ -1,5 +1,6 @@
 // The .reg parser: any input parses; writing the result and parsing it again
-// gives the same keys, values and kept lines, and writing is then stable.
+// gives the same keys, values and kept lines, and writing is then stable;
+// the same for a hive file, whose keys are written from their root.
 #include "platform/registry/regfile.h"
 
 #include <cstdint>
@@ -46,6 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!second.hasHeader || !SameDocument(first.doc, second.doc))
         std::abort();
     if (SerializeRegText(second.doc) != written)
+        std::abort();
+
+    const RegDocument hive = ParseHiveText(input, "HKEY_CURRENT_USER");
+    const std::string hiveText = SerializeHiveText(hive, "HKEY_CURRENT_USER");
+    const RegDocument again = ParseHiveText(hiveText, "HKEY_CURRENT_USER");
+    if (!SameDocument(hive, again) || SerializeHiveText(again, "HKEY_CURRENT_USER") != hiveText)
         std::abort();
     return 0;
 }

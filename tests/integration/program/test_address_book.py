@@ -7,6 +7,10 @@ import unittest
 
 from program_case import NotificationWatch, ProgramCase, wait_until
 
+# Generous against a loaded machine; a book that stalls the start (it took
+# 20 s for a folder of 10,000 one-card files) does not pass.
+START_BOUND = 6.0
+
 CARDS = """BEGIN:VCARD
 VERSION:3.0
 FN:Bruno Keller
@@ -41,6 +45,39 @@ class AddressBookTest(ProgramCase):
         shown = wait_until(lambda: [c for c in watch.calls("Notify") if "Anna Berg" in c], 15)
         self.assertTrue(shown, "no notification with the name: %r" % watch.lines[-30:])
         self.assertFalse([c for c in watch.calls("Notify") if "Bruno Keller" in c])
+
+    def test_a_folder_of_ten_thousand_cards_leaves_the_start_as_quick(self):
+        self.fresh_settings("wab-folder")
+        d = self.desktop
+        contacts = os.path.join(d.workdir, "data", "quorvia", "contacts")
+        os.makedirs(contacts, exist_ok=True)
+        for i in range(10000):
+            with open(os.path.join(contacts, "%05d.vcf" % i), "w", encoding="utf-8") as f:
+                f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person %d\r\n"
+                        "TEL;TYPE=work:040 %07d\r\nEND:VCARD\r\n" % (i, 2000000 + i))
+        self.console = d.start_console()
+        d.seed_settings(self.console, "demo", "demo", Tooltip=1, Timeout=2)
+        started = time.monotonic()
+        self.program = d.start_program("/wab")
+        window = wait_until(lambda: d.window_of(self.program.pid), 20, step=0.02)
+        shown = time.monotonic() - started
+        logged_in = wait_until(lambda: d.console_state()["logins"] >= 1, 20, step=0.02)
+        reached = time.monotonic() - started
+        print("10,000 one-card files: window after %.2f s, logged in after %.2f s" %
+              (shown, reached))
+        self.assertIsNotNone(window, "the main window never appeared")
+        self.assertTrue(logged_in, "the console was never reached")
+        self.assertLess(shown, START_BOUND)
+        self.assertLess(reached, START_BOUND)
+        # The whole book is there: the last card names its caller.
+        self.wait_logged_in(1)
+        self.hide_with_escape(window)
+        watch = NotificationWatch(d.env)
+        self.addCleanup(watch.stop)
+        time.sleep(0.5)
+        d.sim("sim/call?row1=0402009999&row2=Call&duration=4")
+        shown = wait_until(lambda: [c for c in watch.calls("Notify") if "Person 9999" in c], 15)
+        self.assertTrue(shown, "no notification with the name: %r" % watch.lines[-30:])
 
 
 if __name__ == "__main__":

@@ -16,7 +16,10 @@ packages=(
   # desktop for integration tests and the demo: X server, window manager,
   # tray host, session bus with a notification daemon, screenshots
   xvfb xauth openbox trayer dunst dbus dbus-x11 libnotify-bin x11-utils xdotool wmctrl
-  imagemagick fonts-dejavu-core curl python3 procps
+  imagemagick curl python3 procps
+  # the dialogs' font (Liberation Sans, a dependency of the package), and the
+  # other sans faces desktops have, which the dialog tests run with too
+  fonts-liberation2 fonts-dejavu-core fonts-urw-base35
 )
 
 missing=()

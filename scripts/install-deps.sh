@@ -11,6 +11,8 @@ packages=(
   libqt6webenginecore6-bin libqt6svg6 libgl-dev libxkbcommon-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the install test: the desktop's validators, manual pages, Debian packages
+  desktop-file-utils appstream groff-base dpkg-dev file
   # test console
   libcpp-httplib-dev
   # desktop for integration tests and the demo: X server, window manager,

@@ -3,6 +3,7 @@
 #include "app/run_quorvia.h"
 #include "backend/qt/browser/qt_browser_factory.h"
 #include "backend/qt/browser/res_scheme_handler.h"
+#include "backend/qt/program_icon.h"
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
 
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
         setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     QApplication::setApplicationName("quorvia");
     QApplication::setOrganizationName("Belmar");
-    QApplication::setDesktopFileName("quorvia");
+    QApplication::setDesktopFileName(QStringLiteral(QV_APP_ID));
     qv::qt::RegisterResScheme();
     // Qt takes options of its own out of the arguments it is given ("-style",
     // "-reverse" ...); the command line is the program's, so Qt sees only the
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
 
     qv::qt::QtWindowSystem windows;
     qv::qt::QtShell shell;
+    const qv::qt::ThemeIcon icon = qv::qt::LoadThemeIcon(
+        QStringLiteral(QV_APP_ID), QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
+    shell.SetProgramIcon(icon.icon, icon.notification);
     qv::qt::InstallQtBrowserFactory(windows);
     return RunQuorvia(argc, argv, windows, &shell);
 }

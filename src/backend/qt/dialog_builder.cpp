@@ -109,7 +109,6 @@ HWND DialogBuilder::Build(platform::WindowProcedure proc) {
     const bool resizable = (dialog_.style & WS_THICKFRAME) && !(dialog_.style & DS_MODALFRAME);
     layout_ =
         std::make_shared<DialogLayout>(top_, QSize(dialog_.cx, dialog_.cy), fontUnits, resizable);
-    layout_->Apply(fontUnits, system_.MaximumWindowSize());
 
     platform::WindowRecord record;
     record.parent = owner_;

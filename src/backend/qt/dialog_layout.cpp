@@ -108,11 +108,12 @@ void DialogLayout::Apply(const BaseUnits& units, QSize maximum) {
             rect.setSize(QSize(kIconSize, kIconSize));
         placed.push_back(rect);
     }
-    for (const Control& control : controls_) {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        const Control& control = controls_[i];
         if (control.buddy < 0)
             continue;
         QRect& edit = placed[std::size_t(control.buddy)];
-        QRect& arrows = placed[std::size_t(&control - controls_.data())];
+        QRect& arrows = placed[i];
         const int width = arrows.width();
         arrows = QRect(0, edit.y(), width, edit.height());
         edit.setWidth(std::max(0, edit.width() - width));

@@ -11,12 +11,18 @@ packages=(
   libqt6webenginecore6-bin libqt6svg6 libgl-dev libxkbcommon-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the install test: the desktop's validators, manual pages, Debian packages
+  desktop-file-utils appstream groff-base dpkg-dev file
   # test console
   libcpp-httplib-dev
   # desktop for integration tests and the demo: X server, window manager,
-  # tray host, session bus with a notification daemon, screenshots
+  # tray host, session bus with a notification daemon (whose "dunstctl
+  # history" needs systemd's busctl), screenshots
   xvfb xauth openbox trayer dunst dbus dbus-x11 libnotify-bin x11-utils xdotool wmctrl
-  imagemagick fonts-dejavu-core curl python3 procps
+  systemd imagemagick curl python3 procps
+  # the dialogs' font (Liberation Sans, a dependency of the package), and the
+  # other sans faces desktops have, which the dialog tests run with too
+  fonts-liberation2 fonts-dejavu-core fonts-urw-base35
 )
 
 missing=()

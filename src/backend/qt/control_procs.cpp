@@ -1,6 +1,7 @@
 // Default processing and the control procedures: texts, icons, check
 // states, up-down positions and tooltip tools.
 #include "backend/qt/icon_image.h"
+#include "backend/qt/mnemonics.h"
 #include "backend/qt/qt_window_system.h"
 #include "backend/qt/tooltip_text.h"
 #include "platform/text.h"
@@ -17,18 +18,6 @@ namespace qv::qt {
 namespace {
 
 constexpr LRESULT kDlgcWantAllKeys = 0x0004;
-
-// What a static shows of its text: '&' marks a mnemonic, "&&" is an '&'.
-QString WithoutMnemonics(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&') && i + 1 < text.size())
-            ++i;
-        out += text[i];
-    }
-    return out;
-}
 
 LRESULT CopyText(const std::string& text, WPARAM size, LPARAM buffer) {
     if (size == 0 || !buffer)

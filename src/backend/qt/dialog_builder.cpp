@@ -83,6 +83,15 @@ Qt::Alignment StaticAlignment(DWORD style) {
     }
 }
 
+// Widens the layout's units until the controls' texts fit; true when it did.
+bool FitTexts(DialogLayout& layout, QSize maximum) {
+    const BaseUnits units = layout.FittingUnits();
+    if (units.x <= layout.Units().x)
+        return false;
+    layout.Apply(units, maximum);
+    return true;
+}
+
 } // namespace
 
 DialogBuilder::DialogBuilder(QtWindowSystem& system, const platform::DialogTemplate& dialog,
@@ -92,19 +101,14 @@ DialogBuilder::DialogBuilder(QtWindowSystem& system, const platform::DialogTempl
 HWND DialogBuilder::Build(platform::WindowProcedure proc) {
     const bool owned = owner_ && !(dialog_.exStyle & WS_EX_APPWINDOW);
     const QFont font = DialogFont(dialog_.font);
-    base_ = MeasureBaseUnits(font);
+    const BaseUnits fontUnits = MeasureBaseUnits(font);
 
     top_ = new TopWindow(system_, FlagsFor(dialog_, owned));
     top_->setFont(font);
     top_->setWindowTitle(QString::fromStdString(text::SanitizeUtf8(dialog_.caption)));
-    const QSize client =
-        QSize(DialogUnitsToPixelsX(dialog_.cx, base_), DialogUnitsToPixelsY(dialog_.cy, base_))
-            .boundedTo(system_.MaximumWindowSize());
     const bool resizable = (dialog_.style & WS_THICKFRAME) && !(dialog_.style & DS_MODALFRAME);
-    if (resizable)
-        top_->resize(client);
-    else
-        top_->setFixedSize(client);
+    layout_ =
+        std::make_shared<DialogLayout>(top_, QSize(dialog_.cx, dialog_.cy), fontUnits, resizable);
 
     platform::WindowRecord record;
     record.parent = owner_;
@@ -118,7 +122,6 @@ HWND DialogBuilder::Build(platform::WindowProcedure proc) {
     window.resizable = resizable;
     window.enabled = !(dialog_.style & WS_DISABLED);
     window.reportedType = int(SIZE_RESTORED);
-    window.reportedSize = client;
     hwnd_ = system_.Register(std::move(record), std::move(window));
     top_->SetHandle(hwnd_);
 
@@ -129,7 +132,24 @@ HWND DialogBuilder::Build(platform::WindowProcedure proc) {
             BindUpDown(i);
     }
     SetLabelBuddies();
+    // Placed at the font's units first: whether a static wraps depends on
+    // its height. Then widened for the template's texts, and once more
+    // before the first show for what the program put in meanwhile.
+    layout_->Apply(fontUnits, system_.MaximumWindowSize());
+    FitTexts(*layout_, system_.MaximumWindowSize());
+    if (QtWindow* entry = system_.Entry(hwnd_))
+        entry->reportedSize = top_->size();
     Place(top_);
+    const bool centred = dialog_.style & DS_CENTER;
+    top_->SetBeforeFirstShow(
+        [layout = layout_, top = top_, maximum = system_.MaximumWindowSize(), centred] {
+            const QRect before = top->geometry();
+            if (!FitTexts(*layout, maximum) || !centred)
+                return;
+            QRect after(QPoint(), top->size());
+            after.moveCenter(before.center());
+            top->setGeometry(after);
+        });
     return hwnd_;
 }
 
@@ -152,8 +172,8 @@ void DialogBuilder::Place(TopWindow* top) {
     } else {
         // Relative to the owner's client area, else to the screen.
         const QPoint origin = ownerWidget ? ownerWidget->mapToGlobal(QPoint(0, 0)) : QPoint();
-        position = origin + QPoint(DialogUnitsToPixelsX(dialog_.x, base_),
-                                   DialogUnitsToPixelsY(dialog_.y, base_));
+        position = origin + QPoint(DialogUnitsToPixelsX(dialog_.x, layout_->Units()),
+                                   DialogUnitsToPixelsY(dialog_.y, layout_->Units()));
     }
     top->setGeometry(QRect(position + QPoint(m.left(), m.top()), top->size()));
     if (QtWindow* window = system_.Entry(hwnd_))
@@ -265,10 +285,8 @@ QWidget* DialogBuilder::MakeWidget(const DialogControl& control, QtWindow& windo
 void DialogBuilder::AddControl(const DialogControl& control) {
     QtWindow window;
     QWidget* widget = MakeWidget(control, window);
-    QRect geometry = DialogRectToPixels(control.x, control.y, control.cx, control.cy, base_);
-    if (window.kind == WindowKind::Label && (control.style & SS_TYPEMASK) == SS_ICON)
-        geometry.setSize(QSize(32, 32));
-    widget->setGeometry(geometry);
+    layout_->Add(widget, QRect(control.x, control.y, control.cx, control.cy),
+                 window.kind == WindowKind::Label && (control.style & SS_TYPEMASK) == SS_ICON);
     widget->setVisible(control.style & WS_VISIBLE);
     widget->setEnabled(!(control.style & WS_DISABLED));
     window.widget = widget;
@@ -330,21 +348,8 @@ void DialogBuilder::BindUpDown(std::size_t index) {
     window->buddy = buddy.hwnd;
     if (QtWindow* buddyWindow = system_.Entry(buddy.hwnd))
         buddyWindow->buddy = updown.hwnd; // an edit's arrow keys step its up-down
-    // Aligned: the arrows take the buddy's edge, which gives up their width.
-    if (style & (UDS_ALIGNRIGHT | UDS_ALIGNLEFT)) {
-        QRect edit = buddy.widget->geometry();
-        const int width = updown.widget->width();
-        QRect arrows(0, edit.y(), width, edit.height());
-        edit.setWidth(std::max(0, edit.width() - width));
-        if (style & UDS_ALIGNRIGHT) {
-            arrows.moveLeft(edit.x() + edit.width());
-        } else {
-            arrows.moveLeft(edit.x());
-            edit.moveLeft(edit.x() + width);
-        }
-        buddy.widget->setGeometry(edit);
-        updown.widget->setGeometry(arrows);
-    }
+    if (style & (UDS_ALIGNRIGHT | UDS_ALIGNLEFT))
+        layout_->AlignUpDown(index, index - 1, !(style & UDS_ALIGNRIGHT));
 }
 
 void DialogBuilder::SetLabelBuddies() {

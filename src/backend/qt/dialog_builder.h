@@ -3,9 +3,10 @@
 // record in the window tree.
 #pragma once
 
-#include "backend/qt/dialog_units.h"
+#include "backend/qt/dialog_layout.h"
 #include "platform/ui/window_system.h"
 
+#include <memory>
 #include <vector>
 
 class QWidget;
@@ -41,7 +42,7 @@ private:
     const platform::DialogTemplate& dialog_;
     const std::vector<platform::DlgInitRecord>& init_;
     HWND owner_;
-    BaseUnits base_;
+    std::shared_ptr<DialogLayout> layout_; // kept by the window until its first show
     HWND hwnd_ = nullptr;
     TopWindow* top_ = nullptr;
     std::vector<Made> made_;

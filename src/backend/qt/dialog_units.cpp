@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 namespace qv::qt {
@@ -14,17 +15,30 @@ namespace qv::qt {
 namespace {
 
 // Faces of the Windows dialog font family and of fonts metric-compatible
-// with them; all map to the first installed candidate below.
+// with them; all map to the first installed candidate below. Liberation
+// Sans comes first: its widths are the closest to the faces the templates
+// were drawn in, so the dialogs keep nearly their own size (the package
+// depends on it). Any other face works too: the layout widens a dialog
+// until its texts fit.
 constexpr const char* kWindowsSansFaces[] = {
     "ms sans serif", "ms shell dlg", "ms shell dlg 2", "microsoft sans serif", "tahoma", "segoe ui",
     "arial",         "helvetica",    "system"};
 constexpr const char* kSansCandidates[] = {"Liberation Sans", "Arimo", "Nimbus Sans",
                                            "DejaVu Sans"};
 
+// Qt names a family that two foundries have "Family [foundry]".
+bool HasFamily(const QStringList& families, const QString& family) {
+    const QString withFoundry = family + QStringLiteral(" [");
+    return std::any_of(families.begin(), families.end(), [&](const QString& each) {
+        return each.compare(family, Qt::CaseInsensitive) == 0 ||
+               each.startsWith(withFoundry, Qt::CaseInsensitive);
+    });
+}
+
 QString InstalledSans() {
     const QStringList families = QFontDatabase::families();
     for (const char* candidate : kSansCandidates) {
-        if (families.contains(QString::fromLatin1(candidate), Qt::CaseInsensitive))
+        if (HasFamily(families, QString::fromLatin1(candidate)))
             return QString::fromLatin1(candidate);
     }
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
@@ -43,7 +57,7 @@ QString MapFace(const std::string& face) {
     if (IsWindowsSans(face))
         return InstalledSans();
     const QString requested = QString::fromStdString(face);
-    if (!requested.isEmpty() && QFontDatabase::families().contains(requested, Qt::CaseInsensitive))
+    if (!requested.isEmpty() && HasFamily(QFontDatabase::families(), requested))
         return requested;
     return InstalledSans();
 }
@@ -53,8 +67,8 @@ double LogicalDpi() {
     return screen ? screen->logicalDotsPerInchY() : 96.0;
 }
 
-int MulDivRound(int value, int numerator, int denominator) {
-    return static_cast<int>(std::lround(double(value) * numerator / denominator));
+int MulDivRound(double value, double numerator, double denominator) {
+    return static_cast<int>(std::lround(value * numerator / denominator));
 }
 
 } // namespace
@@ -64,11 +78,6 @@ QFont DialogFont(const std::optional<platform::DialogFont>& font) {
     const int points = font && font->pointSize > 0 ? font->pointSize : 8;
     const std::string face = font ? font->face : std::string("MS Sans Serif");
     QFont out(MapFace(face));
-    // The old dialog face is a narrow one: a semi-condensed cut of the
-    // metric-compatible sans has its widths, so the templates' texts fit as
-    // they were laid out, and the base units come out at its 6 x 13.
-    if (IsWindowsSans(face))
-        out.setStretch(QFont::SemiCondensed);
     // Pixel size as the platform derives it: points * dpi / 72, rounded.
     out.setPixelSize(std::max(1, MulDivRound(points, int(std::lround(LogicalDpi())), 72)));
     if (font && font->weight >= 600)
@@ -84,7 +93,7 @@ BaseUnits MeasureBaseUnits(const QFont& font) {
     const int width = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     // The height a line of text takes, rounded up, as the platform's cell height.
-    return BaseUnits{(width / 26 + 1) / 2, int(std::ceil(QFontMetricsF(font).height()))};
+    return BaseUnits{double((width / 26 + 1) / 2), std::ceil(QFontMetricsF(font).height())};
 }
 
 int DialogUnitsToPixelsX(int units, const BaseUnits& base) {

@@ -12,16 +12,18 @@
 namespace qv::qt {
 
 struct BaseUnits {
-    int x = 0; // average character width, pixels
-    int y = 0; // character height, pixels
+    double x = 0; // average character width, pixels
+    double y = 0; // character height, pixels
 };
 
 // The template's font on this desktop: the old Windows dialog faces become
-// an installed sans face of similar widths, at the same point size.
+// an installed sans face, preferably one with their widths, at the same
+// point size.
 QFont DialogFont(const std::optional<platform::DialogFont>& font);
 
 // Measured the platform's way: the advance of "A..Za..z" over 26, rounded
-// up by half, and the height of a line of text.
+// up by half, and the height of a line of text. Whole pixels, as the
+// platform has them; a layout may widen x to fit its texts.
 BaseUnits MeasureBaseUnits(const QFont& font);
 
 // MulDiv rounding: halves go away from zero.

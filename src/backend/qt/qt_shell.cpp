@@ -85,6 +85,11 @@ uint QtShell::NotificationId(HWND hwnd, UINT id) const {
     return it == icons_.end() ? 0 : it->second.notification;
 }
 
+void QtShell::SetProgramIcon(QIcon icon, QString notificationIcon) {
+    programIcon_ = std::move(icon);
+    programNotificationIcon_ = std::move(notificationIcon);
+}
+
 BOOL QtShell::NotifyIcon(DWORD message, const NOTIFYICONDATAA& data) {
     const Key key{data.hWnd, data.uID};
     auto it = icons_.find(key);
@@ -146,7 +151,8 @@ bool QtShell::Apply(const Key&, Icon& icon, const NOTIFYICONDATAA& data) {
     if (data.uFlags & NIF_MESSAGE)
         icon.callbackMessage = data.uCallbackMessage;
     if (data.uFlags & NIF_ICON) {
-        const QIcon image = IconToQIcon(data.hIcon);
+        const QIcon image =
+            data.hIcon && !programIcon_.isNull() ? programIcon_ : IconToQIcon(data.hIcon);
         icon.tray->setIcon(image.isNull() ? BlankIcon() : image);
     }
     if (data.uFlags & NIF_TIP)
@@ -165,7 +171,8 @@ bool QtShell::ShowBalloon(Icon& icon, const NOTIFYICONDATAA& data) {
         return true;
     }
     const auto id = notifications_.Notify(
-        icon.notification, QCoreApplication::applicationName(), IconName(data.dwInfoFlags),
+        icon.notification, QCoreApplication::applicationName(),
+        programNotificationIcon_.isEmpty() ? IconName(data.dwInfoFlags) : programNotificationIcon_,
         Field(data.szInfoTitle, sizeof(data.szInfoTitle)), body, int(data.uTimeout));
     if (id)
         icon.notification = *id;

@@ -6,6 +6,7 @@
 #include "backend/qt/notification_client.h"
 #include "platform/shell/shell.h"
 
+#include <QIcon>
 #include <QObject>
 #include <map>
 #include <memory>
@@ -32,6 +33,10 @@ public:
     // Version 5 (balloon tips) exactly when a notification service answers.
     std::optional<DLLVERSIONINFO> Version() override;
 
+    // The program's icon from the icon theme: the tray draws it at its own
+    // size instead of a record's icon, and notifications name it.
+    void SetProgramIcon(QIcon icon, QString notificationIcon);
+
     // The icon of a record, and its shown notification's id (0: none).
     QSystemTrayIcon* TrayIcon(HWND hwnd, UINT id) const;
     uint NotificationId(HWND hwnd, UINT id) const;
@@ -50,6 +55,8 @@ private:
 
     std::map<Key, Icon> icons_;
     NotificationClient notifications_;
+    QIcon programIcon_;
+    QString programNotificationIcon_;
 };
 
 } // namespace qv::qt

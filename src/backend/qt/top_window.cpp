@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QPainter>
 #include <QShortcut>
+#include <utility>
 
 namespace qv::qt {
 
@@ -46,6 +47,12 @@ void TopWindow::changeEvent(QEvent* event) {
         system_.OnWindowStateChanged(hwnd_);
     else if (event->type() == QEvent::ActivationChange)
         system_.OnActivationChanged(hwnd_, isActiveWindow());
+}
+
+void TopWindow::showEvent(QShowEvent* event) {
+    if (auto work = std::exchange(beforeFirstShow_, nullptr))
+        work();
+    QWidget::showEvent(event);
 }
 
 void TopWindow::paintEvent(QPaintEvent*) {

@@ -6,6 +6,7 @@
 #include "platform/ui/winuser.h"
 
 #include <QWidget>
+#include <functional>
 
 namespace qv::qt {
 
@@ -18,6 +19,8 @@ public:
 
     void SetHandle(HWND hwnd) { hwnd_ = hwnd; }
     HWND Handle() const { return hwnd_; }
+    // Runs once, as the window is first shown, before it is mapped.
+    void SetBeforeFirstShow(std::function<void()> work) { beforeFirstShow_ = std::move(work); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -25,10 +28,12 @@ protected:
     void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QtWindowSystem& system_;
     HWND hwnd_ = nullptr;
+    std::function<void()> beforeFirstShow_;
 };
 
 } // namespace qv::qt

@@ -25,6 +25,17 @@ std::string HomeFolder() {
     return "/";
 }
 
+// Where an install under prefix puts its configuration (cmake/QvConfigFolder.cmake):
+// the system's /etc for /usr, /etc/opt/NAME for /opt/NAME, else the prefix's
+// own etc (a build tree, /usr/local).
+std::string ConfigFolderOf(const std::string& prefix) {
+    if (prefix == "/" || prefix == "/usr")
+        return "/etc";
+    if (prefix.starts_with("/opt/") && prefix.find('/', 5) == std::string::npos)
+        return "/etc" + prefix;
+    return prefix + "/etc";
+}
+
 std::vector<std::string> MachineCandidates() {
     std::vector<std::string> candidates;
     std::vector<char> exe(4096);
@@ -32,8 +43,9 @@ std::vector<std::string> MachineCandidates() {
     if (n > 0 && n < exe.size() - 1) {
         std::string folder = ParentFolder(std::string(exe.data(), n));
         std::string prefix = ParentFolder(folder);
-        if (prefix != "/")
-            candidates.push_back(prefix + "/etc/quorvia/machine.reg");
+        const std::string own = ConfigFolderOf(prefix) + "/quorvia/machine.reg";
+        if (own != "/etc/quorvia/machine.reg")
+            candidates.push_back(own);
     }
     candidates.push_back("/etc/quorvia/machine.reg");
     return candidates;

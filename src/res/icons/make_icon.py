@@ -1,16 +1,21 @@
 #!/usr/bin/env python3
 """Draws the program icon (a handset resting on a telephone console with a
-display and a keypad) and writes quorvia.ico beside this script.
+display and a keypad) and writes quorvia.ico beside this script, and the
+desktop's icon theme copies of it into hicolor/ beside this script.
 
-Images, in the order the icon group lists them:
+Images of the .ico, in the order the icon group lists them:
   1. 32x32, 4 bits per pixel (16-colour palette)
   2. 16x16, 4 bits per pixel
   3. 32x32, 8 bits per pixel (256-colour palette)
   4. 16x16, 8 bits per pixel
 Each is a BMP DIB with its palette and a 1-bit AND mask.
 
-Standard library only. The .ico is committed; run this again only to change
-the picture. --preview DIR also writes enlarged PNGs for a look.
+The theme has the same picture as a scalable SVG and as PNGs with an alpha
+channel from 16 to 256 pixels: the 16-pixel one from the 16-pixel drawing,
+the others from the 32-pixel drawing scaled.
+
+Standard library only. The files are committed; run this again only to
+change the picture. --preview DIR also writes enlarged PNGs for a look.
 """
 
 import argparse
@@ -30,9 +35,25 @@ BLACK, MAROON, TEAL, SILVER, GREY, RED, CYAN, WHITE = (
 
 SUPERSAMPLE = 8
 
+# The desktop's name for the icon (the program's desktop entry id) and the
+# sizes of the theme's PNGs.
+APP_ID = 'com.belmar.Quorvia'
+THEME_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
+# A layer is a box with rounded corners, (x0, y0, x1, y1, radius) in pixels
+# of the drawing, and its paint: ('flat', colour) or ('vertical', top,
+# bottom, y0, y1), a shade from top to bottom between y0 and y1.
+
 
 def rounded_box(x0, y0, x1, y1, r):
+    return (x0, y0, x1, y1, r)
+
+
+def inside_test(box):
     """Inside test for an axis-aligned box with rounded corners (pixel units)."""
+    x0, y0, x1, y1, r = box
+
     def inside(x, y):
         if x < x0 or x > x1 or y < y0 or y > y1:
             return False
@@ -47,15 +68,23 @@ def lerp(a, b, t):
 
 
 def vertical(top, bottom, y0, y1):
-    """A colour function shading from top to bottom between y0 and y1."""
+    return ('vertical', top, bottom, y0, y1)
+
+
+def flat(c):
+    return ('flat', c)
+
+
+def colour_function(paint):
+    if paint[0] == 'flat':
+        c = paint[1]
+        return lambda _x, _y: c
+    _, top, bottom, y0, y1 = paint
+
     def colour(_x, y):
         t = min(max((y - y0) / max(y1 - y0, 1e-6), 0.0), 1.0)
         return lerp(top, bottom, t)
     return colour
-
-
-def flat(c):
-    return lambda _x, _y: c
 
 
 def scene(size, rich):
@@ -123,26 +152,36 @@ def scene(size, rich):
     return layers
 
 
+def samples(layers, px, py, n, scale):
+    """The colours (None: nothing) at n x n points of a pixel; scale maps
+    the pixel's coordinates to the drawing's."""
+    out = []
+    for sy in range(n):
+        for sx in range(n):
+            x = (px + (sx + 0.5) / n) * scale
+            y = (py + (sy + 0.5) / n) * scale
+            colour = None
+            for inside, paint in layers:
+                if inside(x, y):
+                    colour = paint(x, y)
+            out.append(colour)
+    return out
+
+
+def compiled(layers):
+    return [(inside_test(box), colour_function(paint)) for box, paint, _ in layers]
+
+
 def render(size, rich):
     """Returns rows of (r, g, b, opaque) pixels, row 0 at the top."""
-    layers = scene(size, rich)
+    layers = compiled(scene(size, rich))
     pixels = []
     n = SUPERSAMPLE
     for py in range(size):
         row = []
         for px in range(size):
-            samples = []
-            for sy in range(n):
-                for sx in range(n):
-                    x = px + (sx + 0.5) / n
-                    y = py + (sy + 0.5) / n
-                    colour = None
-                    for inside, paint, _ in layers:
-                        if inside(x, y):
-                            colour = paint(x, y)
-                    samples.append(colour)
-            covered = [c for c in samples if c is not None]
-            opaque = len(covered) * 2 > len(samples)
+            covered = [c for c in samples(layers, px, py, n, 1.0) if c is not None]
+            opaque = len(covered) * 2 > n * n
             if not covered:
                 row.append((0, 0, 0, False))
             elif rich:
@@ -157,6 +196,49 @@ def render(size, rich):
                 row.append(best + (opaque,))
         pixels.append(row)
     return pixels
+
+
+def render_rgba(size):
+    """Rows of (r, g, b, a) pixels with the coverage as alpha: the 16-pixel
+    drawing at 16, the 32-pixel one scaled at every other size."""
+    design = 16 if size == 16 else 32
+    layers = compiled(scene(design, True))
+    n = SUPERSAMPLE if size <= 64 else SUPERSAMPLE // 2
+    pixels = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            covered = [c for c in samples(layers, px, py, n, design / size) if c is not None]
+            if not covered:
+                row.append((0, 0, 0, 0))
+                continue
+            avg = tuple(round(sum(c[i] for c in covered) / len(covered)) for i in range(3))
+            row.append(avg + (round(255 * len(covered) / (n * n)),))
+        pixels.append(row)
+    return pixels
+
+
+def svg():
+    """The 32-pixel drawing as a scalable picture."""
+    defs, shapes = [], []
+    for (x0, y0, x1, y1, r), paint, _ in scene(32, True):
+        if paint[0] == 'flat':
+            fill = '#%02x%02x%02x' % paint[1]
+        else:
+            _, top, bottom, g0, g1 = paint
+            gid = 'shade%d' % len(defs)
+            defs.append(
+                '<linearGradient id="%s" gradientUnits="userSpaceOnUse" x1="0" y1="%g" x2="0" '
+                'y2="%g"><stop offset="0" stop-color="#%02x%02x%02x"/>'
+                '<stop offset="1" stop-color="#%02x%02x%02x"/></linearGradient>'
+                % ((gid, g0, g1) + tuple(top) + tuple(bottom)))
+            fill = 'url(#%s)' % gid
+        shapes.append('<rect x="%g" y="%g" width="%g" height="%g" rx="%g" fill="%s"/>'
+                      % (x0, y0, x1 - x0, y1 - y0, r, fill))
+    return ('<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<svg xmlns="http://www.w3.org/2000/svg" width="128" height="128" '
+            'viewBox="0 0 32 32">\n<defs>\n' + '\n'.join(defs) + '\n</defs>\n'
+            + '\n'.join(shapes) + '\n</svg>\n')
 
 
 def nearest(palette, c):
@@ -210,32 +292,45 @@ def dib(pixels, bits, palette):
     return header + quads + bytes(xor) + bytes(mask)
 
 
-def png(pixels, scale):
-    """An enlarged RGBA preview over a checkerboard, for looking at only."""
-    size = len(pixels) * scale
+def png_rgba(rows):
+    """A PNG of rows of (r, g, b, a) pixels."""
     raw = bytearray()
-    for y in range(size):
+    for row in rows:
         raw.append(0)
-        for x in range(size):
-            r, g, b, opaque = pixels[y // scale][x // scale]
-            if not opaque:
-                light = ((x // 8) + (y // 8)) % 2
-                r = g = b = 200 if light else 160
-            raw += bytes((r, g, b, 255))
+        for pixel in row:
+            raw += bytes(pixel)
 
     def chunk(kind, data):
         body = kind + data
         return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body))
 
     return (b'\x89PNG\r\n\x1a\n'
-            + chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0))
+            + chunk(b'IHDR', struct.pack('>IIBBBBB', len(rows[0]), len(rows), 8, 6, 0, 0, 0))
             + chunk(b'IDAT', zlib.compress(bytes(raw), 9))
             + chunk(b'IEND', b''))
 
 
+def png(pixels, scale):
+    """An enlarged preview over a checkerboard, for looking at only."""
+    size = len(pixels) * scale
+    rows = []
+    for y in range(size):
+        row = []
+        for x in range(size):
+            r, g, b, opaque = pixels[y // scale][x // scale]
+            if not opaque:
+                light = ((x // 8) + (y // 8)) % 2
+                r = g = b = 200 if light else 160
+            row.append((r, g, b, 255))
+        rows.append(row)
+    return png_rgba(rows)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument('--out', default=os.path.join(os.path.dirname(__file__), 'quorvia.ico'))
+    here = os.path.dirname(os.path.abspath(__file__))
+    parser.add_argument('--out', default=os.path.join(here, 'quorvia.ico'))
+    parser.add_argument('--theme', default=os.path.join(here, 'hicolor'), metavar='DIR')
     parser.add_argument('--preview', metavar='DIR')
     args = parser.parse_args()
 
@@ -258,6 +353,16 @@ def main():
         out += data
     with open(args.out, 'wb') as f:
         f.write(out)
+
+    for size in THEME_SIZES:
+        folder = os.path.join(args.theme, '%dx%d' % (size, size), 'apps')
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, APP_ID + '.png'), 'wb') as f:
+            f.write(png_rgba(render_rgba(size)))
+    folder = os.path.join(args.theme, 'scalable', 'apps')
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, APP_ID + '.svg'), 'w', encoding='utf-8') as f:
+        f.write(svg())
 
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)

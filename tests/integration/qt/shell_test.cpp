@@ -1,4 +1,5 @@
 // The notification icon in trayer and balloon tips as dunst notifications.
+#include "backend/qt/program_icon.h"
 #include "backend/qt/qt_shell.h"
 #include "desktop_session.h"
 #include "platform/module/icon.h"
@@ -8,6 +9,7 @@
 #include <QProcess>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QUrl>
 #include <cstdio>
 #include <sstream>
 
@@ -178,6 +180,38 @@ TEST_F(ShellTest, BalloonIsANotificationThatIsReplacedAndWithdrawn) {
         << calls.toStdString();
     monitor.kill();
     monitor.waitForFinished();
+}
+
+TEST_F(ShellTest, TheProgramsThemeIconServesTheTrayAndTheNotifications) {
+    ASSERT_TRUE(QTest::qWaitFor([] { return qt::QtShell::HasNotificationArea(); }, 10000));
+    const qt::ThemeIcon theme =
+        qt::LoadThemeIcon(QStringLiteral(QV_APP_ID), QStringLiteral(QV_BUILD_DIR));
+    ASSERT_FALSE(theme.icon.isNull());
+    // The build tree is no folder the notification service looks in.
+    const QString file =
+        QStringLiteral(QV_BUILD_DIR "/share/icons/hicolor/128x128/apps/" QV_APP_ID ".png");
+    EXPECT_EQ(theme.notification, QUrl::fromLocalFile(file).toString());
+    shell_->SetProgramIcon(theme.icon, theme.notification);
+
+    NOTIFYICONDATAA data = Record();
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_ADD, &data));
+    // A large tray gets the picture at its size, not the record's 16 pixels scaled up.
+    QSystemTrayIcon* tray = shell_->TrayIcon(hwnd_, 1);
+    ASSERT_TRUE(tray);
+    EXPECT_EQ(tray->icon().pixmap(QSize(48, 48)).size(), QSize(48, 48));
+
+    ASSERT_TRUE(PollUntil([] { return Displayed() == 0; }, 5000));
+    data.uFlags = NIF_INFO;
+    std::strcpy(data.szInfo, "0301234567");
+    std::strcpy(data.szInfoTitle, "Incoming call");
+    data.dwInfoFlags = NIIF_INFO;
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_MODIFY, &data));
+    EXPECT_TRUE(PollUntil([] { return Displayed() == 1; }, 5000));
+    data.szInfo[0] = '\0';
+    ASSERT_TRUE(::Shell_NotifyIconA(NIM_MODIFY, &data));
+    EXPECT_TRUE(PollUntil([] { return Displayed() == 0; }, 5000));
+    const std::string history = RunCommand("dunstctl history");
+    EXPECT_NE(history.find(file.toStdString()), std::string::npos) << history;
 }
 
 TEST_F(ShellTest, ShortRecordHasNoBalloons) {

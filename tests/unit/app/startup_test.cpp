@@ -247,4 +247,28 @@ TEST(ParseCommandLineTest, SwitchesAndRest) {
     EXPECT_EQ(request.urlFormat, "/navclick");
 }
 
+std::optional<std::string> Information(std::vector<std::string> args) {
+    args.insert(args.begin(), "/usr/bin/quorvia");
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    return ProgramInformation(static_cast<int>(args.size()), argv.data());
+}
+
+TEST(ProgramInformationTest, HelpAndVersionAreWholeArgumentsAnywhere) {
+    const auto help = Information({"/wab", "--help"});
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->rfind("Usage: quorvia ", 0), 0u) << *help;
+    EXPECT_NE(help->find("instead of http://%s/app-main.asp?app=3"), std::string::npos);
+    EXPECT_EQ(Information({"/?"}), help);
+    EXPECT_EQ(Information({"-H"}), help);
+    const auto version = Information({"--version"});
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version->rfind("Quorvia Browser 1.4.2\nCopyright", 0), 0u) << *version;
+    // Anything else is the command line the program runs with.
+    EXPECT_FALSE(Information({}));
+    EXPECT_FALSE(Information({"http://pabx/--help", "/navclick"}));
+    EXPECT_FALSE(Information({"--versions"}));
+}
+
 } // namespace

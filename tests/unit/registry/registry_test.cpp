@@ -1,9 +1,11 @@
 #include "platform/module/module.h"
+#include "platform/registry/hives.h"
 #include "platform/registry/registry.h"
 #include "temp_config.h"
 
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -273,6 +275,28 @@ TEST_F(RegistryTest, MachineHiveLivesBesideTheInstall) {
     RegCloseKey(key);
     EXPECT_NE(ReadFile(prefix + "/etc/quorvia/machine.reg").find("\"v\"=\"m\""), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(UserReg())) << "machine values stay out of the user file";
+    qv::platform::SetModuleFileNameForTesting("");
+}
+
+TEST_F(RegistryTest, SystemInstallsKeepTheMachineHiveInTheSystemsConfigurationFolder) {
+    // Where an install writes the file for each prefix; the fallback and
+    // these must not exist here, or they would be read instead.
+    const std::pair<const char*, const char*> installs[] = {
+        {"/usr/bin/quorvia", "/etc/quorvia/machine.reg"},
+        {"/opt/quorvia/bin/quorvia", "/etc/opt/quorvia/quorvia/machine.reg"},
+        {"/usr/local/bin/quorvia", "/usr/local/etc/quorvia/machine.reg"},
+        {"/opt/tools/quorvia/bin/quorvia", "/opt/tools/quorvia/etc/quorvia/machine.reg"}};
+    for (const auto& [exe, file] : installs) {
+        if (std::filesystem::exists("/etc/quorvia/machine.reg") || std::filesystem::exists(file))
+            GTEST_SKIP() << "this machine has an installed machine hive";
+    }
+    for (const auto& [exe, file] : installs) {
+        qv::platform::SetModuleFileNameForTesting(exe);
+        EXPECT_EQ(
+            qv::platform::registry::LocateHive(qv::platform::registry::Hive::LocalMachine).path,
+            file)
+            << exe;
+    }
     qv::platform::SetModuleFileNameForTesting("");
 }
 

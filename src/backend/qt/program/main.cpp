@@ -3,26 +3,41 @@
 #include "app/run_quorvia.h"
 #include "backend/qt/browser/qt_browser_factory.h"
 #include "backend/qt/browser/res_scheme_handler.h"
+#include "backend/qt/program_icon.h"
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+    // Answered without a window, so it works without a desktop too.
+    if (const auto information = ProgramInformation(argc, argv)) {
+        std::fputs(information->c_str(), stdout);
+        return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+    }
     // The engine's sandbox refuses to run as root (containers, CI); there is
     // no other user to drop to, so run it without.
     if (geteuid() == 0)
         setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     QApplication::setApplicationName("quorvia");
     QApplication::setOrganizationName("Belmar");
-    QApplication::setDesktopFileName("quorvia");
+    QApplication::setDesktopFileName(QStringLiteral(QV_APP_ID));
     qv::qt::RegisterResScheme();
-    QApplication app(argc, argv);
+    // Qt takes options of its own out of the arguments it is given ("-style",
+    // "-reverse" ...); the command line is the program's, so Qt sees only the
+    // program's name (its settings come from the environment).
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
 
     qv::qt::QtWindowSystem windows;
     qv::qt::QtShell shell;
+    const qv::qt::ThemeIcon icon = qv::qt::LoadThemeIcon(
+        QStringLiteral(QV_APP_ID), QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
+    shell.SetProgramIcon(icon.icon, icon.notification);
     qv::qt::InstallQtBrowserFactory(windows);
     return RunQuorvia(argc, argv, windows, &shell);
 }

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang llvm libclang-rt-14-dev clang-format
   # Qt 6 desktop and web engine
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginewidgets6
-  libqt6webenginecore6-bin libqt6svg6 libgl-dev libxkbcommon-dev
+  libqt6webenginecore6-bin libqt6svg6 libgl-dev libxkbcommon-dev libxcb1-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # test console

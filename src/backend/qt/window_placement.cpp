@@ -392,4 +392,14 @@ void QtWindowSystem::OnActivationChanged(HWND hwnd, bool active) {
     Deliver(hwnd, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
 }
 
+void QtWindowSystem::OnFocusIn(WId id) {
+    auto* top = qobject_cast<TopWindow*>(QWidget::find(id));
+    if (!top || !top->isVisible() || top->isActiveWindow() || QApplication::activePopupWidget())
+        return;
+    // Qt still counted the window as focused from before it was hidden and
+    // took the focus coming back for no change: its widget stayed inactive.
+    if (QGuiApplication::focusWindow() == top->windowHandle())
+        QApplication::setActiveWindow(top);
+}
+
 } // namespace qv::qt

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 #include <xcb/xcb.h>
 
 namespace qv::qt {
@@ -51,6 +52,30 @@ void ClearIconicInitialState(QWindow* window) {
                         32, length, hints);
     // Ahead of the map that follows on Qt's own requests.
     xcb_flush(connection);
+}
+
+FocusInWatch::FocusInWatch(std::function<void(WId)> focused) : focused_(std::move(focused)) {
+    if (Connection())
+        qApp->installNativeEventFilter(this);
+}
+
+FocusInWatch::~FocusInWatch() {
+    if (qApp)
+        qApp->removeNativeEventFilter(this);
+}
+
+bool FocusInWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7F) != XCB_FOCUS_IN)
+        return false;
+    const auto* focus = static_cast<const xcb_focus_in_event_t*>(message);
+    // Not the pointer's window while the focus is elsewhere.
+    if (focus->detail >= XCB_NOTIFY_DETAIL_POINTER)
+        return false;
+    focused_(WId(focus->event));
+    return false;
 }
 
 } // namespace qv::qt

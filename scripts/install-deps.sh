@@ -15,7 +15,7 @@ packages=(
   libcpp-httplib-dev
   # desktop for integration tests and the demo: X server, window manager,
   # tray host, session bus with a notification daemon, screenshots
-  xvfb xauth openbox trayer dunst dbus dbus-x11 libnotify-bin x11-utils xdotool wmctrl
+  xvfb xauth openbox trayer dunst dbus dbus-x11 libnotify-bin x11-utils xdotool wmctrl libxrandr2
   imagemagick fonts-dejavu-core curl python3 procps
 )
 

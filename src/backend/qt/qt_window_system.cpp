@@ -292,6 +292,10 @@ int QtWindowSystem::GetSystemMetrics(int index) {
         return screen ? screen->geometry().width() : 0;
     case SM_CYSCREEN:
         return screen ? screen->geometry().height() : 0;
+    case SM_CXVIRTUALSCREEN:
+        return screen ? screen->virtualGeometry().width() : 0;
+    case SM_CYVIRTUALSCREEN:
+        return screen ? screen->virtualGeometry().height() : 0;
     case SM_CXICON:
     case SM_CYICON:
         return 32;

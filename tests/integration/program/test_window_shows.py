@@ -1,8 +1,10 @@
 """The main window shows whenever it should on a desktop that has seen the
 program before: at every start after earlier runs ended by a signal, at
-every call, and at every click on the notification icon."""
+every call, and at every click on the notification icon; and at the size it
+was kept, also when that is larger than the primary monitor."""
 
 import os
+import re
 import signal
 import subprocess
 import time
@@ -96,6 +98,27 @@ class WindowShowsTest(ProgramCase):
                                 "click %d did not give the window the keyboard" % click)
             else:
                 self.assertTrue(self.gone(10), "click %d did not hide the window" % click)
+
+
+class TwoMonitorsTest(ProgramCase):
+    """A primary monitor of 1280 x 1024 and a larger one right of it."""
+    SCREEN = "3200x1200x24"
+    MONITORS = [(0, 0, 1280, 1024), (1280, 0, 1920, 1200)]
+
+    def test_a_window_larger_than_the_primary_monitor_keeps_its_size(self):
+        self.fresh_settings("twomonitors")
+        window = self.start(XPosition=64, YPosition=40, XWidth=1800, YHeight=1100)
+        d = self.desktop
+        extents = wait_until(lambda: re.search(r"= (\d+), (\d+), (\d+), (\d+)", subprocess.run(
+            ["xprop", "-id", window["id"], "_NET_FRAME_EXTENTS"], env=d.env,
+            capture_output=True, text=True).stdout), 10)
+        self.assertIsNotNone(extents, "the window manager did not frame the window")
+        left, right, top, bottom = (int(v) for v in extents.groups())
+        client = (1800 - left - right, 1100 - top - bottom)
+        sized = wait_until(lambda: (lambda w: w if w and (w["w"], w["h"]) == client else None)(
+            d.window_of(self.program.pid)), 10)
+        self.assertIsNotNone(sized, "%r, client size stored %r" %
+                             (d.window_of(self.program.pid), client))
 
 
 if __name__ == "__main__":

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang llvm libclang-rt-14-dev clang-format
   # Qt 6 desktop and web engine
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginewidgets6
-  libqt6webenginecore6-bin libqt6svg6 libgl-dev libxkbcommon-dev
+  libqt6webenginecore6-bin libqt6svg6 libgl-dev libxkbcommon-dev libxcb1-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the install test: the desktop's validators, manual pages, Debian packages
@@ -18,7 +18,7 @@ packages=(
   # desktop for integration tests and the demo: X server, window manager,
   # tray host, session bus with a notification daemon (whose "dunstctl
   # history" needs systemd's busctl), screenshots
-  xvfb xauth openbox trayer dunst dbus dbus-x11 libnotify-bin x11-utils xdotool wmctrl
+  xvfb xauth openbox trayer dunst dbus dbus-x11 libnotify-bin x11-utils xdotool wmctrl libxrandr2
   systemd imagemagick curl python3 procps
   # the dialogs' font (Liberation Sans, a dependency of the package), and the
   # other sans faces desktops have, which the dialog tests run with too

@@ -3,6 +3,7 @@ notification daemon, window manager, tray host, the test console, and a
 throwaway settings folder. Used by the demo script and the integration tests.
 """
 
+import ctypes
 import os
 import re
 import shutil
@@ -101,6 +102,59 @@ class Desktop:
         self.start_window_manager()
         self.start_notification_daemon()
         self.start_tray_host()
+
+    def set_monitors(self, monitors):
+        """Splits the X screen into monitors as RandR 1.5 lays them out, the
+        first one primary: a list of (x, y, width, height). Xvfb forgets them
+        when its last client leaves, so call this once the desktop runs."""
+        x11 = ctypes.CDLL("libX11.so.6")
+        randr = ctypes.CDLL("libXrandr.so.2")
+        xid = ctypes.c_ulong
+
+        class Monitor(ctypes.Structure):
+            _fields_ = [("name", ctypes.c_ulong), ("primary", ctypes.c_int),
+                        ("automatic", ctypes.c_int), ("noutput", ctypes.c_int),
+                        ("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int),
+                        ("height", ctypes.c_int), ("mwidth", ctypes.c_int),
+                        ("mheight", ctypes.c_int), ("outputs", ctypes.POINTER(xid))]
+
+        class Resources(ctypes.Structure):
+            _fields_ = [("timestamp", ctypes.c_ulong), ("configTimestamp", ctypes.c_ulong),
+                        ("ncrtc", ctypes.c_int), ("crtcs", ctypes.POINTER(xid)),
+                        ("noutput", ctypes.c_int), ("outputs", ctypes.POINTER(xid))]
+
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XDefaultRootWindow.restype = xid
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        randr.XRRAllocateMonitor.restype = ctypes.POINTER(Monitor)
+        randr.XRRAllocateMonitor.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        randr.XRRSetMonitor.argtypes = [ctypes.c_void_p, xid, ctypes.POINTER(Monitor)]
+        randr.XRRGetScreenResourcesCurrent.restype = ctypes.POINTER(Resources)
+        randr.XRRGetScreenResourcesCurrent.argtypes = [ctypes.c_void_p, xid]
+        display = x11.XOpenDisplay(self.env["DISPLAY"].encode())
+        if not display:
+            raise RuntimeError("cannot open %s" % self.env["DISPLAY"])
+        try:
+            root = x11.XDefaultRootWindow(display)
+            output = randr.XRRGetScreenResourcesCurrent(display, root).contents.outputs[0]
+            for index, (x, y, width, height) in enumerate(monitors):
+                # The screen's one output goes with the primary; the rest have none.
+                monitor = randr.XRRAllocateMonitor(display, 1 if index == 0 else 0).contents
+                monitor.name = x11.XInternAtom(display, b"QV-%d" % index, 0)
+                monitor.primary = int(index == 0)
+                monitor.x, monitor.y, monitor.width, monitor.height = x, y, width, height
+                monitor.mwidth, monitor.mheight = width * 254 // 960, height * 254 // 960
+                if index == 0:
+                    monitor.outputs[0] = output
+                randr.XRRSetMonitor(display, root, ctypes.byref(monitor))
+            x11.XSync(display, 0)
+        finally:
+            x11.XCloseDisplay(display)
 
     def _run_ok(self, argv):
         return subprocess.run(argv, env=self.env, stdout=subprocess.DEVNULL,

@@ -106,12 +106,13 @@ void CBrowserDlg::RestoreWindowRect(int clientWidth, int clientHeight) {
     const std::int64_t minHeight = ::GetSystemMetrics(SM_CYMINTRACK);
     width = std::max(width, minWidth);
     height = std::max(height, minHeight);
-    // Larger than the screen helps nobody and may be more than the window
-    // system can take; smaller sizes stay, even beyond the work area.
-    if (const int screen = ::GetSystemMetrics(SM_CXSCREEN); screen > 0)
-        width = std::min(width, std::max<std::int64_t>(screen, minWidth));
-    if (const int screen = ::GetSystemMetrics(SM_CYSCREEN); screen > 0)
-        height = std::min(height, std::max<std::int64_t>(screen, minHeight));
+    // Larger than the whole desktop helps nobody and may be more than the
+    // window system can take; smaller sizes stay, even beyond the work area
+    // or the primary monitor (a window kept on a larger second one).
+    if (const int desktop = ::GetSystemMetrics(SM_CXVIRTUALSCREEN); desktop > 0)
+        width = std::min(width, std::max<std::int64_t>(desktop, minWidth));
+    if (const int desktop = ::GetSystemMetrics(SM_CYVIRTUALSCREEN); desktop > 0)
+        height = std::min(height, std::max<std::int64_t>(desktop, minHeight));
     // At least the minimum tracking size stays inside the work area ...
     if (left + minWidth > work.right)
         left = work.right - minWidth;

@@ -4,6 +4,7 @@
 #include "backend/qt/icon_image.h"
 #include "backend/qt/system_events.h"
 #include "backend/qt/top_window.h"
+#include "backend/qt/x11_window.h"
 #include "platform/ui/winapi.h"
 
 #include <QApplication>
@@ -60,6 +61,11 @@ QtWindowSystem::QtWindowSystem() : queue_(&SteadyMilliseconds) {
     QApplication::setQuitOnLastWindowClosed(false);
     qApp->installEventFilter(this);
     events_ = std::make_unique<SystemEvents>(*this);
+    // Looked at once Qt has handled the event too.
+    focusWatch_ = std::make_unique<FocusInWatch>([this](WId window) {
+        QMetaObject::invokeMethod(
+            this, [this, window] { OnFocusIn(window); }, Qt::QueuedConnection);
+    });
 }
 
 QtWindowSystem::~QtWindowSystem() {
@@ -286,6 +292,10 @@ int QtWindowSystem::GetSystemMetrics(int index) {
         return screen ? screen->geometry().width() : 0;
     case SM_CYSCREEN:
         return screen ? screen->geometry().height() : 0;
+    case SM_CXVIRTUALSCREEN:
+        return screen ? screen->virtualGeometry().width() : 0;
+    case SM_CYVIRTUALSCREEN:
+        return screen ? screen->virtualGeometry().height() : 0;
     case SM_CXICON:
     case SM_CYICON:
         return 32;

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QSize>
+#include <QtGui/qwindowdefs.h>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,6 +26,7 @@ class QWindow;
 
 namespace qv::qt {
 
+class FocusInWatch;
 class SystemEvents;
 class TopWindow;
 
@@ -160,6 +162,8 @@ public:
     void OnGeometryChanged(HWND hwnd);
     void OnWindowStateChanged(HWND hwnd);
     void OnActivationChanged(HWND hwnd, bool active);
+    // The window system gave the keyboard focus to a window of ours.
+    void OnFocusIn(WId window);
     void OnPaint(HWND hwnd, QPainter& painter);
     void ShowSystemMenu(HWND hwnd);
 
@@ -202,6 +206,7 @@ private:
     std::vector<QEventLoop*> waits_;
     ActiveXFactory activeXFactory_;
     std::unique_ptr<SystemEvents> events_;
+    std::unique_ptr<FocusInWatch> focusWatch_;
     mutable QMargins lastFrame_{1, 24, 1, 1}; // until a shown window tells
     int waitCursor_ = 0;
     struct PaintContext;

@@ -1,6 +1,7 @@
 // Window states, geometry, stacking and activation of the Qt window system.
 #include "backend/qt/qt_window_system.h"
 #include "backend/qt/top_window.h"
+#include "backend/qt/x11_window.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -19,6 +20,13 @@ void ShowActivating(QWidget* window, bool activate) {
     // Read by the platform plugin when it maps the window.
     window->windowHandle()->setProperty("_q_showWithoutActivating", !activate);
     window->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
+}
+
+// A hidden window is shown in the state asked for now, not in the one it
+// was hidden in.
+void PrepareShow(QWidget* window, bool minimized) {
+    if (!window->isVisible() && !minimized)
+        ClearIconicInitialState(window->windowHandle());
 }
 
 } // namespace
@@ -142,6 +150,7 @@ BOOL QtWindowSystem::ShowWindow(HWND hwnd, int command) {
         const bool wasMinimized = std::exchange(window->minimized, false);
         const bool activate = command != SW_SHOWNOACTIVATE;
         ShowActivating(widget, activate);
+        PrepareShow(widget, false);
         // Mapped again from the notification area, the window is a new one
         // to the window manager, which may give it the focus whatever its
         // user time says. Refusing focus until it is on screen settles it;
@@ -169,6 +178,7 @@ BOOL QtWindowSystem::ShowWindow(HWND hwnd, int command) {
         window->minimized = false;
         window->maximized = true;
         ShowActivating(widget, true);
+        PrepareShow(widget, false);
         widget->showMaximized();
         ReportSize(hwnd);
         Activate(widget);
@@ -176,6 +186,7 @@ BOOL QtWindowSystem::ShowWindow(HWND hwnd, int command) {
     case SW_SHOW:
     case SW_SHOWNA:
         ShowActivating(widget, command == SW_SHOW);
+        PrepareShow(widget, window->minimized);
         widget->show();
         if (command == SW_SHOW)
             Activate(widget);
@@ -230,6 +241,7 @@ BOOL QtWindowSystem::SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int
     }
     if (flags & SWP_SHOWWINDOW) {
         ShowActivating(widget, !(flags & SWP_NOACTIVATE));
+        PrepareShow(widget, window->minimized);
         widget->show();
     }
     if (flags & SWP_HIDEWINDOW)
@@ -378,6 +390,16 @@ void QtWindowSystem::OnActivationChanged(HWND hwnd, bool active) {
     window->active = int(active);
     Deliver(hwnd, WM_NCACTIVATE, active ? TRUE : FALSE, 0);
     Deliver(hwnd, WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+}
+
+void QtWindowSystem::OnFocusIn(WId id) {
+    auto* top = qobject_cast<TopWindow*>(QWidget::find(id));
+    if (!top || !top->isVisible() || top->isActiveWindow() || QApplication::activePopupWidget())
+        return;
+    // Qt still counted the window as focused from before it was hidden and
+    // took the focus coming back for no change: its widget stayed inactive.
+    if (QGuiApplication::focusWindow() == top->windowHandle())
+        QApplication::setActiveWindow(top);
 }
 
 } // namespace qv::qt

@@ -21,9 +21,10 @@ constexpr std::uint64_t kMaxWaitedMs = 6ull * 60 * 60 * 1000;
 
 SimWindowSystem::SimWindowSystem(std::shared_ptr<Transcript> transcript)
     : transcript_(std::move(transcript)), queue_([this] { return clock_.Now(); }) {
-    metrics_ = {{SM_CXSCREEN, 1920},  {SM_CYSCREEN, 1080}, {SM_CXICON, 32},
-                {SM_CYICON, 32},      {SM_CXSMICON, 16},   {SM_CYSMICON, 16},
-                {SM_CXMINTRACK, 136}, {SM_CYMINTRACK, 39}};
+    metrics_ = {{SM_CXSCREEN, 1920},       {SM_CYSCREEN, 1080}, {SM_CXICON, 32},
+                {SM_CYICON, 32},           {SM_CXSMICON, 16},   {SM_CYSMICON, 16},
+                {SM_CXMINTRACK, 136},      {SM_CYMINTRACK, 39}, {SM_CXVIRTUALSCREEN, 1920},
+                {SM_CYVIRTUALSCREEN, 1080}};
 }
 
 SimWindowSystem::~SimWindowSystem() = default;

@@ -193,6 +193,8 @@ inline constexpr int SM_CXMINTRACK = 34;
 inline constexpr int SM_CYMINTRACK = 35;
 inline constexpr int SM_CXSMICON = 49;
 inline constexpr int SM_CYSMICON = 50;
+inline constexpr int SM_CXVIRTUALSCREEN = 78;
+inline constexpr int SM_CYVIRTUALSCREEN = 79;
 
 // SystemParametersInfoA.
 inline constexpr UINT SPI_GETWORKAREA = 0x0030;

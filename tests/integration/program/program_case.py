@@ -55,12 +55,19 @@ class NotificationWatch:
 
 
 class ProgramCase(unittest.TestCase):
+    # The X screen, and how it is split into monitors (none: one).
+    SCREEN = "1280x1024x24"
+    MONITORS = None
+
     @classmethod
     def setUpClass(cls):
         os.makedirs(SHOTS, exist_ok=True)
         cls.desktop = qvdesktop.Desktop(BUILD)
         cls.desktop.env.pop("DISPLAY", None)
+        cls.desktop.start_x(cls.SCREEN)
         cls.desktop.start_full_desktop()
+        if cls.MONITORS:
+            cls.desktop.set_monitors(cls.MONITORS)
         cls.base = cls.desktop.workdir
 
     @classmethod

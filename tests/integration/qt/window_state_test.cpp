@@ -49,6 +49,7 @@ TEST_F(WindowStateTest, MinimiseHideAndRestoreKeepTheNormalRectangle) {
 
     ClearSeen();
     ::ShowWindow(hwnd, SW_RESTORE);
+    ::SetForegroundWindow(hwnd);
     EXPECT_FALSE(::IsIconic(hwnd));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
     sizes = SeenOf(hwnd, WM_SIZE);
@@ -56,6 +57,12 @@ TEST_F(WindowStateTest, MinimiseHideAndRestoreKeepTheNormalRectangle) {
     EXPECT_EQ(sizes.back().wParam, SIZE_RESTORED);
     EXPECT_EQ(sizes.back().lParam, LPARAM(MAKELONG(300, 200)));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(ws_->Widget(hwnd)));
+    // Back so soon, Qt still counts it focused: the keyboard coming back is
+    // an activation all the same.
+    EXPECT_TRUE(PumpUntil([&] {
+        const auto activations = SeenOf(hwnd, WM_NCACTIVATE);
+        return !activations.empty() && activations.back().wParam == TRUE;
+    }));
     EXPECT_TRUE(PumpUntil([&] {
         WINDOWPLACEMENT after;
         ::GetWindowPlacement(hwnd, &after);

@@ -118,6 +118,7 @@ struct GeometryCase {
     std::vector<std::pair<const char*, int>> stored;
     RECT workArea;
     RECT expected; // left, top, width, height
+    std::vector<std::pair<int, int>> metrics = {};
 };
 
 void PrintTo(const GeometryCase& c, std::ostream* os) {
@@ -131,6 +132,8 @@ TEST_P(GeometryTest, RestoresTheStoredRectangleWithinReach) {
     for (const auto& [name, value] : c.stored)
         WriteSettingInt(nullptr, name, value);
     sim.Windows().SetWorkArea(c.workArea);
+    for (const auto& [index, value] : c.metrics)
+        sim.Windows().SetMetric(index, value);
     Configure();
     CBrowserDlg dialog;
     Open(dialog);
@@ -142,7 +145,8 @@ TEST_P(GeometryTest, RestoresTheStoredRectangleWithinReach) {
 }
 
 // The sim's template client area is 366 x 521; minimum tracking size
-// 136 x 39; screen 1920 x 1080.
+// 136 x 39; screen 1920 x 1080, the whole desktop unless a case adds a
+// second screen of 2560 x 1440.
 INSTANTIATE_TEST_SUITE_P(
     Clamping, GeometryTest,
     ::testing::Values(
@@ -167,10 +171,16 @@ INSTANTIATE_TEST_SUITE_P(
                      {{"XPosition", 50}, {"XWidth", 400}, {"YHeight", 300}},
                      {0, 0, 100, 1040},
                      {0, 64, 400, 300}},
-        GeometryCase{"HugeSizeCappedToTheScreen",
+        GeometryCase{"HugeSizeCappedToTheDesktop",
                      {{"XWidth", 100000}, {"YHeight", 100000}},
                      {0, 0, 1920, 1040},
-                     {64, 64, 1920, 1080}},
+                     {64, 64, 1920 + 2560, 1440},
+                     {{SM_CXVIRTUALSCREEN, 1920 + 2560}, {SM_CYVIRTUALSCREEN, 1440}}},
+        GeometryCase{"LargerThanThePrimaryScreenStaysOnALargerDesktop",
+                     {{"XWidth", 2400}, {"YHeight", 1400}},
+                     {0, 0, 1920, 1040},
+                     {64, 64, 2400, 1400},
+                     {{SM_CXVIRTUALSCREEN, 1920 + 2560}, {SM_CYVIRTUALSCREEN, 1440}}},
         GeometryCase{"WiderThanTheWorkAreaButNotTheScreenStays",
                      {{"XWidth", 1900}, {"YHeight", 1070}},
                      {0, 0, 1600, 900},

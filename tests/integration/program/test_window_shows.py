@@ -67,7 +67,7 @@ class WindowShowsTest(ProgramCase):
             self.assertIsNotNone(raised, "start %d: the call did not show the window" % start)
             self.assertWhere(raised, shown, "start %d" % start)
             self.assertTrue(self.gone(20), "start %d: the window stayed after the call" % start)
-            os.killpg(self.program.pid, signal.SIGTERM)
+            os.kill(self.program.pid, signal.SIGTERM)
             self.assertTrue(wait_until(lambda: self.program.poll() is not None, 10))
             d.console_proc.kill()
             d.console_proc.wait()

@@ -6,18 +6,17 @@
 #include "backend/qt/program_icon.h"
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
+#include "backend/qt/termination_signals.h"
 
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
-int main(int argc, char** argv) {
-    // Answered without a window, so it works without a desktop too.
-    if (const auto information = ProgramInformation(argc, argv)) {
-        std::fputs(information->c_str(), stdout);
-        return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
-    }
+namespace {
+
+// Runs the program; endedBy is the signal that ended it, 0 for none.
+int Run(int argc, char** argv, int& endedBy) {
     // The engine's sandbox refuses to run as root (containers, CI); there is
     // no other user to drop to, so run it without.
     if (geteuid() == 0)
@@ -34,10 +33,27 @@ int main(int argc, char** argv) {
     QApplication app(qtArgc, qtArgv);
 
     qv::qt::QtWindowSystem windows;
+    const qv::qt::TerminationSignals termination(windows);
     qv::qt::QtShell shell;
     const qv::qt::ThemeIcon icon = qv::qt::LoadThemeIcon(
         QStringLiteral(QV_APP_ID), QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
     shell.SetProgramIcon(icon.icon, icon.notification);
     qv::qt::InstallQtBrowserFactory(windows);
-    return RunQuorvia(argc, argv, windows, &shell);
+    const int code = RunQuorvia(argc, argv, windows, &shell);
+    endedBy = termination.Received();
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Answered without a window, so it works without a desktop too.
+    if (const auto information = ProgramInformation(argc, argv)) {
+        std::fputs(information->c_str(), stdout);
+        return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+    }
+    int endedBy = 0;
+    const int code = Run(argc, argv, endedBy);
+    qv::qt::TerminationSignals::EndBy(endedBy);
+    return code;
 }

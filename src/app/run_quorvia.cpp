@@ -76,6 +76,11 @@ std::optional<std::string> ProgramInformation(int argc, char** argv) {
     return HelpText(std::string(slash == std::string_view::npos ? path : path.substr(slash + 1)));
 }
 
+std::string ProductName() {
+    qv::res::InstallEmbeddedResources(ModulePath());
+    return GetVersionInfoString("ProductName");
+}
+
 int RunQuorvia(int argc, char** argv, qv::platform::IWindowSystem& windows,
                qv::platform::IShell* shell) {
     if (g_running)

@@ -18,3 +18,7 @@ int RunQuorvia(int argc, char** argv, qv::platform::IWindowSystem& windows,
 // the text to print before ending, from the program's own resources. Nothing
 // when the program is to run; then every argument is its command line.
 std::optional<std::string> ProgramInformation(int argc, char** argv);
+
+// The program's name from its version block ("ProductName"), for what the
+// desktop shows of it before it runs (its notifications).
+std::string ProductName();

@@ -146,6 +146,13 @@ LRESULT CBrowserDlg::OnNotifyIcon(WPARAM, LPARAM lParam) {
     case WM_RBUTTONDOWN:
         ShowTrayMenu();
         break;
+    case NIN_BALLOONUSERCLICK:
+        // The user clicked the call's notification: show the window as a
+        // click on the icon does, but never hide it.
+        if (IsIconic())
+            ShowWindow(SW_RESTORE);
+        SetForegroundWindow();
+        break;
     default:
         break;
     }

@@ -26,6 +26,8 @@ QDBusMessage Call(const QString& method, const QVariantList& arguments = {}) {
 NotificationClient::NotificationClient(QDBusConnection bus) : bus_(std::move(bus)) {
     bus_.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                  SLOT(OnNotificationClosed(uint, uint)));
+    bus_.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                 SLOT(OnActionInvoked(uint, QString)));
 }
 
 bool NotificationClient::ServiceAnswers() {
@@ -47,15 +49,19 @@ bool NotificationClient::ReadsMarkup() {
     return *markup_;
 }
 
-std::optional<uint> NotificationClient::Notify(uint replacesId, const QString& appName,
-                                               const QString& icon, const QString& summary,
-                                               const QString& body, int timeoutMs) {
+std::optional<uint> NotificationClient::Notify(uint replacesId, const Notification& n) {
     if (!bus_.isConnected())
         return std::nullopt;
-    const QString text = ReadsMarkup() ? body.toHtmlEscaped() : body;
+    const QString text = ReadsMarkup() ? n.body.toHtmlEscaped() : n.body;
+    QStringList actions;
+    if (!n.defaultAction.isEmpty())
+        actions << QStringLiteral("default") << n.defaultAction;
+    QVariantMap hints;
+    if (!n.desktopEntry.isEmpty())
+        hints.insert(QStringLiteral("desktop-entry"), n.desktopEntry);
     const QDBusReply<uint> reply =
-        bus_.call(Call(QStringLiteral("Notify"), {appName, replacesId, icon, summary, text,
-                                                  QStringList(), QVariantMap(), timeoutMs}),
+        bus_.call(Call(QStringLiteral("Notify"), {n.appName, replacesId, n.icon, n.summary, text,
+                                                  actions, hints, n.timeoutMs}),
                   QDBus::Block, kCallTimeoutMs);
     if (!reply.isValid())
         return std::nullopt;
@@ -72,6 +78,10 @@ bool NotificationClient::Close(uint id) {
 
 void NotificationClient::OnNotificationClosed(uint id, uint) {
     emit Closed(id);
+}
+
+void NotificationClient::OnActionInvoked(uint id, const QString& action) {
+    emit ActionInvoked(id, action);
 }
 
 } // namespace qv::qt

@@ -4,7 +4,7 @@
 #include "platform/text.h"
 #include "platform/ui/winapi.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QSystemTrayIcon>
@@ -51,6 +51,18 @@ QtShell::QtShell(QDBusConnection bus) : notifications_(std::move(bus)) {
                 icon.notification = 0;
         }
     });
+    // A click on a balloon: the icon's window hears of it as the platform
+    // tells it, and shows itself.
+    connect(&notifications_, &NotificationClient::ActionInvoked, this,
+            [this](uint id, const QString& action) {
+                if (action != QLatin1String("default"))
+                    return;
+                for (const auto& [key, icon] : icons_) {
+                    if (icon.notification == id && icon.callbackMessage)
+                        ::PostMessageA(key.first, icon.callbackMessage, key.second,
+                                       NIN_BALLOONUSERCLICK);
+                }
+            });
 }
 
 QtShell::~QtShell() {
@@ -85,7 +97,8 @@ uint QtShell::NotificationId(HWND hwnd, UINT id) const {
     return it == icons_.end() ? 0 : it->second.notification;
 }
 
-void QtShell::SetProgramIcon(QIcon icon, QString notificationIcon) {
+void QtShell::SetProgram(QString name, QIcon icon, QString notificationIcon) {
+    programName_ = std::move(name);
     programIcon_ = std::move(icon);
     programNotificationIcon_ = std::move(notificationIcon);
 }
@@ -170,10 +183,17 @@ bool QtShell::ShowBalloon(Icon& icon, const NOTIFYICONDATAA& data) {
             notifications_.Close(std::exchange(icon.notification, 0));
         return true;
     }
-    const auto id = notifications_.Notify(
-        icon.notification, QCoreApplication::applicationName(),
-        programNotificationIcon_.isEmpty() ? IconName(data.dwInfoFlags) : programNotificationIcon_,
-        Field(data.szInfoTitle, sizeof(data.szInfoTitle)), body, int(data.uTimeout));
+    Notification notification;
+    notification.appName =
+        programName_.isEmpty() ? QCoreApplication::applicationName() : programName_;
+    notification.icon =
+        programNotificationIcon_.isEmpty() ? IconName(data.dwInfoFlags) : programNotificationIcon_;
+    notification.summary = Field(data.szInfoTitle, sizeof(data.szInfoTitle));
+    notification.body = body;
+    notification.timeoutMs = int(data.uTimeout);
+    notification.desktopEntry = QGuiApplication::desktopFileName();
+    notification.defaultAction = notification.appName;
+    const auto id = notifications_.Notify(icon.notification, notification);
     if (id)
         icon.notification = *id;
     return id.has_value();

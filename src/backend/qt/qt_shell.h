@@ -33,9 +33,10 @@ public:
     // Version 5 (balloon tips) exactly when a notification service answers.
     std::optional<DLLVERSIONINFO> Version() override;
 
-    // The program's icon from the icon theme: the tray draws it at its own
-    // size instead of a record's icon, and notifications name it.
-    void SetProgramIcon(QIcon icon, QString notificationIcon);
+    // The program's name, for its notifications (the application's name
+    // until set), and its icon from the icon theme: the tray draws it at
+    // its own size instead of a record's icon, and notifications name it.
+    void SetProgram(QString name, QIcon icon, QString notificationIcon);
 
     // The icon of a record, and its shown notification's id (0: none).
     QSystemTrayIcon* TrayIcon(HWND hwnd, UINT id) const;
@@ -55,6 +56,7 @@ private:
 
     std::map<Key, Icon> icons_;
     NotificationClient notifications_;
+    QString programName_;
     QIcon programIcon_;
     QString programNotificationIcon_;
 };

@@ -19,6 +19,10 @@ inline constexpr UINT NIF_TIP = 0x04;
 inline constexpr UINT NIF_STATE = 0x08;
 inline constexpr UINT NIF_INFO = 0x10;
 
+// The icon's callback message carries this instead of a mouse message when
+// the user clicks its balloon (a notification's default action).
+inline constexpr UINT NIN_BALLOONUSERCLICK = 0x0400 + 5; // WM_USER + 5
+
 inline constexpr DWORD NIIF_NONE = 0x0;
 inline constexpr DWORD NIIF_INFO = 0x1;
 inline constexpr DWORD NIIF_WARNING = 0x2;

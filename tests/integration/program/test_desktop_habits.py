@@ -1,12 +1,14 @@
 """What a Linux desktop expects of the program: a signal ends it as the end
-of the session does."""
+of the session does, and a click on a call's notification shows its window."""
 
 import os
+import re
 import signal
+import subprocess
 import time
 import unittest
 
-from program_case import CLOSE_BOUND, ProgramCase, wait_until
+from program_case import CLOSE_BOUND, NotificationWatch, ProgramCase, wait_until
 
 
 class DesktopHabitsTest(ProgramCase):
@@ -67,6 +69,40 @@ class DesktopHabitsTest(ProgramCase):
             self.assertIsNotNone(self.desktop.read_setting("XPosition"), name)
             self.desktop.console_proc.kill()
             self.desktop.console_proc.wait()
+
+    def test_a_click_on_the_calls_notification_shows_the_window(self):
+        self.fresh_settings("notificationclick")
+        d = self.desktop
+        d.seed_settings(d.start_console(), "demo", "demo", Tooltip=1, Timeout=30, Minimized=1)
+        self.program = d.start_program()
+        self.wait_logged_in(1)
+        self.assertIsNone(d.window_of(self.program.pid), "the window did not start hidden")
+        d._run_ok(["dunstctl", "close-all"])
+        watch = NotificationWatch(d.env)
+        self.addCleanup(watch.stop)
+        d.sim("sim/call?row1=0301234567&row2=Call")
+        bubble = wait_until(self.notification_bubble, 15)
+        self.assertIsNotNone(bubble, "no notification for the call")
+        self.assertIsNone(d.window_of(self.program.pid))
+        # Debian's dunst takes the notification's default action on a middle click.
+        d._run_ok(["xdotool", "mousemove", str(bubble[0]), str(bubble[1]), "click", "2"])
+        shown = wait_until(lambda: d.window_of(self.program.pid), 10)
+        self.assertIsNotNone(shown, "the click did not show the window")
+        self.assertEqual(d.active_window_id(), int(shown["id"], 16))
+        # The desktop learns whose it is: the program's name and desktop entry.
+        self.assertEqual(watch.calls("Notify")[0][0], "Quorvia Browser")
+        call = "\n".join(watch.lines)
+        self.assertRegex(call, r'string "desktop-entry"\s+variant\s+string "com.belmar.Quorvia"')
+
+    def notification_bubble(self):
+        """The centre of dunst's window while it shows a notification."""
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.desktop.env,
+                              capture_output=True, text=True).stdout
+        match = re.search(r'"Dunst": \("Dunst" "Dunst"\)\s+(\d+)x(\d+)\+\S+\s+\+(\d+)\+(\d+)', tree)
+        if not match or int(match.group(2)) < 10:
+            return None
+        width, height, x, y = (int(v) for v in match.groups())
+        return x + width // 2, y + height // 2
 
 
 if __name__ == "__main__":

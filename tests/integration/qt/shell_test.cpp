@@ -191,7 +191,7 @@ TEST_F(ShellTest, TheProgramsThemeIconServesTheTrayAndTheNotifications) {
     const QString file =
         QStringLiteral(QV_BUILD_DIR "/share/icons/hicolor/128x128/apps/" QV_APP_ID ".png");
     EXPECT_EQ(theme.notification, QUrl::fromLocalFile(file).toString());
-    shell_->SetProgramIcon(theme.icon, theme.notification);
+    shell_->SetProgram(QStringLiteral("Quorvia Browser"), theme.icon, theme.notification);
 
     NOTIFYICONDATAA data = Record();
     ASSERT_TRUE(::Shell_NotifyIconA(NIM_ADD, &data));

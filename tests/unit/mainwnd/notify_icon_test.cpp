@@ -65,6 +65,19 @@ TEST_F(NotifyIconTest, ClickShowsBringsForwardAndHides) {
     EXPECT_TRUE(sim.Log().Matching("ShowWindow(").empty());
 }
 
+TEST_F(NotifyIconTest, ClickOnTheBalloonShowsTheWindowAndNeverHidesIt) {
+    dialog().ShowWindow(SW_MINIMIZE);
+    dialog().SendMessage(WM_KICKIDLE);
+    Click(NIN_BALLOONUSERCLICK);
+    EXPECT_TRUE(dialog().IsWindowVisible());
+    EXPECT_FALSE(dialog().IsIconic());
+    EXPECT_EQ(::GetForegroundWindow(), dialog().m_hWnd);
+    // Where a click on the icon would hide the active window.
+    Click(NIN_BALLOONUSERCLICK);
+    EXPECT_FALSE(dialog().IsIconic());
+    EXPECT_EQ(::GetForegroundWindow(), dialog().m_hWnd);
+}
+
 TEST_F(NotifyIconTest, TheClickGoesByTheActivationAtTheLastIdleMoment) {
     // The panel takes the activation with the click, before the icon's message.
     dialog().ShowWindow(SW_RESTORE);

@@ -37,7 +37,7 @@ int Run(int argc, char** argv, int& endedBy) {
     qv::qt::QtShell shell;
     const qv::qt::ThemeIcon icon = qv::qt::LoadThemeIcon(
         QStringLiteral(QV_APP_ID), QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
-    shell.SetProgramIcon(icon.icon, icon.notification);
+    shell.SetProgram(QString::fromStdString(ProductName()), icon.icon, icon.notification);
     qv::qt::InstallQtBrowserFactory(windows);
     const int code = RunQuorvia(argc, argv, windows, &shell);
     endedBy = termination.Received();

@@ -20,6 +20,9 @@ packages=(
   # history" needs systemd's busctl), screenshots
   xvfb xauth openbox trayer dunst dbus dbus-x11 libnotify-bin x11-utils xdotool wmctrl libxrandr2
   systemd imagemagick curl python3 procps
+  # a Wayland session for the program tests (a headless compositor), and Qt's
+  # Wayland platform, which the program runs on where no X server is
+  weston qt6-wayland
   # the dialogs' font (Liberation Sans, a dependency of the package), and the
   # other sans faces desktops have, which the dialog tests run with too
   fonts-liberation2 fonts-dejavu-core fonts-urw-base35

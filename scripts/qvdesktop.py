@@ -95,6 +95,18 @@ class Desktop:
                                  "request", "--height", "24", "--SetDockType", "true"])
         time.sleep(0.5)
 
+    def start_wayland(self, socket="wayland-qv"):
+        """A headless Wayland compositor beside the X server, as a Wayland
+        session that also has XWayland offers both."""
+        runtime = os.path.join(self.workdir, "runtime")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        self.env["XDG_RUNTIME_DIR"] = runtime
+        self._spawn(["weston", "--backend=headless-backend.so", "--socket=" + socket,
+                     "--idle-time=0"])
+        if not wait_until(lambda: os.path.exists(os.path.join(runtime, socket)), 10):
+            raise RuntimeError("weston did not start")
+        self.env["WAYLAND_DISPLAY"] = socket
+
     def start_full_desktop(self):
         if not self.env.get("DISPLAY"):
             self.start_x()
@@ -222,10 +234,17 @@ class Desktop:
         env.setdefault("QT_LOGGING_RULES", "qt.webenginecontext=false")
         return env
 
-    def start_program(self, *args):
+    def start_program(self, *args, env=None):
+        """env: variables to set for the program only, None to unset one."""
         argv = [os.path.join(self.build, "bin", "quorvia")] + list(args)
+        environment = self.program_env()
+        for name, value in (env or {}).items():
+            if value is None:
+                environment.pop(name, None)
+            else:
+                environment[name] = value
         log = open(os.path.join(self.workdir, "quorvia.log"), "ab")
-        proc = subprocess.Popen(argv, env=self.program_env(), stdout=log, stderr=log,
+        proc = subprocess.Popen(argv, env=environment, stdout=log, stderr=log,
                                 start_new_session=True)
         self.procs.append(proc)
         return proc

@@ -15,6 +15,15 @@
 
 namespace {
 
+// Placing the window and raising it without taking the focus need X11:
+// wherever an X display is reachable (XWayland on a Wayland session) the
+// program runs on it, unless the user chose a platform.
+bool PreferX11() {
+    const char* chosen = std::getenv("QT_QPA_PLATFORM");
+    const char* display = std::getenv("DISPLAY");
+    return (!chosen || !*chosen) && display && *display;
+}
+
 // Runs the program; endedBy is the signal that ended it, 0 for none.
 int Run(int argc, char** argv, int& endedBy) {
     // The engine's sandbox refuses to run as root (containers, CI); there is
@@ -28,8 +37,10 @@ int Run(int argc, char** argv, int& endedBy) {
     // Qt takes options of its own out of the arguments it is given ("-style",
     // "-reverse" ...); the command line is the program's, so Qt sees only the
     // program's name (its settings come from the environment).
-    int qtArgc = 1;
-    char* qtArgv[] = {argv[0], nullptr};
+    char platform[] = "-platform";
+    char x11[] = "xcb";
+    char* qtArgv[] = {argv[0], platform, x11, nullptr};
+    int qtArgc = PreferX11() ? 3 : 1;
     QApplication app(qtArgc, qtArgv);
 
     qv::qt::QtWindowSystem windows;

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs Quorvia Browser against the test
-# console with a demo user (a simulated call every 20 seconds). Ctrl+C stops it.
+# console with a demo user: a call raises its window, a second call shows a
+# notification, then a simulated call comes every 20 seconds. Ctrl+C or
+# closing the terminal stops it and everything it started.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

@@ -98,16 +98,24 @@ class Desktop:
     def start_wayland(self, socket="wayland-qv"):
         """A headless Wayland compositor beside the X server, as a Wayland
         session that also has XWayland offers both."""
-        runtime = os.path.join(self.workdir, "runtime")
-        os.makedirs(runtime, mode=0o700, exist_ok=True)
-        self.env["XDG_RUNTIME_DIR"] = runtime
+        runtime = self.runtime_dir()
         self._spawn(["weston", "--backend=headless-backend.so", "--socket=" + socket,
                      "--idle-time=0"])
         if not wait_until(lambda: os.path.exists(os.path.join(runtime, socket)), 10):
             raise RuntimeError("weston did not start")
         self.env["WAYLAND_DISPLAY"] = socket
 
+    def runtime_dir(self):
+        """The session's runtime folder: the desktop's own, else one in the
+        work folder (Qt would make one in /tmp and leave it behind)."""
+        if not self.env.get("XDG_RUNTIME_DIR"):
+            runtime = os.path.join(self.workdir, "runtime")
+            os.makedirs(runtime, mode=0o700, exist_ok=True)
+            self.env["XDG_RUNTIME_DIR"] = runtime
+        return self.env["XDG_RUNTIME_DIR"]
+
     def start_full_desktop(self):
+        self.runtime_dir()
         if not self.env.get("DISPLAY"):
             self.start_x()
         self.start_session_bus()
@@ -283,17 +291,25 @@ class Desktop:
         subprocess.run(["import", "-window", "root", path], env=self.env, check=True)
         return path
 
+    def notifications_shown(self):
+        out = subprocess.run(["dunstctl", "count", "displayed"], env=self.env,
+                             capture_output=True, text=True).stdout.strip()
+        return int(out) if out.isdigit() else 0
+
     def stop(self):
+        """Ends what it started, the last started first: SIGTERM to each
+        process alone (the program logs out while the console still runs,
+        and ends its own helpers), then whatever is left of its group."""
         for proc in reversed(self.procs):
             if proc.poll() is None:
+                proc.terminate()
                 try:
-                    os.killpg(proc.pid, signal.SIGTERM)
-                except ProcessLookupError:
+                    proc.wait(timeout=10)
+                except subprocess.TimeoutExpired:
                     pass
-        for proc in reversed(self.procs):
             try:
-                proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
                 os.killpg(proc.pid, signal.SIGKILL)
-                proc.wait()
+            except (ProcessLookupError, PermissionError):
+                pass
+            proc.wait()
         self.procs = []

@@ -3,8 +3,11 @@
 #include "app/run_quorvia.h"
 #include "backend/qt/browser/qt_browser_factory.h"
 #include "backend/qt/browser/res_scheme_handler.h"
+#include "backend/qt/qt_language.h"
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
+#include "platform/module/resources.h"
+#include "res/embedded.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -20,6 +23,11 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName("quorvia");
     qv::qt::RegisterResScheme();
     QApplication app(argc, argv);
+    {
+        // The program's texts are chosen from its resources: Qt's follow them.
+        const auto resources = qv::platform::LoadResourceModule(qv::res::EmbeddedResourceImage());
+        qv::qt::ApplyUserLanguage(resources.get());
+    }
 
     qv::qt::QtWindowSystem windows;
     qv::qt::QtShell shell;

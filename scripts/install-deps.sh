@@ -9,6 +9,8 @@ packages=(
   # Qt 6 desktop and web engine
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginewidgets6
   libqt6webenginecore6-bin libqt6svg6 libgl-dev libxkbcommon-dev
+  # Qt's and Qt WebEngine's own texts in the user's language
+  qt6-translations-l10n
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # test console
@@ -17,6 +19,8 @@ packages=(
   # tray host, session bus with a notification daemon, screenshots
   xvfb xauth openbox trayer dunst dbus dbus-x11 libnotify-bin x11-utils xdotool wmctrl
   imagemagick fonts-dejavu-core curl python3 procps
+  # reading menus as a screen reader does (accessibility bus)
+  at-spi2-core gir1.2-atspi-2.0 python3-gi
 )
 
 missing=()

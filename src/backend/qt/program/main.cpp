@@ -6,6 +6,7 @@
 #include "backend/qt/qt_language.h"
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
+#include "platform/debug_trace.h"
 #include "platform/module/resources.h"
 #include "res/embedded.h"
 
@@ -14,6 +15,8 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+    // Diagnostics first: --debug must not reach the start URL.
+    qv::platform::ConfigureTracing(argc, argv);
     // The engine's sandbox refuses to run as root (containers, CI); there is
     // no other user to drop to, so run it without.
     if (geteuid() == 0)

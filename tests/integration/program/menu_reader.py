@@ -4,6 +4,7 @@ Runs under the system's Python (python3-gi); the program must run with
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 on the same session bus.
 
     menu_reader.py X Y
+    menu_reader.py --start-bus    (before the program: starts the bus's registry)
 """
 
 import json
@@ -15,8 +16,9 @@ import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 
-TIMEOUT_MS = 15000
+TIMEOUT_MS = 40000
 items = []
+presses = 0
 
 
 def on_focus(event):
@@ -36,10 +38,21 @@ def open_menu():
 
 
 def step_into_menu():
-    # Each Down moves the focus to the next item: until one reports.
+    # Each Down moves the focus to the next item: until one reports. A menu
+    # that did not open (the page was busy) is asked for again.
+    global presses
+    presses += 1
+    if presses % 8 == 0:
+        subprocess.run(["xdotool", "key", "Escape"], check=True)
+        GLib.timeout_add(300, open_menu)
+        return False
     subprocess.run(["xdotool", "key", "Down"], check=True)
     return not items
 
+
+if sys.argv[1] == "--start-bus":
+    Atspi.get_desktop(0).get_child_count()
+    sys.exit(0)
 
 listener = Atspi.EventListener.new(on_focus)
 listener.register("object:state-changed:focused")

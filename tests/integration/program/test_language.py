@@ -17,6 +17,9 @@ class LanguageTest(ProgramCase):
     def setUpClass(cls):
         super().setUpClass()
         cls.desktop.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
+        # The program registers with the bus's registry when it starts.
+        subprocess.run(["/usr/bin/python3", READER, "--start-bus"], env=cls.desktop.env,
+                       check=True, timeout=60)
 
     def context_menu(self, lang, language, shot=None):
         d = self.desktop
@@ -27,7 +30,7 @@ class LanguageTest(ProgramCase):
         # python3-gi belongs to the system's Python.
         reader = subprocess.Popen(["/usr/bin/python3", READER, str(x), str(y)], env=d.env,
                                   stdout=subprocess.PIPE, text=True)
-        out, _ = reader.communicate(timeout=60)
+        out, _ = reader.communicate(timeout=90)
         if shot:
             d.screenshot(os.path.join(SHOTS, shot))
         d._run_ok(["xdotool", "key", "Escape"])

@@ -1,5 +1,7 @@
 #include "backend/qt/notification_client.h"
 
+#include "platform/debug_trace.h"
+
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QVariantMap>
@@ -50,15 +52,20 @@ bool NotificationClient::ReadsMarkup() {
 std::optional<uint> NotificationClient::Notify(uint replacesId, const QString& appName,
                                                const QString& icon, const QString& summary,
                                                const QString& body, int timeoutMs) {
-    if (!bus_.isConnected())
+    if (!bus_.isConnected()) {
+        QV_TRACE(Shell, "no notification: there is no session bus");
         return std::nullopt;
+    }
     const QString text = ReadsMarkup() ? body.toHtmlEscaped() : body;
     const QDBusReply<uint> reply =
         bus_.call(Call(QStringLiteral("Notify"), {appName, replacesId, icon, summary, text,
                                                   QStringList(), QVariantMap(), timeoutMs}),
                   QDBus::Block, kCallTimeoutMs);
-    if (!reply.isValid())
+    if (!reply.isValid()) {
+        QV_TRACE(Shell, "the notification service refused the notification: %s",
+                 qPrintable(reply.error().message()));
         return std::nullopt;
+    }
     return reply.value();
 }
 

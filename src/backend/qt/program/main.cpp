@@ -4,8 +4,12 @@
 #include "backend/qt/browser/qt_browser_factory.h"
 #include "backend/qt/browser/res_scheme_handler.h"
 #include "backend/qt/program_icon.h"
+#include "backend/qt/qt_language.h"
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
+#include "platform/debug_trace.h"
+#include "platform/module/resources.h"
+#include "res/embedded.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -18,6 +22,8 @@ int main(int argc, char** argv) {
         std::fputs(information->c_str(), stdout);
         return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
     }
+    // Diagnostics first: --debug must not reach the start URL.
+    qv::platform::ConfigureTracing(argc, argv);
     // The engine's sandbox refuses to run as root (containers, CI); there is
     // no other user to drop to, so run it without.
     if (geteuid() == 0)
@@ -32,6 +38,11 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
+    {
+        // The program's texts are chosen from its resources: Qt's follow them.
+        const auto resources = qv::platform::LoadResourceModule(qv::res::EmbeddedResourceImage());
+        qv::qt::ApplyUserLanguage(resources.get());
+    }
 
     qv::qt::QtWindowSystem windows;
     qv::qt::QtShell shell;

@@ -39,7 +39,9 @@ function(qv_add_unit_test)
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
     include(GoogleTest)
-    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit)
+    # A user's LANGUAGE would override the locale the tests set.
+    gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit
+        ENVIRONMENT "LANGUAGE=")
 endfunction()
 
 # qv_add_fuzz_target(NAME <name> SOURCE <file> LIBS <targets...> [CORPUS <dir>])

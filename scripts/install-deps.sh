@@ -9,6 +9,8 @@ packages=(
   # Qt 6 desktop and web engine
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev libqt6webenginewidgets6
   libqt6webenginecore6-bin libqt6svg6 libgl-dev libxkbcommon-dev libxcb1-dev
+  # Qt's and Qt WebEngine's own texts in the user's language
+  qt6-translations-l10n
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the install test: the desktop's validators, manual pages, Debian packages
@@ -26,6 +28,8 @@ packages=(
   # the dialogs' font (Liberation Sans, a dependency of the package), and the
   # other sans faces desktops have, which the dialog tests run with too
   fonts-liberation2 fonts-dejavu-core fonts-urw-base35
+  # reading menus as a screen reader does (accessibility bus)
+  at-spi2-core gir1.2-atspi-2.0 python3-gi
 )
 
 missing=()

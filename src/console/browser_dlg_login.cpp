@@ -5,6 +5,7 @@
 #include "console/start_url.h"
 #include "framework/win_app.h"
 #include "mainwnd/browser_dlg.h"
+#include "platform/debug_trace.h"
 
 namespace {
 
@@ -15,12 +16,15 @@ constexpr DWORD kLogoutWaitMs = 5000;
 
 void CBrowserDlg::Login() {
     m_pRefreshBrowser.reset(); // a pending retry is dropped
-    if (m_pLogoutElement)
+    if (m_pLogoutElement) {
+        QV_TRACE(Console, "login skipped: logged in already");
         return;
+    }
     m_bLoginPending = TRUE;
     UpdateLoginState(nullptr);
     const std::string url = FormatStartUrl(m_strUrlFormat, m_strAddress);
     m_strConsoleHost = UrlHostName(url);
+    QV_TRACE(Console, "login: loading %s", url.c_str());
     // The console page must never come from the cache.
     VARIANT flags = qv::com::MakeI2Variant(static_cast<SHORT>(navNoReadFromCache));
     m_browser.Navigate(url, &flags, nullptr, nullptr, nullptr);
@@ -44,6 +48,10 @@ void CBrowserDlg::Logout() {
     // The document-complete handling clears the element when the console
     // shows its login form, which ends the wait early.
     PumpMessagesWhile(kLogoutWaitMs, [this] { return static_cast<bool>(m_pLogoutElement); });
+    QV_TRACE(Console,
+             m_pLogoutElement ? "logout: no login form within %lu ms; taken as logged out"
+                              : "logout: the console shows its login form (within %lu ms)",
+             static_cast<unsigned long>(kLogoutWaitMs));
     if (m_pLogoutElement) {
         m_pLogoutElement.reset();
         UpdateLoginState(nullptr);

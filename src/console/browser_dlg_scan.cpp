@@ -5,6 +5,7 @@
 #include "console/dom_text.h"
 #include "console/pump_messages.h"
 #include "mainwnd/browser_dlg.h"
+#include "platform/debug_trace.h"
 
 using qv::com::ComPtr;
 
@@ -147,6 +148,8 @@ bool CBrowserDlg::IsConsoleDocument(IHTMLDocument2* document) const {
 
 void CBrowserDlg::DecideLogin(IDispatch* document, IWebBrowser2* frame) {
     if (ScanDocument(document, SCAN_LOGOUT_LINK)) {
+        if (m_bLoginPending)
+            QV_TRACE(Console, "logged in: the console shows its logout link");
         m_bLoginPending = FALSE;
         UpdateLoginState(nullptr);
         return;
@@ -157,6 +160,8 @@ void CBrowserDlg::DecideLogin(IDispatch* document, IWebBrowser2* frame) {
     if (IsConsoleDocument(page.get()) && ScanDocument(document, SCAN_LOGIN_DETECT)) {
         if (m_pLogoutElement) {
             // Dropped back to the login form (by Logout, or by the console).
+            QV_TRACE(Console, m_bAutoLogin ? "back at the login form: logging in again"
+                                           : "back at the login form: no relogin (Autolog off)");
             if (m_bAutoLogin)
                 m_bLoginPending = TRUE;
             m_pLogoutElement.reset();
@@ -165,19 +170,31 @@ void CBrowserDlg::DecideLogin(IDispatch* document, IWebBrowser2* frame) {
         // Documents completing during the fill's pauses leave the form to
         // this fill: one fill per pending login.
         if (m_bLoginPending && !m_bFillingForm) {
+            QV_TRACE(Console, "login form: filling in user \"%s\"", m_strUser.c_str());
             m_bFillingForm = true;
             const BOOL submitted = ScanDocument(document, SCAN_LOGIN_FILL);
             m_bFillingForm = false;
+            QV_TRACE(Console, submitted ? "login form submitted"
+                                        : "login form not submitted: no submit button after the "
+                                          "user name and password fields");
             if (submitted) {
                 // Wrong credentials bring the form back: it is left alone.
                 m_bLoginPending = FALSE;
                 UpdateLoginState(nullptr);
             }
+        } else if (!m_bLoginPending) {
+            QV_TRACE(Console, "login form left alone: no login pending (one fill per login; "
+                              "Login in the menu tries again)");
         }
         return;
     }
+    if (qv::platform::TraceEnabled(qv::platform::TraceCategory::Console) && page &&
+        ScanDocument(document, SCAN_LOGIN_DETECT))
+        QV_TRACE(Console, "a login form of another host than the console's gets no credentials");
     if (m_bAutoLogin && ScanDocument(document, SCAN_TERMINAL_LIST)) {
         // No terminal assigned yet: look again in a while.
+        QV_TRACE(Console, "no terminal assigned yet: the frame reloads in %d s",
+                 kTerminalRetrySeconds);
         m_pRefreshBrowser = frame;
         m_nRefreshCountdown = kTerminalRetrySeconds;
     }

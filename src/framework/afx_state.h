@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 class CWnd;
 class CMenu;
@@ -25,6 +26,7 @@ struct AfxState {
     COccManager* occManager = nullptr;
     std::unique_ptr<COccManager> ownedOccManager;
     int waitCursorCount = 0;
+    std::vector<CWnd*> modalLoops; // running modal loops, innermost last
 
     AfxState();
     ~AfxState();

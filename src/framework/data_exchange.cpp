@@ -1,21 +1,26 @@
 #include "framework/data_exchange.h"
 
+#include "framework/afxres.h"
 #include "framework/control_container.h"
 #include "framework/win_app.h"
 #include "framework/wnd.h"
+#include "platform/module/resources.h"
+#include "platform/text.h"
 
 #include <cctype>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
 namespace {
 
-// The framework's own English texts.
-constexpr const char* kParseInt = "Please enter an integer.";
-constexpr const char* kParseIntRange = "Please enter an integer between %d and %d.";
+// The framework's messages, in the user's language where the program's
+// string table has them, else in English.
+std::string FrameworkText(UINT id, const char* english) {
+    char text[256];
+    return ::LoadStringA(AfxGetResourceHandle(), id, text, sizeof text) > 0 ? text : english;
+}
 
 // Optional blanks, an optional sign, digits, optional blanks; nothing else.
 std::optional<int> ParseInt(const std::string& text) {
@@ -93,7 +98,8 @@ void DDX_Text(CDataExchange* dx, int id, int& value) {
     }
     auto parsed = ParseInt(qv::platform::GetWindowTextString(control));
     if (!parsed) {
-        AfxMessageBox(kParseInt, MB_ICONEXCLAMATION);
+        AfxMessageBox(FrameworkText(AFX_IDP_PARSE_INT, "Please enter an integer."),
+                      MB_ICONEXCLAMATION);
         dx->Fail();
         return;
     }
@@ -115,8 +121,9 @@ void DDV_MinMaxInt(CDataExchange* dx, int value, int minimum, int maximum) {
         return;
     if (value >= minimum && value <= maximum)
         return;
-    char text[128];
-    std::snprintf(text, sizeof text, kParseIntRange, minimum, maximum);
-    AfxMessageBox(text, MB_ICONEXCLAMATION);
+    const std::string pattern =
+        FrameworkText(AFX_IDP_PARSE_INT_RANGE, "Please enter an integer between %s and %s.");
+    AfxMessageBox(qv::text::FormatText(pattern, {std::to_string(minimum), std::to_string(maximum)}),
+                  MB_ICONEXCLAMATION);
     dx->Fail();
 }

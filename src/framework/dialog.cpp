@@ -123,6 +123,9 @@ BOOL CDialog::CreateDlgWindow(HWND owner) {
             const DWORD style = static_cast<DWORD>(::GetWindowLongA(child, GWL_STYLE));
             if ((style & WS_TABSTOP) && ::IsWindowEnabled(child)) {
                 ::SetFocus(child);
+                // As the dialog manager does: typing replaces an edit's text.
+                if (::SendMessageA(child, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+                    ::SendMessageA(child, EM_SETSEL, 0, -1);
                 break;
             }
         }

@@ -4,6 +4,8 @@
 #include "framework/win_app.h"
 #include "framework/wnd.h"
 
+#include <algorithm>
+
 namespace {
 
 // Messages after which the loop counts as busy again: anything but paint.
@@ -14,6 +16,12 @@ bool IsIdleMessage(const MSG& msg) {
 } // namespace
 
 int CWnd::RunModalLoop(DWORD) {
+    auto& loops = qv::framework::State().modalLoops;
+    loops.push_back(this);
+    struct Leave {
+        std::vector<CWnd*>& loops;
+        ~Leave() { loops.pop_back(); }
+    } leave{loops};
     bool idle = true;
     LONG idleCount = 0;
     bool showOnIdle = !IsWindowVisible();
@@ -63,5 +71,17 @@ void CWnd::EndModalLoop(int result) {
         m_bContinueModal = false;
         // Wakes the loop if it waits.
         PostMessage(WM_NULL);
+    }
+    // Modal windows running inside this loop go with it, as on Cancel:
+    // quitting the program from its icon while the readme is open ends both.
+    auto& loops = qv::framework::State().modalLoops;
+    const auto self = std::find(loops.begin(), loops.end(), this);
+    if (self == loops.end())
+        return;
+    for (auto inner = self + 1; inner != loops.end(); ++inner) {
+        if ((*inner)->m_bContinueModal) {
+            (*inner)->m_nModalResult = IDCANCEL;
+            (*inner)->m_bContinueModal = false;
+        }
     }
 }

@@ -2,6 +2,7 @@
 
 #include "framework/data_exchange.h"
 #include "mainwnd/autostart_command.h"
+#include "platform/debug_trace.h"
 #include "res/resource.h"
 #include "resources/localized_resources.h"
 #include "resources/version_info.h"
@@ -82,8 +83,11 @@ BOOL CBrowserDlg::OnInitDialog() {
 
     if (m_strUser.empty()) {
         // Nothing to log in with: ask first, before the window is ever shown.
+        QV_TRACE(Console, "no user name stored: the configuration comes before the login");
         if (EditConfiguration())
             Login();
+        else
+            QV_TRACE(Console, "configuration cancelled: no login");
     } else {
         if (GetSettingInt(nullptr, "Minimized", 0) != 0)
             ShowWindow(SW_MINIMIZE);

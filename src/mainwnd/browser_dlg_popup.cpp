@@ -4,6 +4,7 @@
 // keeps the icon alive.
 #include "mainwnd/browser_dlg.h"
 #include "mainwnd/notify_text.h"
+#include "platform/debug_trace.h"
 
 #include <algorithm>
 #include <climits>
@@ -47,6 +48,12 @@ void CBrowserDlg::OnDisplayRows(std::string row1, std::string row2) {
             return;
         // The shell could not show it (the notification service or the
         // icon went away): announce as without balloons.
+        QV_TRACE(Shell, "call \"%s\": the notification was refused, the window is raised",
+                 row1.c_str());
+    } else if (m_bTooltip) {
+        QV_TRACE(Shell, "call \"%s\": no notification, %s", row1.c_str(),
+                 inFront ? "the window is in front already"
+                         : "the desktop has no notification service");
     }
     // Back from the notification area without taking the keyboard from the
     // user; a popup without timeout is made the foreground window below.
@@ -70,6 +77,8 @@ BOOL CBrowserDlg::ShowBalloon(const std::string& row1, const std::string& row2) 
     if (m_strLastInfo != m_nid.szInfo || m_strLastTitle != m_nid.szInfoTitle) {
         if (!Shell_NotifyIconA(NIM_MODIFY, &m_nid))
             return FALSE;
+        QV_TRACE(Shell, "call \"%s\": notification \"%s\" shown%s", row1.c_str(), m_nid.szInfo,
+                 info == &name ? " (name from the address book)" : "");
         m_strLastInfo = m_nid.szInfo;
         m_strLastTitle = m_nid.szInfoTitle;
     }
@@ -80,16 +89,21 @@ BOOL CBrowserDlg::ShowBalloon(const std::string& row1, const std::string& row2) 
 void CBrowserDlg::StartPopup(BOOL wasMinimized) {
     if (m_nTimeout <= 0) {
         // No timed popup: the window comes forward and stays.
+        QV_TRACE(Shell, "call: the window comes forward and stays (Timeout 0)");
         SetForegroundWindow();
         return;
     }
     // In front already, unless by our own restore: a popup that is running
     // (the user has not taken it over) goes on for as long as calls come.
-    if (m_nPopupState == 0 && !wasMinimized && ::GetForegroundWindow() == m_hWnd)
+    if (m_nPopupState == 0 && !wasMinimized && ::GetForegroundWindow() == m_hWnd) {
+        QV_TRACE(Shell, "call: the window is in front already, nothing to raise");
         return;
+    }
     m_nPopupCountdown = m_nTimeout;
     if (m_nPopupState != 0)
         return; // already raised: only the countdown starts again
+    QV_TRACE(Shell, "call: the window is raised above the others for %d s%s", m_nTimeout,
+             wasMinimized ? ", from the notification area" : "");
     m_nPopupState = wasMinimized ? 2 : 1;
     // Above everything, but the keyboard stays where the user is.
     SetWindowPos(&wndTop, 0, 0, 0, 0, kRaiseFlags);

@@ -164,13 +164,20 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
 }
 
 std::string FormatText(std::string_view pattern, std::string_view argument) {
+    return FormatText(pattern, {argument});
+}
+
+std::string FormatText(std::string_view pattern,
+                       std::initializer_list<std::string_view> arguments) {
     std::string out;
-    out.reserve(pattern.size() + argument.size());
+    out.reserve(pattern.size());
+    auto next = arguments.begin();
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         const char c = pattern[i];
         if (c == '%' && i + 1 < pattern.size()) {
             if (pattern[i + 1] == 's') {
-                out += argument;
+                if (next != arguments.end())
+                    out += *(next + 1 == arguments.end() ? next : next++);
                 ++i;
                 continue;
             }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,8 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 // and the command line: every "%s" becomes the argument, "%%" one "%", and
 // any other "%" stays as it is.
 std::string FormatText(std::string_view pattern, std::string_view argument);
+// Same with several arguments: the n-th "%s" takes the n-th one, and the
+// last one fills any further "%s".
+std::string FormatText(std::string_view pattern, std::initializer_list<std::string_view> arguments);
 
 } // namespace qv::text

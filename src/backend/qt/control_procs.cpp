@@ -131,6 +131,8 @@ LRESULT QtWindowSystem::DefaultProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     case WM_ICONERASEBKGND:
         return TRUE; // Qt has painted the background already
     case WM_GETDLGCODE:
+        if (window->kind == WindowKind::Edit)
+            return DLGC_HASSETSEL;
         return window->kind == WindowKind::ActiveX ? kDlgcWantAllKeys : 0;
     default:
         return 0;

@@ -1,5 +1,7 @@
 #include "backend/qt/notification_client.h"
 
+#include "platform/debug_trace.h"
+
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QVariantMap>
@@ -50,8 +52,10 @@ bool NotificationClient::ReadsMarkup() {
 }
 
 std::optional<uint> NotificationClient::Notify(uint replacesId, const Notification& n) {
-    if (!bus_.isConnected())
+    if (!bus_.isConnected()) {
+        QV_TRACE(Shell, "no notification: there is no session bus");
         return std::nullopt;
+    }
     const QString text = ReadsMarkup() ? n.body.toHtmlEscaped() : n.body;
     QStringList actions;
     if (!n.defaultAction.isEmpty())
@@ -63,8 +67,11 @@ std::optional<uint> NotificationClient::Notify(uint replacesId, const Notificati
         bus_.call(Call(QStringLiteral("Notify"), {n.appName, replacesId, n.icon, n.summary, text,
                                                   actions, hints, n.timeoutMs}),
                   QDBus::Block, kCallTimeoutMs);
-    if (!reply.isValid())
+    if (!reply.isValid()) {
+        QV_TRACE(Shell, "the notification service refused the notification: %s",
+                 qPrintable(reply.error().message()));
         return std::nullopt;
+    }
     return reply.value();
 }
 

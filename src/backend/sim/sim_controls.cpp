@@ -92,6 +92,7 @@ void SimWindowSystem::CreateControl(HWND dialog, const qv::platform::DialogContr
     window.text = control.title.IsOrdinal() ? std::string() : control.title.text;
     window.visible = (control.style & WS_VISIBLE) != 0;
     window.enabled = (control.style & WS_DISABLED) == 0;
+    window.edit = control.Class() == qv::platform::ControlClass::Edit;
     window.rect = RECT{DluX(control.x), DluY(control.y), DluX(control.x + control.cx),
                        DluY(control.y + control.cy)};
     for (const auto& entry : init) {
@@ -135,9 +136,15 @@ LRESULT SimWindowSystem::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPA
                                                           window->rangeLow, window->rangeHigh));
     case UDM_GETPOS32:
         return window->position;
+    case EM_SETSEL:
+        window->selStart = static_cast<int>(LONG(wParam));
+        window->selEnd = static_cast<int>(LONG(lParam));
+        return 0;
     case WM_GETDLGCODE:
         // A web page takes every key itself.
-        return window->browser ? DLGC_WANTALLKEYS : 0;
+        if (window->browser)
+            return DLGC_WANTALLKEYS;
+        return window->edit ? DLGC_HASSETSEL : 0;
     default:
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }

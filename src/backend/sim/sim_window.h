@@ -32,6 +32,8 @@ struct SimWindow {
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
     int check = 0;
+    bool edit = false;
+    int selStart = 0, selEnd = 0; // an edit's selection; selEnd -1 is the end
     int rangeLow = 0, rangeHigh = 100, position = 0;
     int maxTipWidth = -1;
     std::vector<SimTool> tools;

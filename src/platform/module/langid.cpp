@@ -1,6 +1,10 @@
 #include "platform/module/langid.h"
 
+#include "platform/module/res_image.h"
+#include "platform/module/resources.h"
+
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace qv::platform {
@@ -96,9 +100,8 @@ std::string Lowered(std::string_view in) {
     return out;
 }
 
-} // namespace
-
-LANGID LangIdFromLocaleName(std::string_view locale) {
+// Null for a language the table does not know (and for "C", "POSIX").
+std::optional<LANGID> FindLangId(std::string_view locale) {
     // language[_territory][.codeset][@modifier], or BCP 47 "de-CH", "zh-Hant-TW".
     std::string_view modifier;
     if (auto at = locale.find('@'); at != std::string_view::npos) {
@@ -123,7 +126,7 @@ LANGID LangIdFromLocaleName(std::string_view locale) {
         }
     }
     if (language.size() < 2 || language.size() > 3)
-        return kUsEnglish;
+        return std::nullopt;
 
     const std::string mod = Lowered(modifier);
     if (language == "ca" && mod == "valencia")
@@ -159,16 +162,75 @@ LANGID LangIdFromLocaleName(std::string_view locale) {
         if (!home && *row.region == '\0')
             home = &row;
     }
-    return home ? home->id : kUsEnglish;
+    if (!home)
+        return std::nullopt;
+    return home->id;
+}
+
+const char* Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+// Whether the program has texts in the language: a string table of it in
+// the resources (the neutral copy is English). Without resources, any.
+bool Offered(HMODULE module, LANGID id) {
+    if (!module)
+        module = AfxGetResourceHandle();
+    if (!module || !module->resources)
+        return true;
+    const auto strings = ResourceName::Ordinal(RT_STRING_ID);
+    for (const auto& entry : module->resources->Entries()) {
+        if (entry.type != strings)
+            continue;
+        const LANGID primary =
+            PRIMARYLANGID(entry.language == LANG_NEUTRAL ? kUsEnglish : entry.language);
+        if (primary == PRIMARYLANGID(id))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+LANGID LangIdFromLocaleName(std::string_view locale) {
+    return FindLangId(locale).value_or(kUsEnglish);
+}
+
+std::string UserUiLocaleName(HMODULE resources) {
+    const char* messages = Variable("LC_ALL");
+    if (!messages)
+        messages = Variable("LC_MESSAGES");
+    if (!messages)
+        messages = Variable("LANG");
+    const std::string_view locale = messages ? messages : "C";
+    // LANGUAGE is a priority list, read as gettext reads it: not in the C
+    // locale, whose output must not depend on it, and the first language the
+    // program has texts in wins. None of them: the first one still decides,
+    // so the program shows its own neutral texts rather than LANG's language.
+    const char* list = Variable("LANGUAGE");
+    if (list && locale != "C" && locale != "POSIX") {
+        std::optional<std::string_view> first;
+        for (std::string_view rest = list; !rest.empty();) {
+            const auto colon = rest.find(':');
+            const std::string_view entry = rest.substr(0, colon);
+            rest = colon == std::string_view::npos ? std::string_view{} : rest.substr(colon + 1);
+            const auto id = FindLangId(entry);
+            if (!id)
+                continue;
+            if (Offered(resources, *id))
+                return std::string(entry);
+            if (!first)
+                first = entry;
+        }
+        if (first)
+            return std::string(*first);
+    }
+    return std::string(locale);
 }
 
 } // namespace qv::platform
 
 LANGID GetUserDefaultLangID() {
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(variable);
-        if (value && *value)
-            return qv::platform::LangIdFromLocaleName(value);
-    }
-    return 0x0409;
+    return qv::platform::LangIdFromLocaleName(qv::platform::UserUiLocaleName());
 }

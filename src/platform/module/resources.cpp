@@ -17,15 +17,17 @@ const qv::platform::ResourceImage* ImageOf(HMODULE module) {
     return module ? module->resources.get() : nullptr;
 }
 
-// Exact language, then the primary language's neutral sublanguage, then the
-// neutral copy: the order the platform's loader tries.
+// Exact language, then the primary language's neutral and default
+// sublanguages, then the neutral copy: the order the platform's loader
+// tries, so a Swiss German user reads the German (Germany) strings.
 const HRSRC__* FindWithFallback(const qv::platform::ResourceImage& image,
                                 const qv::platform::ResourceName& type,
                                 const qv::platform::ResourceName& name, LANGID language) {
-    if (const auto* found = image.Find(type, name, language))
-        return found;
-    if (const auto* found = image.Find(type, name, PRIMARYLANGID(language)))
-        return found;
+    constexpr WORD kSublangDefault = 1;
+    for (LANGID each : {language, LANGID(PRIMARYLANGID(language)),
+                        MAKELANGID(PRIMARYLANGID(language), kSublangDefault)})
+        if (const auto* found = image.Find(type, name, each))
+            return found;
     return image.Find(type, name, LANG_NEUTRAL);
 }
 

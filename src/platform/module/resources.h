@@ -26,7 +26,8 @@ void AfxSetResourceHandle(HINSTANCE module);
 BOOL EnumResourceLanguagesA(HMODULE module, LPCSTR type, LPCSTR name, ENUMRESLANGPROCA proc,
                             LONG_PTR param);
 // Language fallback as the platform's: the exact language, else the primary
-// language's neutral sublanguage (e.g. 0x0007), else the neutral copy. A
+// language's neutral sublanguage (e.g. 0x0007), else its default one (0x0407),
+// else the neutral copy. A
 // neutral request (0) for a resource without a neutral copy gets the user's
 // language by the same rule, else the copy with the lowest language id.
 // Type and name are MAKEINTRESOURCEA ordinals, "#123", or strings (ASCII
@@ -36,7 +37,7 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 LPVOID LockResource(HGLOBAL data);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
 // The platform's own language choice: the user's language (GetUserDefaultLangID),
-// else its neutral sublanguage, else the neutral copy. Copies at most size-1
+// else its neutral or default sublanguage, else the neutral copy. Copies at most size-1
 // bytes of UTF-8 plus a terminator, never splitting a character, and returns
 // the bytes copied. 0 for a missing or empty string, for a null buffer or a
 // size below 1, and when not even the first character fits (last error

@@ -1,5 +1,7 @@
 #include "platform/registry/hives.h"
 
+#include "platform/debug_trace.h"
+#include "platform/module/lasterror.h"
 #include "platform/module/module.h"
 #include "platform/registry/fileio.h"
 
@@ -106,7 +108,25 @@ HiveFile LocateHive(Hive hive) {
     return file;
 }
 
-LONG ReadHive(Hive hive, RegDocument& doc) {
+namespace {
+
+// Says why a settings file was not read or written: otherwise a user only
+// sees settings that do not stick.
+LONG Traced(const char* action, Hive hive, LONG rc) {
+    if (rc != LONG(ERROR_SUCCESS) && TraceEnabled(TraceCategory::Registry)) {
+        char* text = nullptr;
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+                       static_cast<DWORD>(rc), 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+        std::string words = text ? text : "";
+        LocalFree(text);
+        words.erase(words.find_last_not_of("\r\n") + 1);
+        TraceF(TraceCategory::Registry, "%s %s refused: %s (error %ld)", action,
+               LocateHive(hive).path.c_str(), words.c_str(), static_cast<long>(rc));
+    }
+    return rc;
+}
+
+LONG ReadHiveFile(Hive hive, RegDocument& doc) {
     doc = RegDocument{};
     HiveFile file = LocateHive(hive);
     if (file.path.empty())
@@ -133,7 +153,7 @@ LONG ReadHive(Hive hive, RegDocument& doc) {
     return ERROR_BADDB;
 }
 
-LONG UpdateHive(Hive hive, const HiveEdit& edit) {
+LONG UpdateHiveFile(Hive hive, const HiveEdit& edit) {
     HiveFile file = LocateHive(hive);
     if (file.path.empty() || !file.writable)
         return ERROR_ACCESS_DENIED;
@@ -175,6 +195,16 @@ LONG UpdateHive(Hive hive, const HiveEdit& edit) {
     if (out.size() > kMaxRegFileSize)
         return ERROR_CANTWRITE;
     return ReplaceFileAtomically(file.path, out, mode) ? ERROR_SUCCESS : WriteError(errno);
+}
+
+} // namespace
+
+LONG ReadHive(Hive hive, RegDocument& doc) {
+    return Traced("reading", hive, ReadHiveFile(hive, doc));
+}
+
+LONG UpdateHive(Hive hive, const HiveEdit& edit) {
+    return Traced("writing", hive, UpdateHiveFile(hive, edit));
 }
 
 } // namespace qv::platform::registry

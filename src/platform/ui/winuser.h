@@ -237,6 +237,8 @@ inline constexpr WPARAM BST_CHECKED = 1;
 inline constexpr WPARAM BST_INDETERMINATE = 2;
 inline constexpr WORD BN_CLICKED = 0;
 inline constexpr UINT EM_SETSEL = 0x00B1;
+// WM_GETDLGCODE answer of an edit: the dialog selects its text on focus.
+inline constexpr LRESULT DLGC_HASSETSEL = 0x0008;
 inline constexpr UINT UDM_SETPOS32 = 0x0471;
 inline constexpr UINT UDM_GETPOS32 = 0x0472;
 inline constexpr UINT UDM_SETRANGE32 = 0x046F;

@@ -96,8 +96,16 @@ class ProgramCase(unittest.TestCase):
         self.console = address
         self.program = d.start_program(*args)
         window = wait_until(lambda: d.window_of(self.program.pid), 20)
-        self.assertIsNotNone(window, "the main window never appeared")
+        self.assertIsNotNone(window, "the main window never appeared\n" + self.program_log())
         return window
+
+    def program_log(self, lines=40):
+        """The end of what the program wrote, for a failure's message."""
+        try:
+            with open(os.path.join(self.desktop.workdir, "quorvia.log"), errors="replace") as f:
+                return "".join(f.readlines()[-lines:])
+        except OSError as error:
+            return str(error)
 
     def fresh_settings(self, name):
         self.desktop.workdir = os.path.join(self.base, name)

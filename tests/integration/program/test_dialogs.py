@@ -43,14 +43,16 @@ class DialogsTest(ProgramCase):
         self.fresh_settings("firststart")
         d = self.desktop
         address = d.start_console()
-        d.seed_settings(address, "", "")
+        d.seed_settings("192.168.0.240", "", "")
         self.program = d.start_program()
         dialog = self.window_titled("Configuration", 20)
         self.assertIsNotNone(dialog, "no configuration dialog: %r" % d.windows())
         time.sleep(0.5)
         d.screenshot(os.path.join(SHOTS, "configuration_dialog.png"))
-        # The address edit has the focus and the stored address; the user
-        # name and the password follow in the tab order.
+        # The address edit has the focus with the stored address selected:
+        # typing replaces it. The user name and the password follow.
+        self.keys(dialog)
+        self.type_text(address)
         self.keys(dialog, "Tab")
         self.type_text("demo")
         self.keys(dialog, "Tab")
@@ -58,6 +60,7 @@ class DialogsTest(ProgramCase):
         self.keys(dialog, "Return")
         self.wait_logged_in(1)
         self.assertEqual(d.read_setting("User"), "demo")
+        self.assertEqual(d.read_setting("Adrs"), address)
         self.assertIsNone(self.window_titled("Configuration", 1))
 
     def test_the_icon_menu_reaches_info_and_configuration(self):
@@ -145,6 +148,19 @@ class DialogsTest(ProgramCase):
         self.assertTrue(wait_until(lambda: self.window_titled(
             "Quorvia Browser \u2013 Readme", 0.2) is None, 10))
         self.assertIsNone(self.program.poll())
+
+    def test_quit_with_the_readme_open_ends_both(self):
+        self.fresh_settings("readmequit")
+        self.start()
+        self.wait_logged_in(1)
+        d = self.desktop
+        self.tray_menu_command("r")
+        self.assertIsNotNone(self.window_titled("Quorvia Browser \u2013 Readme"),
+                             "no readme window: %r" % d.windows())
+        self.tray_menu_command("q")
+        self.assertTrue(wait_until(lambda: self.program.poll() is not None, 20, step=0.05),
+                        "the program still runs: %r" % d.windows())
+        self.assertEqual(self.desktop.console_state()["logouts"], 1)
 
 
 # The console's Configuration and Help links, from the window position

@@ -1,6 +1,7 @@
 // The login state machine driven by the console's pages: log in, stay
 // logged in across a dropped session, log out, and the terminal retry.
 #include "console_fixture.h"
+#include "platform/debug_trace.h"
 
 namespace {
 
@@ -88,11 +89,20 @@ TEST_F(LoginDecisionTest, LogoutEndsWithTheLoginFormAndDoesNotLogInAgain) {
     EXPECT_EQ(Fills(), 0u);
 }
 
-TEST_F(LoginDecisionTest, WrongCredentialsAreSubmittedOnce) {
+TEST_F(LoginDecisionTest, WrongCredentialsAreSubmittedOnceAndTheDiagnosticsSayWhy) {
+    qv::platform::SetTraceMask(unsigned(qv::platform::TraceCategory::Console));
+    testing::internal::CaptureStderr();
     // The console answers every submit with its login form again.
     std::function<void()> reject = [&] { top->Load(LoginPageLeadingTo(reject)); };
     top->Load(LoginPageLeadingTo(reject));
     Wait(5000);
+    const std::string log = testing::internal::GetCapturedStderr();
+    qv::platform::SetTraceMask(0);
+    EXPECT_NE(log.find("quorvia: console: login form: filling in user \"alice\"\n"
+                       "quorvia: console: login form submitted\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("login form left alone: no login pending"), std::string::npos) << log;
     EXPECT_EQ(Submits(), 1u);
     EXPECT_EQ(sim.Log().Count("DocumentComplete(top"), 2u);
     EXPECT_FALSE(dialog().m_bLoginPending);

@@ -47,6 +47,10 @@ class DataExchangeTest : public ::testing::Test {
 protected:
     HWND Item(CWnd& dialog, int id) { return ::GetDlgItem(dialog.m_hWnd, id); }
     void Type(CWnd& dialog, int id, const char* text) { ::SetWindowTextA(Item(dialog, id), text); }
+    bool Selected(CWnd& dialog, int id) {
+        const auto* edit = sim.Windows().Window(Item(dialog, id));
+        return edit && edit->selStart == 0 && edit->selEnd == -1;
+    }
     void PressOk(CWnd& dialog) {
         ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKELONG(IDOK, BN_CLICKED), 0);
     }
@@ -58,6 +62,9 @@ protected:
 TEST_F(DataExchangeTest, ValuesGoIntoTheControlsAndComeBackOnOk) {
     ConfigLikeDialog dialog;
     sim.Clock().After(10, [&] {
+        // The first field has the focus, its text selected: typing replaces it.
+        EXPECT_EQ(GetFocus(), Item(dialog, kUser));
+        EXPECT_TRUE(Selected(dialog, kUser));
         EXPECT_EQ(qv::platform::GetWindowTextString(Item(dialog, kUser)), "alice");
         EXPECT_EQ(qv::platform::GetWindowTextString(Item(dialog, kTimeout)), "5");
         EXPECT_EQ(::SendMessageA(Item(dialog, kCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -85,6 +92,7 @@ TEST_F(DataExchangeTest, OutOfRangeShowsTheRangeMessageAndKeepsTheDialogOpen) {
         EXPECT_TRUE(IsWindow(dialog.m_hWnd));
         EXPECT_TRUE(dialog.ContinueModal());
         EXPECT_EQ(GetFocus(), Item(dialog, kTimeout));
+        EXPECT_TRUE(Selected(dialog, kTimeout));
         Type(dialog, kTimeout, "120");
         PressOk(dialog);
     });

@@ -162,6 +162,22 @@ TEST_F(ModalLoopTest, OwnerIsDisabledDuringTheRunAndEnabledAfter) {
     owner.DestroyWindow();
 }
 
+// Quit from the icon's menu while a modal window of the program is open: the
+// outer run ends, and the inner one with it, as on Cancel.
+TEST_F(ModalLoopTest, EndingAModalRunEndsTheRunsNestedInIt) {
+    CountingDialog outer;
+    CDialog inner(0u, &outer);
+    inner.SetTemplate(qv::test::Dialog("Inner"));
+    INT_PTR innerResult = 0;
+    sim.Clock().After(10, [&] {
+        sim.Clock().After(10, [&] { outer.EndDialog(IDOK); });
+        innerResult = inner.DoModal();
+    });
+    EXPECT_EQ(outer.DoModal(), IDOK);
+    EXPECT_EQ(innerResult, IDCANCEL);
+    EXPECT_EQ(inner.m_hWnd, nullptr);
+}
+
 class ParentNotifyDialog : public CDialog {
 public:
     ParentNotifyDialog() {

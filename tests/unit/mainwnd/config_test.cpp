@@ -163,27 +163,31 @@ TEST_F(ConfigTest, UnchangedSettingsAreNotWrittenAgain) {
     EXPECT_EQ(Setting("Timeout"), -12345);
 }
 
-TEST_F(ConfigTest, ATimeoutOutsideTheRangeKeepsTheDialogOpen) {
+TEST_F(ConfigTest, ATimeoutOutsideTheRangeKeepsTheDialogOpenWithAMessageInTheUsersLanguage) {
     LogIn();
-    bool stillOpen = false;
-    sim.Clock().After(10, [&] {
-        HWND dialog = ConfigWindow();
-        ASSERT_NE(dialog, nullptr);
-        SetText(dialog, IDC_TIMEOUT, "121");
-        SetText(dialog, IDC_USER, "bob");
-        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    });
-    sim.Clock().After(50, [&] {
-        HWND dialog = ConfigWindow();
-        stillOpen = dialog != nullptr;
-        if (dialog)
-            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    });
-    EXPECT_FALSE(window->EditConfiguration());
-    EXPECT_TRUE(stillOpen);
-    ASSERT_FALSE(sim.Windows().MessageBoxes().empty());
-    EXPECT_EQ(sim.Windows().MessageBoxes().back().text,
-              "Please enter an integer between 0 and 120.");
+    for (const auto& [locale, message] :
+         {std::pair{"en_US.UTF-8", "Please enter an integer between 0 and 120."},
+          std::pair{"de_CH.UTF-8", "Geben Sie eine ganze Zahl zwischen 0 und 120 ein."}}) {
+        ::setenv("LC_ALL", locale, 1);
+        bool stillOpen = false;
+        sim.Clock().After(10, [&] {
+            HWND dialog = ConfigWindow();
+            ASSERT_NE(dialog, nullptr);
+            SetText(dialog, IDC_TIMEOUT, "121");
+            SetText(dialog, IDC_USER, "bob");
+            ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        });
+        sim.Clock().After(50, [&] {
+            HWND dialog = ConfigWindow();
+            stillOpen = dialog != nullptr;
+            if (dialog)
+                ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_FALSE(window->EditConfiguration());
+        EXPECT_TRUE(stillOpen);
+        ASSERT_FALSE(sim.Windows().MessageBoxes().empty());
+        EXPECT_EQ(sim.Windows().MessageBoxes().back().text, message);
+    }
     EXPECT_EQ(window->m_nTimeout, 5);
     EXPECT_EQ(window->m_strUser, "alice");
     EXPECT_EQ(Setting("Timeout"), -12345);

@@ -3,6 +3,7 @@
 // the window over, and falling back to raising when balloons fail.
 #include "console/pump_messages.h"
 #include "mainwnd/notify_text.h"
+#include "platform/debug_trace.h"
 #include "system_fixture.h"
 
 namespace {
@@ -268,7 +269,14 @@ TEST_F(PopupTest, BalloonThatCannotBeShownRaisesTheWindowInstead) {
     Place(Where::Hidden);
     dialog().m_bTooltip = TRUE;
     sim.Shell().LoseIcon(); // the shell's NIM_MODIFY fails
+    qv::platform::SetTraceMask(unsigned(qv::platform::TraceCategory::Shell));
+    testing::internal::CaptureStderr();
     dialog().OnDisplayRows("0301", "Call");
+    const std::string log = testing::internal::GetCapturedStderr();
+    qv::platform::SetTraceMask(0);
+    EXPECT_EQ(log, "quorvia: shell: call \"0301\": the notification was refused, the window is "
+                   "raised\nquorvia: shell: call: the window is raised above the others for 5 s, "
+                   "from the notification area\n");
     EXPECT_TRUE(Visible());
     EXPECT_EQ(dialog().m_nPopupState, 2);
     EXPECT_TRUE(dialog().m_strLastInfo.empty());

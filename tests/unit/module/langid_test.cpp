@@ -6,6 +6,8 @@
 namespace {
 
 using qv::platform::LangIdFromLocaleName;
+using qv::platform::UserUiLocaleName;
+using qv::test::FixtureModule;
 using qv::test::LocaleGuard;
 
 struct Mapping {
@@ -103,6 +105,45 @@ TEST(LangId, UserDefaultTakesTheFirstNonEmptyVariable) {
         LocaleGuard locale("C");
         EXPECT_EQ(GetUserDefaultLangID(), 0x0409);
     }
+}
+
+TEST(LangId, LanguageListComesFirstExceptInTheCLocale) {
+    {
+        LocaleGuard locale("fr_FR.UTF-8", std::nullopt, std::nullopt, "de_AT:nl");
+        EXPECT_EQ(GetUserDefaultLangID(), 0x0C07);
+    }
+    {
+        // C.UTF-8 is not the C locale: the list counts.
+        LocaleGuard locale(std::nullopt, std::nullopt, "C.UTF-8", "nl_BE");
+        EXPECT_EQ(UserUiLocaleName(), "nl_BE");
+    }
+    for (const char* c : {"C", "POSIX"}) {
+        LocaleGuard locale(std::nullopt, c, "de_DE.UTF-8", "nl");
+        EXPECT_EQ(UserUiLocaleName(), c);
+        EXPECT_EQ(GetUserDefaultLangID(), 0x0409);
+    }
+    {
+        LocaleGuard locale(std::nullopt, std::nullopt, std::nullopt, "de");
+        EXPECT_EQ(UserUiLocaleName(), "C");
+    }
+    {
+        // Nothing known in the list: as if it were not set.
+        LocaleGuard locale(std::nullopt, std::nullopt, "nl_NL.UTF-8", "::klingon:");
+        EXPECT_EQ(GetUserDefaultLangID(), 0x0413);
+    }
+}
+
+TEST(LangId, TheFirstListedLanguageWithTextsWins) {
+    // The fixture has strings in the neutral copy (English), German and French.
+    FixtureModule module;
+    const auto chosen = [](const char* list) {
+        LocaleGuard locale(std::nullopt, std::nullopt, "nl_NL.UTF-8", list);
+        return UserUiLocaleName();
+    };
+    EXPECT_EQ(chosen("es:it:fr_BE:de"), "fr_BE");
+    EXPECT_EQ(chosen("es_MX:en_GB:de"), "en_GB");
+    // None with texts: the first one still decides, not LANG.
+    EXPECT_EQ(chosen("es_MX:it"), "es_MX");
 }
 
 } // namespace

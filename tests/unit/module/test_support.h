@@ -26,11 +26,13 @@ inline std::vector<std::byte> ReadFixtureRes() {
     return bytes;
 }
 
-// Sets LC_ALL, LC_MESSAGES and LANG (nullopt unsets) and restores them after.
+// Sets LC_ALL, LC_MESSAGES, LANG and LANGUAGE (nullopt unsets) and restores
+// them after.
 class LocaleGuard {
 public:
     LocaleGuard(std::optional<std::string> all, std::optional<std::string> messages = std::nullopt,
-                std::optional<std::string> lang = std::nullopt) {
+                std::optional<std::string> lang = std::nullopt,
+                std::optional<std::string> language = std::nullopt) {
         for (const char* name : kNames) {
             const char* value = std::getenv(name);
             saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
@@ -38,6 +40,7 @@ public:
         Set("LC_ALL", all);
         Set("LC_MESSAGES", messages);
         Set("LANG", lang);
+        Set("LANGUAGE", language);
     }
     ~LocaleGuard() {
         for (std::size_t i = 0; i < std::size(kNames); ++i)
@@ -53,7 +56,7 @@ private:
         else
             ::unsetenv(name);
     }
-    static constexpr const char* kNames[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    static constexpr const char* kNames[] = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
     std::vector<std::optional<std::string>> saved_;
 };
 

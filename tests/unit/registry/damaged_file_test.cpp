@@ -1,3 +1,4 @@
+#include "platform/debug_trace.h"
 #include "platform/registry/regfile.h"
 #include "platform/registry/registry.h"
 #include "temp_config.h"
@@ -185,8 +186,14 @@ TEST_F(HostileFileTest, AFileItsOwnerMadeReadOnlyIsHonoured) {
     ASSERT_EQ(Set("Software\\A", "v", "1"), LSTATUS(ERROR_SUCCESS));
     ASSERT_EQ(::chmod(UserReg().c_str(), 0400), 0);
     const std::string before = ReadFile(UserReg());
-    // Also for root, who could write it anyway.
+    // Also for root, who could write it anyway; the diagnostics say so.
+    qv::platform::SetTraceMask(unsigned(qv::platform::TraceCategory::Registry));
+    testing::internal::CaptureStderr();
     EXPECT_EQ(Set("Software\\A", "v", "2"), LSTATUS(ERROR_ACCESS_DENIED));
+    const std::string log = testing::internal::GetCapturedStderr();
+    qv::platform::SetTraceMask(0);
+    EXPECT_EQ(log, "quorvia: registry: writing " + UserReg() +
+                       " refused: Access is denied. (error 5)\n");
     EXPECT_EQ(Set("Software\\New", "v", "2"), LSTATUS(ERROR_ACCESS_DENIED));
     EXPECT_EQ(ReadFile(UserReg()), before);
     EXPECT_EQ(std::filesystem::status(UserReg()).permissions(), std::filesystem::perms::owner_read);

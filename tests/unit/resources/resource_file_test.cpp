@@ -66,7 +66,8 @@ TEST(ResourceFileTest, ExactlyTheResourcesDescribed) {
         {{RT_VERSION_ID, 1}, neutral},   {{RT_DLGINIT_ID, 112}, neutral},
         {{RT_DLGINIT_ID, 120}, neutral},
     };
-    for (WORD block : {7, 8, 63, 64, 65})
+    // The program's strings, and the framework's messages (ids 0xF110...).
+    for (WORD block : {7, 8, 63, 64, 65, 0xF12})
         expected[{RT_STRING_ID, block}] = all;
     EXPECT_EQ(found, expected);
 

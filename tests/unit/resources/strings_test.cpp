@@ -1,6 +1,7 @@
 // The string tables, checked by what every string must have rather than by a
 // copy of the texts (which would only repeat a typo): every id in all four
 // languages, the same format specifiers, one mnemonic per caption.
+#include "framework/afxres.h"
 #include "platform/module/res_image.h"
 #include "platform/module/resources.h"
 #include "platform/text.h"
@@ -90,7 +91,9 @@ TEST_F(StringTableTest, EveryIdInEveryLanguageWithTheSameSpecifiers) {
                     IDC_AUTOLOGIN,
                     IDC_CALL_TOOLTIP,
                     IDC_TIMEOUT,
-                    IDC_ADDRESS})
+                    IDC_ADDRESS,
+                    AFX_IDP_PARSE_INT,
+                    AFX_IDP_PARSE_INT_RANGE})
         EXPECT_TRUE(neutral.contains(id)) << id;
     for (LANGID language : {0x0407, 0x040C, 0x0413}) {
         ASSERT_TRUE(tables.contains(language)) << std::hex << language;

@@ -6,6 +6,7 @@
 #include "backend/qt/bridge/external_dispatch.h"
 #include "backend/qt/bridge/page_bridge_listener.h"
 #include "backend/qt/bridge/snapshot_decoder.h"
+#include "platform/debug_trace.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -282,6 +283,7 @@ void BridgeCore::FrameReport(const QJsonObject& report) {
     timer.start();
     FrameSnapshot snapshot = DecodeSnapshot(report);
     if (snapshot.frame == kNoFrame) {
+        QV_TRACE(Bridge, "a frame report without a frame was dropped");
         return;
     }
     snapshot.decodeMillis = static_cast<double>(timer.nsecsElapsed()) / 1e6;
@@ -290,6 +292,8 @@ void BridgeCore::FrameReport(const QJsonObject& report) {
         // Its opening was not seen; a report of an old top document's frame
         // after the new top opened is stale.
         if (!snapshot.isTop && m_topFrame != kNoFrame && !m_frames.count(snapshot.parent)) {
+            QV_TRACE(Bridge, "a stale report of frame %s of an earlier document was dropped",
+                     snapshot.location.href.c_str());
             return;
         }
         if (snapshot.isTop) {
@@ -347,6 +351,8 @@ void BridgeCore::ExternalCall(FrameId frame, const QString& name, const QJsonArr
     }
     const int id = m_external->GetIDsOfNames(name.toStdString());
     if (id == kUnknownDispId) {
+        QV_TRACE(Bridge, "the page called window.external.%s, which the program does not offer",
+                 qPrintable(name));
         return;
     }
     std::vector<ExternalArg> values;

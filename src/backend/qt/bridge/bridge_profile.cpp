@@ -1,5 +1,6 @@
 #include "backend/qt/bridge/bridge_profile.h"
 
+#include <QLocale>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -11,6 +12,12 @@ BridgeProfile::BridgeProfile() : m_profile(std::make_unique<QWebEngineProfile>()
     m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
     // The console's buttons open windows from script without a user gesture.
     m_profile->settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+    // Pages learn the user's language as in any browser; a console that
+    // speaks it answers in it.
+    if (const QLocale locale; locale.language() != QLocale::C) {
+        const QString language = QLocale::languageToCode(locale.language());
+        m_profile->setHttpAcceptLanguage(locale.name().replace(u'_', u'-') + u',' + language);
+    }
 }
 
 BridgeProfile::~BridgeProfile() = default;

@@ -4,9 +4,13 @@
 #include "backend/qt/browser/qt_browser_factory.h"
 #include "backend/qt/browser/res_scheme_handler.h"
 #include "backend/qt/program_icon.h"
+#include "backend/qt/qt_language.h"
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
 #include "backend/qt/termination_signals.h"
+#include "platform/debug_trace.h"
+#include "platform/module/resources.h"
+#include "res/embedded.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -42,6 +46,11 @@ int Run(int argc, char** argv, int& endedBy) {
     char* qtArgv[] = {argv[0], platform, x11, nullptr};
     int qtArgc = PreferX11() ? 3 : 1;
     QApplication app(qtArgc, qtArgv);
+    {
+        // The program's texts are chosen from its resources: Qt's follow them.
+        const auto resources = qv::platform::LoadResourceModule(qv::res::EmbeddedResourceImage());
+        qv::qt::ApplyUserLanguage(resources.get());
+    }
 
     qv::qt::QtWindowSystem windows;
     const qv::qt::TerminationSignals termination(windows);
@@ -63,6 +72,8 @@ int main(int argc, char** argv) {
         std::fputs(information->c_str(), stdout);
         return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
     }
+    // Diagnostics first: --debug must not reach the start URL.
+    qv::platform::ConfigureTracing(argc, argv);
     int endedBy = 0;
     const int code = Run(argc, argv, endedBy);
     qv::qt::TerminationSignals::EndBy(endedBy);

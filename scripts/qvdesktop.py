@@ -114,14 +114,15 @@ class Desktop:
             self.env["XDG_RUNTIME_DIR"] = runtime
         return self.env["XDG_RUNTIME_DIR"]
 
-    def start_full_desktop(self):
+    def start_full_desktop(self, tray=True):
         self.runtime_dir()
         if not self.env.get("DISPLAY"):
             self.start_x()
         self.start_session_bus()
         self.start_window_manager()
         self.start_notification_daemon()
-        self.start_tray_host()
+        if tray:
+            self.start_tray_host()
 
     def set_monitors(self, monitors):
         """Splits the X screen into monitors as RandR 1.5 lays them out, the

@@ -34,6 +34,7 @@ CBrowserDlg::CBrowserDlg(CWnd* parent)
       m_strUrlFormat(LoadLocalizedString(IDS_URL_FORMAT)),
       m_hSmallIcon(LoadLocalizedIconEx(IDR_MAINFRAME, 16, 16, 8)) {
     MapMessage(WM_NOTIFYICON, &CBrowserDlg::OnNotifyIcon);
+    MapMessage(WM_CONTEXTMENU, &CBrowserDlg::OnContextMenu);
     MapEvent(IDC_EXPLORER, DISPID_DOCUMENTCOMPLETE, &CBrowserDlg::OnDocumentComplete);
     MapEvent(IDC_EXPLORER, DISPID_NAVIGATECOMPLETE2, &CBrowserDlg::OnNavigateComplete2);
     MapEvent(IDC_EXPLORER, DISPID_BEFORENAVIGATE2, &CBrowserDlg::OnBeforeNavigate2);

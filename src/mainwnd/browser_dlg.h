@@ -117,6 +117,7 @@ protected:
     void OnParentNotify(UINT message, LPARAM lParam) override;
     void OnDestroy() override;
     LRESULT OnNotifyIcon(WPARAM wParam, LPARAM lParam);
+    LRESULT OnContextMenu(WPARAM wParam, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM event, LPARAM data) override;
 
 private:
@@ -124,6 +125,8 @@ private:
     void AddNotifyIcon();
     void UpdateTip();
     void ShowTrayMenu();
+    // The icon's menu (the five commands and Quit), tracked at a point.
+    void TrackCommandMenu(POINT at, UINT flags);
     bool TrayHostPresent() const { return m_bIconInTray; }
     bool IsConsoleDocument(IHTMLDocument2* document) const;
     // FALSE when the shell could not show it.

@@ -160,6 +160,22 @@ LRESULT CBrowserDlg::OnNotifyIcon(WPARAM, LPARAM lParam) {
 }
 
 void CBrowserDlg::ShowTrayMenu() {
+    POINT cursor;
+    ::GetCursorPos(&cursor);
+    SetForegroundWindow();
+    TrackCommandMenu(cursor, TPM_CENTERALIGN | TPM_LEFTBUTTON);
+}
+
+// The window offers the icon's menu itself, for desktops without a
+// notification area: the page's context menu brings it.
+LRESULT CBrowserDlg::OnContextMenu(WPARAM, LPARAM lParam) {
+    const auto position = static_cast<std::uintptr_t>(lParam);
+    const POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    TrackCommandMenu(at, TPM_LEFTALIGN | TPM_RIGHTBUTTON);
+    return 0;
+}
+
+void CBrowserDlg::TrackCommandMenu(POINT at, UINT flags) {
     CMenu menu;
     if (!menu.Attach(LoadLocalizedMenu(IDR_TRAY_MENU)))
         return;
@@ -167,11 +183,8 @@ void CBrowserDlg::ShowTrayMenu() {
     if (!popup)
         return;
     InsertCommandItems(popup, 0);
-    POINT cursor;
-    ::GetCursorPos(&cursor);
-    SetForegroundWindow();
     m_pTrackMenu = popup;
     UpdateLoginState(popup);
-    popup->TrackPopupMenu(TPM_CENTERALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, this);
+    popup->TrackPopupMenu(flags, at.x, at.y, this);
     m_pTrackMenu = nullptr;
 }

@@ -1,6 +1,7 @@
 #include "backend/qt/popup_menu.h"
 
 #include "backend/qt/qt_window_system.h"
+#include "backend/qt/top_window.h"
 #include "platform/text.h"
 #include "platform/ui/winapi.h"
 
@@ -38,14 +39,44 @@ void FillMenu(QMenu& menu, HMENU source) {
     }
 }
 
-UINT QtWindowSystem::TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND) {
-    if (!menu || menu->items.empty())
+void ShowPageMenu(QWidget* page, QMenu* engineMenu, QPoint screen) {
+    engineMenu->setAttribute(Qt::WA_DeleteOnClose);
+    auto* top = qobject_cast<TopWindow*>(page->window());
+    if (top && top->Handle() &&
+        top->System().OfferPageMenu(top->Handle(), page, engineMenu, screen))
+        return;
+    engineMenu->popup(screen);
+}
+
+bool QtWindowSystem::OfferPageMenu(HWND window, QWidget* page, QMenu* engineMenu, QPoint screen) {
+    pageMenu_ = PageMenu{window, engineMenu};
+    const LPARAM at = MAKELONG(static_cast<WORD>(screen.x()), static_cast<WORD>(screen.y()));
+    ::SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(HandleOf(page)), at);
+    // Still here: the window tracked no menu of its own.
+    return !std::exchange(pageMenu_, std::nullopt);
+}
+
+UINT QtWindowSystem::TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) {
+    QPointer<QMenu> engine;
+    if (pageMenu_ && pageMenu_->owner == owner)
+        engine = std::exchange(pageMenu_, std::nullopt)->engine;
+    if (!menu || menu->items.empty()) {
+        if (engine)
+            engine->popup(QPoint(x, y));
         return 0;
+    }
     QMenu popup;
     FillMenu(popup, menu);
+    const QList<QAction*> own = popup.findChildren<QAction*>();
+    if (engine && !engine->actions().isEmpty()) {
+        QAction* first = popup.actions().value(0);
+        popup.insertActions(first, engine->actions());
+        popup.insertSeparator(first);
+    }
     UINT chosen = 0;
     connect(&popup, &QMenu::triggered, this, [&](QAction* action) {
-        if (action->isEnabled() && action->data().isValid())
+        // The engine's items do their own work.
+        if (own.contains(action) && action->isEnabled() && action->data().isValid())
             chosen = action->data().toUInt();
         Wake();
     });
@@ -61,6 +92,8 @@ UINT QtWindowSystem::TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND) 
     // messages; ours delivers them while the menu is open.
     if (!RunWhile([&] { return popup.isVisible(); }))
         popup.hide();
+    if (engine)
+        engine->deleteLater();
     return chosen;
 }
 

@@ -12,4 +12,9 @@ namespace qv::qt {
 // cannot be chosen. Each item's data is its command id.
 void FillMenu(QMenu& menu, HMENU source);
 
+// A page's context menu, engineMenu, shown where the user asked for it
+// (screen). Its window first hears WM_CONTEXTMENU; a menu it tracks then
+// comes below the engine's items, in one menu. Takes engineMenu.
+void ShowPageMenu(QWidget* page, QMenu* engineMenu, QPoint screen);
+
 } // namespace qv::qt

@@ -15,12 +15,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QEventLoop;
 class QPainter;
 class QKeyEvent;
+class QMenu;
 class QWidget;
 class QWindow;
 
@@ -167,6 +169,11 @@ public:
     void OnPaint(HWND hwnd, QPainter& painter);
     void ShowSystemMenu(HWND hwnd);
 
+    // A page's context menu: its window hears WM_CONTEXTMENU, and a menu it
+    // tracks meanwhile shows the engine's items too. False when it tracked
+    // none; the engine's menu is then still the caller's.
+    bool OfferPageMenu(HWND window, QWidget* page, QMenu* engineMenu, QPoint screen);
+
     // Frame sizes the window manager puts around a client area, as last seen.
     QMargins FrameMargins(const QWidget* window) const;
     // Largest client size a window gets: what the desktop can show.
@@ -212,6 +219,11 @@ private:
     struct PaintContext;
     PaintContext* painting_ = nullptr;
     std::vector<std::unique_ptr<PaintContext>> scratchPaints_;
+    struct PageMenu {
+        HWND owner = nullptr;
+        QPointer<QMenu> engine;
+    };
+    std::optional<PageMenu> pageMenu_;
 };
 
 } // namespace qv::qt

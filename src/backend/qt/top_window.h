@@ -19,6 +19,7 @@ public:
 
     void SetHandle(HWND hwnd) { hwnd_ = hwnd; }
     HWND Handle() const { return hwnd_; }
+    QtWindowSystem& System() const { return system_; }
     // Runs once, as the window is first shown, before it is mapped.
     void SetBeforeFirstShow(std::function<void()> work) { beforeFirstShow_ = std::move(work); }
 

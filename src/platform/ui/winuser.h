@@ -102,6 +102,7 @@ inline constexpr UINT WM_ICONERASEBKGND = 0x0027;
 inline constexpr UINT WM_QUERYDRAGICON = 0x0037;
 inline constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 inline constexpr UINT WM_NOTIFY = 0x004E;
+inline constexpr UINT WM_CONTEXTMENU = 0x007B;
 inline constexpr UINT WM_GETICON = 0x007F;
 inline constexpr UINT WM_SETICON = 0x0080;
 inline constexpr UINT WM_NCDESTROY = 0x0082;

@@ -58,6 +58,8 @@ class ProgramCase(unittest.TestCase):
     # The X screen, and how it is split into monitors (none: one).
     SCREEN = "1280x1024x24"
     MONITORS = None
+    # A notification area (trayer), as most desktops have.
+    TRAY_HOST = True
 
     @classmethod
     def setUpClass(cls):
@@ -65,7 +67,7 @@ class ProgramCase(unittest.TestCase):
         cls.desktop = qvdesktop.Desktop(BUILD)
         cls.desktop.env.pop("DISPLAY", None)
         cls.desktop.start_x(cls.SCREEN)
-        cls.desktop.start_full_desktop()
+        cls.desktop.start_full_desktop(tray=cls.TRAY_HOST)
         if cls.MONITORS:
             cls.desktop.set_monitors(cls.MONITORS)
         cls.base = cls.desktop.workdir

@@ -127,6 +127,20 @@ TEST_F(NotifyIconTest, PopupMenuShowsTheLoginStateAndItsChoiceArrives) {
     EXPECT_TRUE(dialog().m_bLoginPending);
 }
 
+TEST_F(NotifyIconTest, PageMenuRequestTracksTheIconsMenuWhereTheUserAsked) {
+    int items = 0;
+    sim.Windows().SetMenuChooser([&](HMENU menu) -> UINT {
+        items = ::GetMenuItemCount(menu);
+        return 0;
+    });
+    // A monitor left of the primary one: the point is signed.
+    const auto at = static_cast<LPARAM>(MAKELONG(static_cast<WORD>(-300), 40));
+    dialog().SendMessage(WM_CONTEXTMENU, 0, at);
+    EXPECT_EQ(items, 7);
+    EXPECT_EQ(sim.Log().Count("TrackPopupMenu(w1, -300, 40, flags=2)"), 1u);
+    EXPECT_EQ(dialog().m_pTrackMenu, nullptr);
+}
+
 TEST_F(NotifyIconTest, OpenPopupFollowsALoginThatFinishesMeanwhile) {
     auto* top = BrowserOf(dialog());
     std::vector<UINT> states;

@@ -2,6 +2,7 @@
 
 #include "backend/qt/bridge/bridge_profile.h"
 #include "backend/qt/bridge/page_bridge.h"
+#include "backend/qt/popup_menu.h"
 
 #include <QFrame>
 #include <QLayout>
@@ -70,10 +71,8 @@ void BrowserView::ShowContextMenu(const QPoint& position) {
     // The engine's menu needs the engine's request; a bare signal has none.
     if (!view->lastContextMenuRequest())
         return;
-    if (QMenu* menu = view->createStandardContextMenu()) {
-        menu->setAttribute(Qt::WA_DeleteOnClose);
-        menu->popup(screen);
-    }
+    if (QMenu* menu = view->createStandardContextMenu())
+        ShowPageMenu(view, menu, screen);
 }
 
 void BrowserView::ContainerDestroyed() {

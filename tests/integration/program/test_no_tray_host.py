@@ -1,0 +1,86 @@
+"""Without a notification area (plain GNOME) every command of the icon's
+menu is in the window itself: the page's context menu offers it below the
+engine's items, opened by the right button, or with the page having the
+keyboard, by the menu key or Shift+F10."""
+
+import subprocess
+import time
+import unittest
+
+from program_case import CLOSE_BOUND, ProgramCase, wait_until
+
+
+class NoTrayHostTest(ProgramCase):
+    TRAY_HOST = False
+
+    def windows_shown(self):
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid",
+                              str(self.program.pid), ""], env=self.desktop.env,
+                             capture_output=True, text=True).stdout
+        return set(out.split())
+
+    def command(self, opener, mnemonic):
+        """Opens the page's menu and takes an item by its mnemonic."""
+        d = self.desktop
+        before = self.windows_shown()
+        if opener == "right button":
+            d._run_ok(["xdotool", "mousemove", str(self.page[0]), str(self.page[1]), "click", "3"])
+        else:
+            d._run_ok(["xdotool", "key", opener])
+        opened = wait_until(lambda: self.windows_shown() - before, 10)
+        self.assertTrue(opened, "%s opened no menu" % opener)
+        time.sleep(0.3)  # mapped is not yet taking keys
+        d._run_ok(["xdotool", "key", mnemonic])
+
+    def titled(self, title):
+        return next((w for w in self.desktop.windows()
+                     if w["pid"] == self.program.pid and w["title"] == title), None)
+
+    def appears(self, title):
+        return wait_until(lambda: self.titled(title), 15)
+
+    def goes(self, title):
+        return wait_until(lambda: self.titled(title) is None, 10)
+
+    def test_every_command_of_the_icons_menu_is_in_the_page_menu(self):
+        self.fresh_settings("notray")
+        window = self.start()
+        self.wait_logged_in(1)
+        d = self.desktop
+        self.page = (window["x"] + window["w"] // 2, window["y"] + window["h"] // 2 + 60)
+        # The page takes the keyboard.
+        d._run_ok(["xdotool", "mousemove", str(self.page[0]), str(self.page[1]), "click", "1"])
+
+        self.command("right button", "i")
+        self.assertIsNotNone(self.appears("Info"), "no info dialog: %r" % d.windows())
+        d._run_ok(["xdotool", "key", "Return"])
+        self.assertTrue(self.goes("Info"))
+
+        self.command("Menu", "c")
+        self.assertIsNotNone(self.appears("Configuration"), "no configuration dialog")
+        d._run_ok(["xdotool", "key", "Escape"])
+        self.assertTrue(self.goes("Configuration"))
+
+        others = {w["id"] for w in d.windows()}
+        self.command("shift+F10", "r")
+        readme = wait_until(lambda: [w for w in d.windows() if w["pid"] == self.program.pid
+                                     and w["id"] not in others], 15)
+        self.assertTrue(readme, "no readme window: %r" % d.windows())
+        d._run_ok(["xdotool", "key", "Escape"])
+        self.assertTrue(self.goes(readme[0]["title"]))
+
+        self.command("right button", "o")
+        self.assertTrue(wait_until(lambda: d.console_state()["logouts"] == 1, 10), "no logout")
+        # A key pressed while the page changes is lost, as in any browser.
+        self.assertIsNotNone(self.appears("PABX Console - Login"))
+        self.command("Menu", "l")
+        self.wait_logged_in(2)
+        started = time.monotonic()
+        self.command("shift+F10", "q")
+        self.assertTrue(wait_until(lambda: self.program.poll() is not None, CLOSE_BOUND))
+        self.assertLess(time.monotonic() - started, CLOSE_BOUND)
+        self.assertEqual(d.console_state()["logouts"], 2)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -27,4 +27,8 @@ void BridgeChannelObject::externalCall(double frame, const QString& name, const 
     m_core.ExternalCall(FrameIdFromJson(frame), name, args);
 }
 
+void BridgeChannelObject::closeRequested(double frame) {
+    m_core.CloseRequested(FrameIdFromJson(frame));
+}
+
 } // namespace qv::bridge

@@ -44,7 +44,8 @@ QString BridgeScriptSource() {
     QJsonObject config;
     config[QStringLiteral("bridgeName")] = QString::fromLatin1(kBridgeObjectName);
     config[QStringLiteral("hostName")] = QString::fromLatin1(kHostObjectName);
-    config[QStringLiteral("externalEvent")] = QString::fromLatin1(kExternalEventName);
+    config[QStringLiteral("requestEvent")] = QString::fromLatin1(kRequestEventName);
+    config[QStringLiteral("allowEvent")] = QString::fromLatin1(kAllowEventName);
     config[QStringLiteral("maxElements")] = static_cast<qint64>(kMaxSnapshotElements);
     config[QStringLiteral("maxAttributeChars")] = static_cast<qint64>(kMaxAttributeChars);
     config[QStringLiteral("maxScriptChars")] = static_cast<qint64>(kMaxScriptChars);
@@ -62,7 +63,9 @@ QString PageWorldScriptSource(const std::vector<ExternalMember>& members) {
                                Optional(m.callResult)});
     }
     QJsonObject config;
-    config[QStringLiteral("externalEvent")] = QString::fromLatin1(kExternalEventName);
+    config[QStringLiteral("requestEvent")] = QString::fromLatin1(kRequestEventName);
+    config[QStringLiteral("allowEvent")] = QString::fromLatin1(kAllowEventName);
+    config[QStringLiteral("maxArgumentChars")] = static_cast<qint64>(kMaxAttributeChars);
     config[QStringLiteral("members")] = list;
     return WithConfig(ReadResource(QStringLiteral(":/qv/bridge/js/page_world.js")), config);
 }

@@ -12,6 +12,16 @@ if (Object.prototype.hasOwnProperty.call(window, NAME)) {
 }
 const isTop = window === window.top;
 
+// The page-world part makes the document require trusted types; the bridge's
+// own writes (script texts) pass unchanged.
+try {
+    const same = function(s) { return s; };
+    trustedTypes.createPolicy('default',
+                              {createHTML : same, createScript : same, createScriptURL : same});
+} catch (e) {
+    // no trusted types here: nothing is required either
+}
+
 // --- the top frame's hub: channel, queue, frame registry, commands -------
 function makeHub() {
     let host = null;
@@ -265,44 +275,55 @@ window.addEventListener('pagehide', function() {
     hub.call('frameGone', [ frameId ]);
 });
 
-// javascript: links: stop them, ask the host, and run the URL in the page's
-// own world (assigning location does that) unless the host cancels.
-window.addEventListener('click', function(ev) {
-    const target = ev.target;
-    if (!target || typeof target.closest !== 'function') {
-        return;
-    }
-    const link = target.closest('a[href], area[href]');
-    if (!link) {
-        return;
-    }
-    const url = typeof link.href === 'string' ? link.href : link.getAttribute('href');
-    if (!/^\s*javascript:/i.test(url)) {
-        return;
-    }
-    ev.preventDefault();
-    hub.call('beforeNavigate', [ frameId, url ], function(cancel) {
-        if (!cancel && alive()) {
-            location.href = url;
-        }
-    });
-}, true);
-
-// window.external calls, handed over by the page-world proxy as DOM events.
-doc.addEventListener(CONFIG.externalEvent, function(ev) {
+// What the page-world part hands over: calls of window.external, the top
+// window's close requests, and javascript: URLs about to run, which go ahead
+// only once the host has not cancelled them.
+doc.addEventListener(CONFIG.requestEvent, function(ev) {
     const detail = ev.detail;
     if (typeof detail !== 'string') {
         return;
     }
-    let call;
+    let request;
     try {
-        call = JSON.parse(detail);
+        request = JSON.parse(detail);
     } catch (e) {
         return;
     }
-    if (!call || typeof call.name !== 'string' || !Array.isArray(call.args)) {
+    if (!request) {
         return;
     }
-    hub.call('externalCall', [ frameId, call.name, call.args ]);
+    switch (request.kind) {
+    case 'external':
+        if (typeof request.name === 'string' && Array.isArray(request.args)) {
+            hub.call('externalCall', [ frameId, request.name, request.args ]);
+        }
+        break;
+    case 'close':
+        if (isTop) {
+            hub.call('closeRequested', [ frameId ]);
+        }
+        break;
+    case 'navigate':
+        if (typeof request.url === 'string') {
+            const url = request.url;
+            hub.call('beforeNavigate', [ frameId, url ], function(cancel) {
+                if (!cancel && alive()) {
+                    doc.dispatchEvent(new CustomEvent(CONFIG.allowEvent, {detail : url}));
+                    location.href = url;
+                }
+            });
+        }
+        break;
+    case 'open':
+        if (Array.isArray(request.args) && typeof request.args[0] === 'string') {
+            const args = request.args;
+            hub.call('beforeNavigate', [ frameId, args[0] ], function(cancel) {
+                if (!cancel && alive()) {
+                    window.open.apply(window, args);
+                }
+            });
+        }
+        break;
+    }
 });
 })();

@@ -19,7 +19,7 @@ void CBrowserDlg::Login() {
         return;
     m_bLoginPending = TRUE;
     UpdateLoginState(nullptr);
-    const std::string url = FormatStartUrl(m_strUrlFormat, m_strAddress);
+    const std::string url = WithDefaultScheme(FormatStartUrl(m_strUrlFormat, m_strAddress));
     m_strConsoleHost = UrlHostName(url);
     // The console page must never come from the cache.
     VARIANT flags = qv::com::MakeI2Variant(static_cast<SHORT>(navNoReadFromCache));

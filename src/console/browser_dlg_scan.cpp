@@ -104,7 +104,10 @@ BOOL CBrowserDlg::CheckLoginElement(IDispatch* element, BOOL* userSeen, BOOL* pa
     if (act) {
         ++m_nFormActions;
         PumpMessagesFor(kFieldPauseMs);
-        html->click();
+        // Only a press on a live document submits anything; one whose
+        // document went (the frame reloaded during the fill) does not count.
+        if (FAILED(html->click()))
+            return FALSE;
     }
     return TRUE;
 }
@@ -164,10 +167,16 @@ void CBrowserDlg::DecideLogin(IDispatch* document, IWebBrowser2* frame) {
         }
         // Documents completing during the fill's pauses leave the form to
         // this fill: one fill per pending login.
-        if (m_bLoginPending && !m_bFillingForm) {
+        if (m_bFillingForm) {
+            m_pFormDuringFill = document;
+            return;
+        }
+        qv::com::ComPtr<IDispatch> form(document);
+        while (form && m_bLoginPending) {
             m_bFillingForm = true;
-            const BOOL submitted = ScanDocument(document, SCAN_LOGIN_FILL);
+            const BOOL submitted = ScanDocument(form.get(), SCAN_LOGIN_FILL);
             m_bFillingForm = false;
+            form = std::move(m_pFormDuringFill);
             if (submitted) {
                 // Wrong credentials bring the form back: it is left alone.
                 m_bLoginPending = FALSE;

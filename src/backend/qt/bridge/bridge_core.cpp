@@ -248,6 +248,26 @@ QWebEnginePage* BridgeCore::Page() const {
     return m_page.data();
 }
 
+void BridgeCore::Later(std::function<void()> work) {
+    m_queued.push_back(std::move(work));
+    if (!m_runPosted) {
+        m_runPosted = true;
+        QMetaObject::invokeMethod(this, &BridgeCore::RunQueued, Qt::QueuedConnection);
+    }
+}
+
+void BridgeCore::RunQueued() {
+    m_runPosted = false;
+    // A host's handler may wait for the page: what arrives meanwhile runs
+    // from inside that wait, still in order. It may also delete the bridge.
+    const QPointer<BridgeCore> alive(this);
+    while (alive && !m_queued.empty()) {
+        std::function<void()> work = std::move(m_queued.front());
+        m_queued.pop_front();
+        work();
+    }
+}
+
 void BridgeCore::ForgetAllFrames() {
     std::vector<FrameId> gone;
     gone.reserve(m_frames.size());

@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QWebChannel>
 #include <QWebEnginePage>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -43,6 +45,9 @@ public:
     QWebEnginePage* Page() const;
     BridgeProfile& Profile() const { return m_profile; }
 
+    // Runs `work` from the event loop, after what was queued before.
+    void Later(std::function<void()> work);
+
     // From the channel object.
     void FrameOpened(FrameId frame, FrameId parent, bool isTop);
     void FrameReport(const QJsonObject& report);
@@ -74,6 +79,7 @@ private:
     bool AcceptNavigation(const QUrl& url, QWebEnginePage::NavigationType type, bool isMainFrame);
     bool IsShowing(const QUrl& url, bool isMainFrame) const;
     void Deliver(HeldReport report);
+    void RunQueued();
     void Send(const QJsonObject& command, PageBridge::Done done);
     void ForgetAllFrames();
 
@@ -91,6 +97,8 @@ private:
 
     std::unordered_map<FrameId, FrameRecord> m_frames;
     FrameId m_topFrame = kNoFrame;
+    std::deque<std::function<void()>> m_queued;
+    bool m_runPosted = false;
     // Pages that took this page's new-window requests and still exist.
     std::vector<QPointer<QWebEnginePage>> m_opened;
 };

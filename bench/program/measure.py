@@ -47,6 +47,30 @@ def pss_kib(root):
     return out
 
 
+def mappings_kib(root):
+    """PSS by mapping (file name, or [heap] and anonymous memory), keyed by
+    (process kind, mapping), for finding where a tree's memory goes."""
+    out = collections.Counter()
+    for pid in tree(root):
+        kind = process_kind(pid, root)
+        name = None
+        try:
+            with open("/proc/%d/smaps" % pid) as f:
+                for line in f:
+                    fields = line.split()
+                    if not fields:
+                        continue
+                    if not fields[0].endswith(":") or "-" in fields[0]:
+                        name = os.path.basename(fields[5]) if len(fields) > 5 else "[anon]"
+                        if name.startswith(".org.chromium."):
+                            name = "[shared memory]"  # random names
+                    elif fields[0] == "Pss:":
+                        out[(kind, name)] += int(fields[1])
+        except OSError:
+            pass
+    return out
+
+
 def process_kind(pid, root):
     if pid == root:
         return "program"
@@ -105,31 +129,43 @@ def polls(address):
     return console_state(address)["requests"].get("/vp-poll.asp", 0)
 
 
-def run_once(desktop, build, idle_seconds):
+def run_once(desktop, build, idle_seconds, show_mappings=False):
     """Both trees start together and are measured over the same stretch."""
     ours = desktop.start_console()
     consoles = [desktop.console_proc]
     theirs = desktop.start_console()
     consoles.append(desktop.console_proc)
     desktop.seed_settings(ours, "demo", "demo")
-    started = time.monotonic()
+    started = {"quorvia": time.monotonic()}
     program = desktop.start_program()
+    # The bare view gets the size of the program's window, so both show as
+    # much of the console.
+    window = qvdesktop.wait_until(lambda: desktop.window_of(program.pid), 30, step=0.02)
+    size = "%dx%d" % (window["w"], window["h"]) if window else "366x522"
+    started["bare view"] = time.monotonic()
     view = subprocess.Popen(
         [os.path.join(build, "src", "backend", "qt", "reference", "qv-bare-view"),
-         "http://%s/app-main.asp?app=3" % theirs, session_cookie(theirs)],
+         "http://%s/app-main.asp?app=3" % theirs, session_cookie(theirs), size],
         env=desktop.program_env(), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     starts = {}
     try:
         def settled():
             if "quorvia" not in starts and console_state(ours)["logins"] > 0:
-                starts["quorvia"] = time.monotonic() - started
+                starts["quorvia"] = time.monotonic() - started["quorvia"]
             if "bare view" not in starts and polls(theirs) > 0:
-                starts["bare view"] = time.monotonic() - started
+                starts["bare view"] = time.monotonic() - started["bare view"]
             return len(starts) == 2
         if not qvdesktop.wait_until(settled, 60, step=0.02):
             raise RuntimeError("not both consoles came up: %r" % starts)
         time.sleep(5)  # the pages settle
         roots = {"quorvia": program.pid, "bare view": view.pid}
+        if show_mappings:
+            mine, other = mappings_kib(program.pid), mappings_kib(view.pid)
+            diff = [(mine.get(k, 0) - other.get(k, 0), k) for k in set(mine) | set(other)]
+            print("PSS by mapping, quorvia against the bare view (KiB):")
+            for d, (kind, name) in sorted(diff, reverse=True)[:25]:
+                print("  %-10s %-40s %8d %8d %+8d" % (kind, name, mine.get((kind, name), 0),
+                                                      other.get((kind, name), 0), d))
         before = {name: thread_ticks(pid) for name, pid in roots.items()}
         polls0 = {"quorvia": polls(ours), "bare view": polls(theirs)}
         t0 = time.monotonic()
@@ -163,6 +199,8 @@ def main():
     parser.add_argument("--build", default="build")
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--idle", type=int, default=60)
+    parser.add_argument("--mappings", action="store_true",
+                        help="also list PSS by mapping where the trees differ most")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
     desktop = qvdesktop.Desktop(build)
@@ -171,7 +209,7 @@ def main():
     runs = []
     try:
         for _ in range(args.runs):
-            runs.append(run_once(desktop, build, args.idle))
+            runs.append(run_once(desktop, build, args.idle, args.mappings))
     finally:
         desktop.stop()
 

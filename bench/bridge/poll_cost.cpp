@@ -1,5 +1,5 @@
-// bridge_poll_cost [bridge|bare] [seconds]: a console-like frameset whose poll
-// frame reloads itself every 100 ms, shown through the page bridge (with a
+// bridge_poll_cost [bridge|bare] [seconds] [period]: a console-like frameset
+// whose poll frame reloads itself every period ms (100), shown through the page bridge (with a
 // host that rewrites the poll script as the program does) or in a bare view.
 // Prints the CPU time of every thread of this process and its renderer per
 // poll, and their memory, so the bridge's share can be read off two runs.
@@ -39,7 +39,7 @@ function show() {
     top.vp_disp.document.display.row1.value="";top.vp_disp.document.display.row2.value="";top.focus();
 }
 show();
-</script><script>setTimeout(function () { location.reload(); }, 100);</script></body></html>)html";
+</script><script>setTimeout(function () { location.reload(); }, POLL);</script></body></html>)html";
 
 // What the program does with each poll: read the scripts, write back the
 // one with the focus request without it.
@@ -144,7 +144,9 @@ int main(int argc, char** argv) {
     server.AddPage("/", kTop);
     server.AddPage("/buttons.html", kButtons);
     server.AddPage("/display.html", kDisplay);
-    server.AddPage("/poll.html", kPoll);
+    QByteArray poll = kPoll;
+    poll.replace("POLL", argc > 3 ? argv[3] : "100");
+    server.AddPage("/poll.html", poll);
 
     BridgeProfile profile;
     Host host;

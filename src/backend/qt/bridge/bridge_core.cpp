@@ -18,15 +18,17 @@ namespace qv::bridge {
 
 namespace {
 
+const QString kChannelScriptName = QStringLiteral("qv-channel");
 const QString kBridgeScriptName = QStringLiteral("qv-bridge");
 const QString kPageWorldScriptName = QStringLiteral("qv-page-world");
 
-QWebEngineScript MakeScript(const QString& name, const QString& source, quint32 world) {
+QWebEngineScript MakeScript(const QString& name, const QString& source, quint32 world,
+                            bool subframes = true) {
     QWebEngineScript script;
     script.setName(name);
     script.setSourceCode(source);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setRunsOnSubFrames(true);
+    script.setRunsOnSubFrames(subframes);
     script.setWorldId(world);
     return script;
 }
@@ -84,11 +86,15 @@ BridgeCore::~BridgeCore() {
 }
 
 void BridgeCore::InstallScripts() {
+    const QString channel = ChannelScriptSource();
     const QString bridge = BridgeScriptSource();
-    if (bridge.isEmpty()) {
+    if (channel.isEmpty() || bridge.isEmpty()) {
         qWarning("page bridge: bridge script resources missing; pages are not bridged");
         return;
     }
+    // The channel client first, in the same world, so QWebChannel is a global
+    // there and nowhere else; subframes' bridges go through the top's.
+    m_page->scripts().insert(MakeScript(kChannelScriptName, channel, kBridgeWorldId, false));
     m_page->scripts().insert(MakeScript(kBridgeScriptName, bridge, kBridgeWorldId));
     InstallPageWorldScript();
 }

@@ -35,10 +35,13 @@ QJsonValue Optional(const std::optional<bool>& value) {
 
 } // namespace
 
+QString ChannelScriptSource() {
+    return ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+}
+
 QString BridgeScriptSource() {
-    const QString channel = ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
     const QString bridge = ReadResource(QStringLiteral(":/qv/bridge/js/bridge.js"));
-    if (channel.isEmpty() || bridge.isEmpty()) {
+    if (bridge.isEmpty()) {
         return {};
     }
     QJsonObject config;
@@ -51,9 +54,7 @@ QString BridgeScriptSource() {
     config[QStringLiteral("maxScriptChars")] = static_cast<qint64>(kMaxScriptChars);
     config[QStringLiteral("maxTotalScriptChars")] = static_cast<qint64>(kMaxTotalScriptChars);
     config[QStringLiteral("keptSnapshots")] = kKeptSnapshots;
-    // The channel client first, in the same world, so QWebChannel is a global
-    // there and nowhere else.
-    return channel + QStringLiteral("\n") + WithConfig(bridge, config);
+    return WithConfig(bridge, config);
 }
 
 QString PageWorldScriptSource(const std::vector<ExternalMember>& members) {

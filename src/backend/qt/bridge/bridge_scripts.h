@@ -30,6 +30,8 @@ struct ExternalMember {
 };
 
 // Empty when a resource is missing (a broken build), which the caller reports.
+// The web channel client, needed by the top frame's bridge only.
+QString ChannelScriptSource();
 QString BridgeScriptSource();
 QString PageWorldScriptSource(const std::vector<ExternalMember>& members);
 

@@ -1,8 +1,9 @@
 // The page bridge. Runs at document creation in every frame, in an isolated
 // world of its own: page scripts share the DOM with it but none of its
-// variables. Only the top frame talks to the host (the web channel exists there
-// alone); subframes reach the host through the top frame's bridge object, which
-// is visible from their isolated world but not from any page script.
+// variables. Only the top frame talks to the host (the web channel and its
+// client exist there alone); subframes reach the host through the top frame's
+// bridge object, which is visible from their isolated world but not from any
+// page script.
 (function() {
 'use strict';
 const CONFIG = /*QV_CONFIG*/ {};
@@ -40,7 +41,8 @@ function makeHub() {
     // The transport is there at document creation; should an engine add it a
     // little later, wait for it briefly rather than forever.
     function connect(triesLeft) {
-        if (typeof qt === 'undefined' || !qt.webChannelTransport) {
+        if (typeof qt === 'undefined' || !qt.webChannelTransport ||
+            typeof QWebChannel === 'undefined') {
             if (triesLeft > 0) {
                 setTimeout(connect, 10, triesLeft - 1);
             }

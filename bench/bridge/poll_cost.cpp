@@ -87,17 +87,24 @@ QList<pid_t> Children(pid_t pid) {
     return all;
 }
 
+// "host" for this process, else the engine's process type. A renderer forked
+// from the zygote keeps the zygote's command line, so it counts as "zygote".
+QString Kind(pid_t pid) {
+    if (pid == getpid())
+        return QStringLiteral("host");
+    QFile cmd(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    cmd.open(QIODevice::ReadOnly);
+    const QByteArray line = cmd.readAll().replace('\0', ' ');
+    const int type = line.indexOf("--type=");
+    return type < 0 ? QStringLiteral("other")
+                    : QString::fromLatin1(line.mid(type + 7).split(' ').value(0));
+}
+
 // PSS in KiB of every process of the tree, by process kind.
 QMap<QString, long> Memory() {
     QMap<QString, long> out;
     for (pid_t pid : Children(getpid())) {
-        QFile cmd(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        cmd.open(QIODevice::ReadOnly);
-        const QByteArray line = cmd.readAll().replace('\0', ' ');
-        QString kind = pid == getpid() ? "host" : "other";
-        const int type = line.indexOf("--type=");
-        if (type >= 0)
-            kind = QString::fromLatin1(line.mid(type + 7).split(' ').value(0));
+        const QString kind = Kind(pid);
         QFile smaps(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
         if (!smaps.open(QIODevice::ReadOnly))
             continue;
@@ -115,13 +122,7 @@ QMap<QString, long> Memory() {
 QMap<QString, long> All() {
     QMap<QString, long> out;
     for (pid_t pid : Children(getpid())) {
-        QFile cmd(QStringLiteral("/proc/%1/cmdline").arg(pid));
-        cmd.open(QIODevice::ReadOnly);
-        const QByteArray line = cmd.readAll().replace('\0', ' ');
-        QString kind = pid == getpid() ? "host" : "other";
-        const int type = line.indexOf("--type=");
-        if (type >= 0)
-            kind = QString::fromLatin1(line.mid(type + 7).split(' ').value(0));
+        const QString kind = Kind(pid);
         const auto threads = Threads(pid);
         for (auto it = threads.begin(); it != threads.end(); ++it)
             out[kind + " / " + it.key()] += it.value();

@@ -215,11 +215,13 @@ void BridgeCore::Send(const QJsonObject& command, PageBridge::Done done) {
     const QString name = QString::fromLatin1(kBridgeObjectName);
     const QString source =
         QStringLiteral("typeof %1 === 'object' ? %1.hub.exec(%2) : false").arg(name, json);
-    m_page->runJavaScript(source, kBridgeWorldId, [done = std::move(done)](const QVariant& r) {
-        if (done) {
-            done(r.toBool());
-        }
-    });
+    if (!done) {
+        // Nobody waits for the answer, so the page sends none back.
+        m_page->runJavaScript(source, kBridgeWorldId);
+        return;
+    }
+    m_page->runJavaScript(source, kBridgeWorldId,
+                          [done = std::move(done)](const QVariant& r) { done(r.toBool()); });
 }
 
 void BridgeCore::Flush(std::function<void()> done) {
@@ -441,9 +443,7 @@ void BridgeCore::OnNewWindowRequested(QWebEngineNewWindowRequest& request) {
         return;
     }
     // A page that keeps opening windows gets a handful, not one per call.
-    m_opened.erase(std::remove_if(m_opened.begin(), m_opened.end(),
-                                  [](const QPointer<QWebEnginePage>& p) { return p.isNull(); }),
-                   m_opened.end());
+    std::erase_if(m_opened, [](const QPointer<QWebEnginePage>& p) { return p.isNull(); });
     if (m_opened.size() >= kMaxOpenWindows) {
         return;
     }

@@ -22,7 +22,7 @@ void CBrowserDlg::Login() {
     }
     m_bLoginPending = TRUE;
     UpdateLoginState(nullptr);
-    const std::string url = FormatStartUrl(m_strUrlFormat, m_strAddress);
+    const std::string url = WithDefaultScheme(FormatStartUrl(m_strUrlFormat, m_strAddress));
     m_strConsoleHost = UrlHostName(url);
     QV_TRACE(Console, "login: loading %s", url.c_str());
     // The console page must never come from the cache.

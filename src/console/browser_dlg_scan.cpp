@@ -105,7 +105,10 @@ BOOL CBrowserDlg::CheckLoginElement(IDispatch* element, BOOL* userSeen, BOOL* pa
     if (act) {
         ++m_nFormActions;
         PumpMessagesFor(kFieldPauseMs);
-        html->click();
+        // Only a press on a live document submits anything; one whose
+        // document went (the frame reloaded during the fill) does not count.
+        if (FAILED(html->click()))
+            return FALSE;
     }
     return TRUE;
 }
@@ -169,22 +172,28 @@ void CBrowserDlg::DecideLogin(IDispatch* document, IWebBrowser2* frame) {
         }
         // Documents completing during the fill's pauses leave the form to
         // this fill: one fill per pending login.
-        if (m_bLoginPending && !m_bFillingForm) {
+        if (m_bFillingForm) {
+            m_pFormDuringFill = document;
+            return;
+        }
+        if (!m_bLoginPending)
+            QV_TRACE(Console, "login form left alone: no login pending (one fill per login; "
+                              "Login in the menu tries again)");
+        qv::com::ComPtr<IDispatch> form(document);
+        while (form && m_bLoginPending) {
             QV_TRACE(Console, "login form: filling in user \"%s\"", m_strUser.c_str());
             m_bFillingForm = true;
-            const BOOL submitted = ScanDocument(document, SCAN_LOGIN_FILL);
+            const BOOL submitted = ScanDocument(form.get(), SCAN_LOGIN_FILL);
             m_bFillingForm = false;
             QV_TRACE(Console, submitted ? "login form submitted"
-                                        : "login form not submitted: no submit button after the "
-                                          "user name and password fields");
+                                        : "login form not submitted: no submit button pressed "
+                                          "after the user name and password fields");
+            form = std::move(m_pFormDuringFill);
             if (submitted) {
                 // Wrong credentials bring the form back: it is left alone.
                 m_bLoginPending = FALSE;
                 UpdateLoginState(nullptr);
             }
-        } else if (!m_bLoginPending) {
-            QV_TRACE(Console, "login form left alone: no login pending (one fill per login; "
-                              "Login in the menu tries again)");
         }
         return;
     }

@@ -1,5 +1,6 @@
 #include "console/cti_external.h"
 
+#include "console/script_text.h"
 #include "framework/win_app.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/text.h"
@@ -94,7 +95,11 @@ HRESULT CCtiExternal::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* pa
     const VARIANT& row1 = params->rgvarg[1];
     if (row1.vt != VT_BSTR || row2.vt != VT_BSTR)
         return S_OK;
+    // Capped as the rows a poll script carries: the page may pass anything.
+    auto row = [](const VARIANT& v) {
+        return std::string(qv::text::CutUtf8(qv::com::FromBstr(v.bstrVal), kMaxRowBytes));
+    };
     if (CBrowserDlg* main = MainWindow())
-        main->OnDisplayRows(qv::com::FromBstr(row1.bstrVal), qv::com::FromBstr(row2.bstrVal));
+        main->OnDisplayRows(row(row1), row(row2));
     return S_OK;
 }

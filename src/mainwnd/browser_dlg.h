@@ -137,8 +137,11 @@ private:
     // Whether the shell took the icon the last time it was asked: without a
     // notification area a hidden window could not be found again.
     bool m_bIconInTray = false;
-    // A fill is pumping messages: documents completing meanwhile never fill.
+    // A fill is pumping messages: documents completing meanwhile are not
+    // filled at once; the last login form among them is kept, to be filled
+    // when the running fill pressed no submit (its document went).
     bool m_bFillingForm = false;
+    qv::com::ComPtr<IDispatch> m_pFormDuringFill;
     // Fields written and buttons pressed so far in this fill.
     int m_nFormActions = 0;
 };

@@ -36,6 +36,10 @@ void SimBrowser::SetBounds(LONG left, LONG top, LONG width, LONG height) {
 }
 
 void SimBrowser::SetDocument(ComPtr<SimDocument> document) {
+    if (document_ && document_ != document) {
+        for (const auto& element : document_->Elements())
+            element->Detach();
+    }
     document_ = std::move(document);
     if (document_)
         document_->SetLog(log_);

@@ -91,6 +91,8 @@ void SimElement::Log(const std::string& line) {
 }
 
 HRESULT SimElement::click() {
+    if (detached_)
+        return E_FAIL;
     ++clicks_;
     Log("click(" + Label() + ")");
     if (onClick_)
@@ -113,7 +115,7 @@ HRESULT SimElement::get_value(BSTR* value) {
 }
 
 HRESULT SimElement::put_value(const BSTR& value) {
-    if (failWrites_)
+    if (failWrites_ || detached_)
         return E_FAIL;
     value_ = FromBstr(value);
     Log("value(" + Label() + ") = \"" + value_ + "\"");
@@ -149,7 +151,7 @@ HRESULT SimElement::get_text(BSTR* value) {
 }
 
 HRESULT SimElement::put_text(const BSTR& value) {
-    if (failWrites_)
+    if (failWrites_ || detached_)
         return E_FAIL;
     text_ = FromBstr(value);
     Log("text(" + Label() + ") = \"" + text_ + "\"");

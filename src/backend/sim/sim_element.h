@@ -34,6 +34,9 @@ public:
     // An element without IHTMLElement, as some page objects are.
     void WithoutHtmlElement() { offersElement_ = false; }
     void FailWrites() { failWrites_ = true; }
+    // Its document was replaced in its frame: clicks and writes fail, as a
+    // real page refuses them, and do nothing.
+    void Detach() { detached_ = true; }
     void SetLog(std::shared_ptr<Transcript> log) { log_ = std::move(log); }
     IDispatch* AsDispatch() { return static_cast<IHTMLElement*>(this); }
 
@@ -67,6 +70,7 @@ private:
     int clicks_ = 0;
     bool offersElement_ = true;
     bool failWrites_ = false;
+    bool detached_ = false;
     std::function<void()> onClick_;
     std::shared_ptr<Transcript> log_;
 };

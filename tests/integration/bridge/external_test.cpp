@@ -1,5 +1,6 @@
 // window.external as page scripts see it, and the bridge they must not see.
 
+#include "backend/qt/bridge/bridge_limits.h"
 #include "bridge_fixture.h"
 
 namespace qv::bridge::test {
@@ -38,6 +39,11 @@ TEST_F(ExternalTest, IsBrowserReadsAndCallsAsTrueAndChangeRowsReachesTheHost) {
     EXPECT_EQ(external.rows[0], std::make_pair(std::string("555"), std::string("Caller")));
     // The page asked for names the host does not know only in its own world.
     EXPECT_EQ(std::count(external.lookedUp.begin(), external.lookedUp.end(), "cti_isbrowser"), 0);
+    // Texts a page passes along are cut to the bridge's cap.
+    RunInPage("window.external.CTI_ChangeRows('x'.repeat(100000), 'y')");
+    ASSERT_TRUE(WaitUntil([&] { return external.rows.size() == 2; }));
+    EXPECT_EQ(external.rows[1].first.size(), kMaxAttributeChars);
+    EXPECT_EQ(external.rows[1].second, "y");
 }
 
 TEST_F(ExternalTest, SubframesGetTheSameExternalAndNeverTheBridge) {
@@ -56,7 +62,7 @@ TEST_F(ExternalTest, PageCannotReachTheBridgeOrForgeReports) {
     // A page defining the name gets its own variable; the bridge is untouched.
     const std::size_t before = recorder.events.size();
     RunInPage("window.qvPageBridge = { hub: { exec: function () { document.title = 'forged'; } } };"
-              "document.dispatchEvent(new CustomEvent('qv-external-call', {detail: 5}));");
+              "document.dispatchEvent(new CustomEvent('qv-page-request', {detail: 5}));");
     const FrameSnapshot* top = bridge->LastSnapshot(bridge->TopFrame());
     ASSERT_NE(top, nullptr);
     bool applied = false;

@@ -1,6 +1,7 @@
 #include "loopback_server.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 LoopbackServer::LoopbackServer() {
     connect(&m_server, &QTcpServer::newConnection, this, &LoopbackServer::OnConnection);
@@ -61,7 +62,13 @@ void LoopbackServer::OnConnection() {
             request.body = buffer->mid(headerEnd + 4, length);
             buffer->clear();
             m_requests.push_back(request);
-            Answer(socket, request);
+            const int delay = m_delays.value(request.path, 0);
+            if (delay > 0) {
+                QTimer::singleShot(delay, socket,
+                                   [this, socket, request] { Answer(socket, request); });
+            } else {
+                Answer(socket, request);
+            }
         });
     }
 }

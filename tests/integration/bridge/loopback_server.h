@@ -30,6 +30,8 @@ public:
     // Pages say they may be cached for an hour, so a cache, if any, would keep them.
     void AddPage(const QByteArray& path, const QByteArray& html,
                  const QByteArray& contentType = "text/html; charset=utf-8");
+    // Answers requests for `path` only after `ms` milliseconds.
+    void Delay(const QByteArray& path, int ms) { m_delays[path] = ms; }
     const QVector<Request>& Requests() const { return m_requests; }
     int CountOf(const QByteArray& path) const;
 
@@ -40,4 +42,5 @@ private:
     QTcpServer m_server;
     QMap<QByteArray, QPair<QByteArray, QByteArray>> m_pages; // path -> (type, body)
     QVector<Request> m_requests;
+    QMap<QByteArray, int> m_delays;
 };

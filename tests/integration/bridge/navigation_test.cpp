@@ -1,8 +1,10 @@
-// Before-navigate decisions, the cache flag, new windows and window.close().
+// Before-navigate decisions (javascript: URLs however they come, other
+// navigations, no reloads), the cache flag, new windows and window.close().
 
 #include "bridge_fixture.h"
 
 #include <QWidget>
+#include <memory>
 
 namespace qv::bridge::test {
 namespace {
@@ -17,6 +19,10 @@ protected:
 <script>function ran(what) { top.document.title = what; }</script></head><body>
 <a href="javascript:ran('first')">first</a>
 <a href="javascript:ran('second')">second</a>
+<a href="javascript:ran('declined')" onclick="return false">declined</a>
+<p id="guard"><a href="javascript:ran('prevented')">prevented</a></p>
+<script>document.getElementById('guard').addEventListener('click', function (e) {
+    e.preventDefault(); });</script>
 <a href="javascript:window.open('/popup.html')">popup</a>
 <a href="javascript:window.close()">close</a>
 </body></html>)html";
@@ -29,6 +35,16 @@ protected:
         server.AddPage("/popup.html",
                        "<html><head><title>Popup</title></head><body></body></html>");
         server.AddPage("/blocked.html", "<html><head><title>Blocked</title></head></html>");
+        // Every way a script can ask for a javascript: URL; ran() keeps a log
+        // of what ran in the title.
+        server.AddPage("/scripted.html", R"html(<html><head><title>Scripted</title>
+<script>function ran(what) { top.document.title += ' ' + what; }</script></head><body>
+<form name="f" action="javascript:ran('form')"><input type="submit" name="go"></form>
+<iframe name="child" src="/child.html"></iframe></body></html>)html");
+        server.AddPage("/child.html", R"html(<html><head><title>Child</title>
+<script>function ran(what) { top.document.title += ' child-' + what; }
+function goTop() { top.location.replace("javascript:ran('top')"); }</script></head>
+<body></body></html>)html");
     }
 
     // The before-navigate reports of javascript: links.
@@ -61,6 +77,9 @@ TEST_F(NavigationTest, JavascriptLinkIsOfferedToTheHostAndCancelledOrRun) {
         return url.find("first") != url.npos;
     };
 
+    // Links their own handlers cancel are neither offered nor run.
+    ASSERT_TRUE(bridge->Click(s.frame, s.sequence, Link(s, "javascript:ran('declined')")));
+    ASSERT_TRUE(bridge->Click(s.frame, s.sequence, Link(s, "javascript:ran('prevented')")));
     ASSERT_TRUE(bridge->Click(s.frame, s.sequence, Link(s, "javascript:ran('first')")));
     ASSERT_TRUE(bridge->Click(s.frame, s.sequence, Link(s, "javascript:ran('second')")));
     ASSERT_TRUE(WaitForTitle("second"));
@@ -70,8 +89,76 @@ TEST_F(NavigationTest, JavascriptLinkIsOfferedToTheHostAndCancelledOrRun) {
     ASSERT_EQ(links.size(), 2u);
     EXPECT_EQ(links[0], std::make_pair(s.frame, std::string("javascript:ran('first')")));
     EXPECT_EQ(links[1].second, "javascript:ran('second')");
-    // The cancelled link never ran: the title went straight from Links to second.
-    EXPECT_EQ(std::count(recorder.titles.begin(), recorder.titles.end(), "first"), 0);
+    // The cancelled links never ran: the title went straight from Links to second.
+    for (const char* never : {"first", "declined", "prevented"}) {
+        EXPECT_EQ(std::count(recorder.titles.begin(), recorder.titles.end(), never), 0) << never;
+    }
+}
+
+TEST_F(NavigationTest, JavascriptUrlsFromScriptsAreOfferedForTheFrameTheyRunIn) {
+    ASSERT_NE(Load("/scripted.html"), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return recorder.LastCompleted("/child.html") != nullptr; }));
+    const FrameId top = bridge->TopFrame();
+    const FrameId child = recorder.LastCompleted("/child.html")->frame;
+    recorder.cancelIf = [](FrameId, const std::string& url) { return url.find("-no") != url.npos; };
+    recorder.beforeNavigate.clear();
+    using Offer = std::pair<FrameId, std::string>;
+    const std::vector<std::pair<QString, Offer>> steps = {
+        {"location.href = \"javascript:ran('href-no')\"", {top, "javascript:ran('href-no')"}},
+        {"location.assign(\"javascript:ran('assign')\")", {top, "javascript:ran('assign')"}},
+        {"document.forms.f.go.click()", {top, "javascript:ran('form')"}},
+        {"document.forms.f.submit()", {top, "javascript:ran('form')"}},
+        {"child.location.href = \"javascript:ran('sub')\"", {child, "javascript:ran('sub')"}},
+        {"child.goTop()", {top, "javascript:ran('top')"}},
+        {"window.open(\"javascript:ran('open-no')\")", {top, "javascript:ran('open-no')"}},
+        {"window.open(\"javascript:ran('open')\")", {top, "javascript:ran('open')"}},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        RunInPage(steps[i].first);
+        ASSERT_TRUE(WaitUntil([&] { return recorder.beforeNavigate.size() == i + 1; }))
+            << steps[i].first.toStdString();
+        EXPECT_EQ(recorder.beforeNavigate[i], steps[i].second);
+    }
+    // What the host let through ran, in the frame it was meant for.
+    const auto ran = [&] {
+        QStringList words = QString::fromStdString(bridge->Title()).split(' ');
+        words.sort();
+        return words.join(' ');
+    };
+    EXPECT_TRUE(WaitUntil([&] { return ran() == "Scripted assign child-sub form form top"; }))
+        << bridge->Title();
+    // Only the open the host let through asked for a window.
+    ASSERT_TRUE(WaitUntil([&] { return !recorder.newWindows.empty(); }));
+    Flush();
+    EXPECT_EQ(recorder.newWindows.size(), 1u);
+}
+
+TEST_F(NavigationTest, ReloadsAreNotOfferedButOtherNavigationsAre) {
+    ASSERT_NE(Load("/framed.html"), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return recorder.Completed("/plain.html").size() == 1; }));
+    recorder.beforeNavigate.clear();
+    // The page reloads a frame, then itself; the host reloads the top again.
+    RunInPage("frames[1].location.reload()");
+    ASSERT_TRUE(WaitUntil([&] { return recorder.Completed("/plain.html").size() == 2; }));
+    RunInPage("location.reload()");
+    ASSERT_TRUE(WaitUntil([&] { return recorder.Completed("/framed.html").size() == 2; }));
+    ASSERT_TRUE(bridge->Refresh(bridge->TopFrame()));
+    ASSERT_TRUE(WaitUntil([&] { return recorder.Completed("/framed.html").size() == 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return recorder.Completed("/links.html").size() == 3; }));
+    EXPECT_EQ(server.CountOf("/framed.html"), 3);
+    // Only the frames' first loads in the two new documents were offered.
+    const std::string links = server.Url("/links.html").toStdString();
+    const std::string plain = server.Url("/plain.html").toStdString();
+    std::vector<std::pair<FrameId, std::string>> offered = recorder.beforeNavigate;
+    std::sort(offered.begin(), offered.end());
+    EXPECT_EQ(offered,
+              (std::vector<std::pair<FrameId, std::string>>{
+                  {kNoFrame, links}, {kNoFrame, links}, {kNoFrame, plain}, {kNoFrame, plain}}));
+    recorder.beforeNavigate.clear();
+    RunInPage("location.href = '/plain.html'");
+    ASSERT_TRUE(WaitUntil([&] { return recorder.LastCompleted("/plain.html")->isTop; }));
+    ASSERT_FALSE(recorder.beforeNavigate.empty());
+    EXPECT_EQ(recorder.beforeNavigate[0].second, plain);
 }
 
 TEST_F(NavigationTest, JavascriptLinkInASubframeNamesThatFrame) {
@@ -135,15 +222,44 @@ TEST_F(NavigationTest, NewWindowIsOfferedToTheHostWhichMayRefuseOrTakeIt) {
     EXPECT_EQ(server.CountOf("/popup.html"), 1); // the refused one never loaded
 }
 
-TEST_F(NavigationTest, WindowCloseIsLeftToTheHost) {
-    const FrameSnapshot* loaded = Load("/links.html");
+TEST_F(NavigationTest, APageHasAHandfulOfWindowsOpenAtOnce) {
+    ASSERT_NE(Load("/plain.html"), nullptr);
+    std::vector<std::unique_ptr<PageBridge>> windows;
+    recorder.newWindowTarget = [&](const NewWindowRequest&) {
+        windows.push_back(std::make_unique<PageBridge>(*profile, nullptr));
+        return windows.back().get();
+    };
+    RunInPage("for (var i = 0; i < 6; i++) window.open('/popup.html?' + i);");
+    ASSERT_TRUE(WaitUntil([&] { return server.CountOf("/popup.html") == 4; }));
+    // One closes; the next request gets a window again. It comes after the
+    // refused ones, which the host never heard of.
+    windows.erase(windows.begin());
+    RunInPage("window.open('/popup.html?again')");
+    ASSERT_TRUE(WaitUntil([&] { return recorder.newWindows.size() == 5; }));
+    EXPECT_EQ(recorder.newWindows.back().url, server.Url("/popup.html?again").toStdString());
+    ASSERT_TRUE(WaitUntil([&] { return server.CountOf("/popup.html") == 5; }));
+    EXPECT_EQ(server.Requests().back().query, "again");
+}
+
+TEST_F(NavigationTest, TopWindowCloseReachesTheHostWhateverTheHistory) {
+    // Three documents in the history: the engine would refuse this close.
+    ASSERT_NE(Load("/plain.html"), nullptr);
+    ASSERT_NE(Load("/popup.html"), nullptr);
+    const FrameSnapshot* loaded = Load("/framed.html");
     ASSERT_NE(loaded, nullptr);
-    const FrameSnapshot s = *loaded;
-    ASSERT_TRUE(bridge->Click(s.frame, s.sequence, Link(s, "javascript:window.close()")));
+    ASSERT_TRUE(WaitUntil([&] { return recorder.LastCompleted("/links.html") != nullptr; }));
+    ASSERT_EQ(RunInPage("history.length").toInt(), 3);
+    // A subframe closing itself does nothing; closing the top from it does.
+    RunInPage("frames[0].close()");
+    RunInPage("frames[0].eval('top.close()')");
     ASSERT_TRUE(WaitUntil([&] { return recorder.closeRequests == 1; }));
-    // Still there and working.
+    RunInPage("window.close()");
+    ASSERT_TRUE(WaitUntil([&] { return recorder.closeRequests == 2; }));
+    Flush();
+    EXPECT_EQ(recorder.closeRequests, 2);
+    // Nothing was closed: still there and working.
     EXPECT_TRUE(bridge->Widget()->isVisible());
-    EXPECT_EQ(RunInPage("document.title").toString(), "Links");
+    EXPECT_EQ(RunInPage("document.title").toString(), "Framed");
 }
 
 } // namespace

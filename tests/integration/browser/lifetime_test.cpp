@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QWebEnginePage>
 
 namespace qv::browser_test {
 namespace {
@@ -54,6 +55,26 @@ TEST_F(BrowserTest, HeldElementOfAReplacedDocumentIgnoresItsClick) {
     const QJsonObject state = console.State();
     EXPECT_EQ(state.value("logouts").toInt(), 0);
     EXPECT_EQ(state.value("active_sessions").toInt(), 1);
+}
+
+TEST_F(BrowserTest, ClickAnswersWhetherThePageWasPressed) {
+    dialog->cancelClose = true;
+    browser->Navigate(com::ToBstr(Url("/help.asp")), nullptr, nullptr, nullptr, nullptr);
+    ASSERT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/help.asp"), 0);
+    ComPtr<IHTMLElement> close;
+    for (const auto& element : AllElements(DocumentOf(dialog->Dispatch().get()).get())) {
+        if (element.As<IHTMLInputButtonElement>())
+            close = element.As<IHTMLElement>();
+    }
+    ASSERT_TRUE(close);
+    // The page removes the button before the click arrives: nothing pressed,
+    // though the document is the same one.
+    bool removed = false;
+    Control(*dialog)->Bridge()->Page()->runJavaScript("document.querySelector('input').remove()",
+                                                      [&](const QVariant&) { removed = true; });
+    ASSERT_TRUE(WaitUntil([&] { return removed; }));
+    EXPECT_EQ(close->click(), E_FAIL);
+    EXPECT_EQ(dialog->Count(DISPID_WINDOWCLOSING), 0u);
 }
 
 TEST_F(BrowserTest, SizePutsResizeTheViewInItsDialog) {

@@ -1,6 +1,8 @@
 // Before-navigate with its cancel flag, new windows (refused by default or
-// opened in a browser the host hands back) and the page's close request.
+// opened in a browser the host hands back), the page's close request, and
+// frames that finish before their parent.
 #include "browser_fixture.h"
+#include "loopback_server.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -96,12 +98,28 @@ TEST_F(BrowserTest, NewWindowLeftToTheControlOpensAPlainWindowOfTheSession) {
     ASSERT_NE(view, nullptr);
     view->page()->runJavaScript("window.close()");
     EXPECT_TRUE(WaitUntil([&] { return window.isNull(); })) << "the window did not go";
+
+    // One left open goes with the program's browser profile, before it.
+    ASSERT_EQ(help->click(), S_OK);
+    ASSERT_TRUE(WaitUntil([&] { return WindowTitled(title) != nullptr; }));
+    window = WindowTitled(title);
+    help.reset();
+    browser.reset();
+    dialog->DestroyWindow();
+    dialog.reset();
+    platform::SetWindowSystem(nullptr);
+    ws.reset();
+    EXPECT_TRUE(window.isNull());
 }
 
-TEST_F(BrowserTest, PageCloseRequestReachesTheHostAsWindowClosing) {
+TEST_F(BrowserTest, PageCloseRequestReachesTheHostAsWindowClosingWhateverTheHistory) {
     dialog->cancelClose = true;
-    browser->Navigate(com::ToBstr(Url("/help.asp")), nullptr, nullptr, nullptr, nullptr);
-    ASSERT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/help.asp"), 0);
+    // Three documents in the history, as the console's login leaves.
+    for (const char* path : {"/help.asp", "/external.html", "/help.asp"}) {
+        const std::size_t from = dialog->events.size();
+        browser->Navigate(com::ToBstr(Url(path)), nullptr, nullptr, nullptr, nullptr);
+        ASSERT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, path, from), 0);
+    }
     ComPtr<IHTMLElement> close;
     for (const auto& element : AllElements(DocumentOf(dialog->Dispatch().get()).get())) {
         if (element.As<IHTMLInputButtonElement>())
@@ -117,6 +135,42 @@ TEST_F(BrowserTest, PageCloseRequestReachesTheHostAsWindowClosing) {
     const std::size_t from = dialog->events.size();
     ASSERT_EQ(browser->Refresh(), S_OK);
     EXPECT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/help.asp", from), 0);
+}
+
+TEST_F(BrowserTest, FrameDoneBeforeItsParentCompletesInItsOwnBrowserAfterTheParentsNavigation) {
+    // A frame, then a slow script: the frame loads while its parent parses.
+    LoopbackServer server;
+    ASSERT_TRUE(server.Start());
+    server.AddPage("/slow-parent.html", R"html(<html><head><title>Slow</title></head><body>
+<iframe name="early" src="/early.html"></iframe><script src="/slow.js"></script>
+</body></html>)html");
+    server.AddPage("/early.html", R"html(<html><head><title>Early</title></head>
+<body><a href="javascript:bttnVphoneLogout();">Logout</a></body></html>)html");
+    server.AddPage("/slow.js", "var slow = 1;", "text/javascript");
+    server.Delay("/slow.js", 1500);
+    browser->Navigate(com::ToBstr(server.Url("/slow-parent.html").toStdString()), nullptr, nullptr,
+                      nullptr, nullptr);
+    const int top = WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/slow-parent.html");
+    ASSERT_GE(top, 0);
+
+    std::vector<std::pair<DISPID, std::string>> order;
+    ComPtr<IDispatch> early;
+    for (const BrowserEvent& e : dialog->events) {
+        if (e.id != DISPID_NAVIGATECOMPLETE2 && e.id != DISPID_DOCUMENTCOMPLETE)
+            continue;
+        order.emplace_back(e.id, e.url.substr(e.url.rfind('/')));
+        if (e.url.ends_with("/early.html"))
+            early = e.frame;
+    }
+    const std::vector<std::pair<DISPID, std::string>> expected = {
+        {DISPID_NAVIGATECOMPLETE2, "/slow-parent.html"},
+        {DISPID_NAVIGATECOMPLETE2, "/early.html"},
+        {DISPID_DOCUMENTCOMPLETE, "/early.html"},
+        {DISPID_DOCUMENTCOMPLETE, "/slow-parent.html"}};
+    EXPECT_EQ(order, expected);
+    ASSERT_TRUE(early);
+    EXPECT_NE(early.get(), dialog->Dispatch().get());
+    EXPECT_TRUE(FindAnchor(DocumentOf(early.get()).get(), "javascript:bttnVphoneLogout();"));
 }
 
 } // namespace

@@ -55,6 +55,10 @@ TEST_F(BrowserTest, PollFrameNavigateCompleteCarriesTheRowsOfACall) {
     ASSERT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/vp-poll.asp", from), 0);
     EXPECT_GT(console.Requests("/vp-poll.asp"), polls);
     EXPECT_EQ(console.Requests("/app-main.asp"), tops);
+    // Neither the frame's own reloads nor this one raised a before-navigate,
+    // as a refresh raised none.
+    EXPECT_TRUE(std::none_of(dialog->events.begin() + first, dialog->events.end(),
+                             [](const BrowserEvent& e) { return e.id == DISPID_BEFORENAVIGATE2; }));
 }
 
 } // namespace

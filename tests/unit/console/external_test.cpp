@@ -101,6 +101,19 @@ TEST_F(ExternalTest, ChangeRowsTakesTheLastTwoStringArguments) {
     EXPECT_EQ(result.boolVal, VARIANT_TRUE);
 }
 
+TEST_F(ExternalTest, ChangeRowsAreCappedAsScriptRowsAre) {
+    RecordingDlg dialog;
+    app.m_pMainWnd = &dialog;
+    // 1,023 bytes and then a two-byte character: cut before it.
+    const std::string row1 = std::string(1023, '1') + "\xC3\xBC" + std::string(5000, '2');
+    const std::string row2(2000, 'x');
+    Call(DISPID_CTI_CHANGEROWS, DISPATCH_METHOD, {MakeBstrVariant(row2), MakeBstrVariant(row1)},
+         nullptr);
+    ASSERT_EQ(dialog.rows.size(), 1u);
+    EXPECT_EQ(dialog.rows[0].first, std::string(1023, '1'));
+    EXPECT_EQ(dialog.rows[0].second, std::string(1024, 'x'));
+}
+
 TEST_F(ExternalTest, EmptyFirstRowClearsTheLastAnnouncement) {
     RecordingDlg dialog;
     app.m_pMainWnd = &dialog;

@@ -122,6 +122,27 @@ TEST_F(LoginDecisionTest, PagesCompletingDuringTheFillsPausesDoNotFillAgain) {
     EXPECT_EQ(other->Document()->Elements()[1]->Value(), "");
 }
 
+TEST_F(LoginDecisionTest, FrameReloadedDuringTheFillGetsTheFillOnItsNewDocument) {
+    // The frame reloads while the fill pauses before its submit: the old
+    // document's button is pressed on nothing, so the login stays pending
+    // and the new document, which completed meanwhile, is filled.
+    sim.Clock().After(150, [this] { top->Load(LoginPage()); });
+    top->Load(LoginPage());
+    Wait(1000);
+    EXPECT_EQ(Submits(), 1u);
+    EXPECT_EQ(top->Document()->Elements()[2]->Clicks(), 1);
+    EXPECT_EQ(top->Document()->Elements()[1]->Value(), "s3cret");
+    EXPECT_FALSE(dialog().m_bLoginPending);
+}
+
+TEST_F(LoginDecisionTest, StartAddressWithoutSchemeIsTheConsoleOnHttp) {
+    dialog().m_strUrlFormat = "%s/app-main.asp?app=3";
+    dialog().Login();
+    EXPECT_EQ(top->Navigations().back(), kConsole);
+    top->Load(LoginPage());
+    EXPECT_EQ(Fills(), 1u);
+}
+
 TEST_F(LoginDecisionTest, CredentialsGoOnlyToTheConsolesOwnHost) {
     // Another host's login form: left alone, and not taken as the console's.
     auto frame = top->AddFrame("ad");

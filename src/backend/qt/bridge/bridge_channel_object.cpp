@@ -7,16 +7,20 @@ namespace qv::bridge {
 
 BridgeChannelObject::BridgeChannelObject(BridgeCore& core) : m_core(core) {}
 
+// Reports reach the host from the event loop, not from inside the channel's
+// delivery: the engine runs nothing of its own until that returns, so a host
+// that waits for the page inside a report would wait in vain.
 void BridgeChannelObject::frameOpened(double frame, double parent, bool isTop) {
-    m_core.FrameOpened(FrameIdFromJson(frame), FrameIdFromJson(parent), isTop);
+    m_core.Later([core = &m_core, id = FrameIdFromJson(frame), up = FrameIdFromJson(parent),
+                  isTop] { core->FrameOpened(id, up, isTop); });
 }
 
 void BridgeChannelObject::frameEvent(const QJsonObject& report) {
-    m_core.FrameReport(report);
+    m_core.Later([core = &m_core, report] { core->FrameReport(report); });
 }
 
 void BridgeChannelObject::frameGone(double frame) {
-    m_core.FrameGone(FrameIdFromJson(frame));
+    m_core.Later([core = &m_core, id = FrameIdFromJson(frame)] { core->FrameGone(id); });
 }
 
 bool BridgeChannelObject::beforeNavigate(double frame, const QString& url) {
@@ -24,7 +28,13 @@ bool BridgeChannelObject::beforeNavigate(double frame, const QString& url) {
 }
 
 void BridgeChannelObject::externalCall(double frame, const QString& name, const QJsonArray& args) {
-    m_core.ExternalCall(FrameIdFromJson(frame), name, args);
+    m_core.Later([core = &m_core, id = FrameIdFromJson(frame), name, args] {
+        core->ExternalCall(id, name, args);
+    });
+}
+
+void BridgeChannelObject::closeRequested(double frame) {
+    m_core.Later([core = &m_core, id = FrameIdFromJson(frame)] { core->CloseRequested(id); });
 }
 
 } // namespace qv::bridge

@@ -24,6 +24,7 @@ public:
     // Answers whether to cancel.
     Q_INVOKABLE bool beforeNavigate(double frame, const QString& url);
     Q_INVOKABLE void externalCall(double frame, const QString& name, const QJsonArray& args);
+    Q_INVOKABLE void closeRequested(double frame);
 
 private:
     BridgeCore& m_core;

@@ -19,15 +19,17 @@ namespace qv::bridge {
 
 namespace {
 
+const QString kChannelScriptName = QStringLiteral("qv-channel");
 const QString kBridgeScriptName = QStringLiteral("qv-bridge");
 const QString kPageWorldScriptName = QStringLiteral("qv-page-world");
 
-QWebEngineScript MakeScript(const QString& name, const QString& source, quint32 world) {
+QWebEngineScript MakeScript(const QString& name, const QString& source, quint32 world,
+                            bool subframes = true) {
     QWebEngineScript script;
     script.setName(name);
     script.setSourceCode(source);
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
-    script.setRunsOnSubFrames(true);
+    script.setRunsOnSubFrames(subframes);
     script.setWorldId(world);
     return script;
 }
@@ -55,7 +57,9 @@ BridgeCore::BridgeCore(BridgeProfile& profile, PageBridgeListener* listener, QWi
     m_view->setContextMenuPolicy(Qt::DefaultContextMenu);
     m_page = new BridgeWebPage(profile.Profile(), m_view);
     m_page->SetNavigationFilter(
-        [this](const QUrl& url, bool isMainFrame) { return AcceptNavigation(url, isMainFrame); });
+        [this](const QUrl& url, QWebEnginePage::NavigationType type, bool isMainFrame) {
+            return AcceptNavigation(url, type, isMainFrame);
+        });
     m_view->setPage(m_page);
 
     m_channel.registerObject(QString::fromLatin1(kHostObjectName), &m_channelObject);
@@ -63,6 +67,8 @@ BridgeCore::BridgeCore(BridgeProfile& profile, PageBridgeListener* listener, QWi
     InstallScripts();
 
     connect(m_page, &QWebEnginePage::newWindowRequested, this, &BridgeCore::OnNewWindowRequested);
+    // The bridge reports window.close() itself; this is for a close that
+    // bypassed it (a frame of another origin), which the engine allowed.
     connect(m_page, &QWebEnginePage::windowCloseRequested, this, [this] {
         if (m_listener) {
             m_listener->OnWindowCloseRequested();
@@ -81,11 +87,15 @@ BridgeCore::~BridgeCore() {
 }
 
 void BridgeCore::InstallScripts() {
+    const QString channel = ChannelScriptSource();
     const QString bridge = BridgeScriptSource();
-    if (bridge.isEmpty()) {
+    if (channel.isEmpty() || bridge.isEmpty()) {
         qWarning("page bridge: bridge script resources missing; pages are not bridged");
         return;
     }
+    // The channel client first, in the same world, so QWebChannel is a global
+    // there and nowhere else; subframes' bridges go through the top's.
+    m_page->scripts().insert(MakeScript(kChannelScriptName, channel, kBridgeWorldId, false));
     m_page->scripts().insert(MakeScript(kBridgeScriptName, bridge, kBridgeWorldId));
     InstallPageWorldScript();
 }
@@ -171,7 +181,7 @@ bool BridgeCore::ElementCommand(const char* op, FrameId frame, std::uint32_t sna
     const auto it = m_frames.find(frame);
     bool known = it != m_frames.end();
     if (known) {
-        const std::optional<FrameSnapshot>& last = it->second.last;
+        const auto& last = it->second.last;
         known = last && snapshot >= 1 && snapshot <= last->sequence &&
                 last->sequence - snapshot < static_cast<std::uint32_t>(kKeptSnapshots) &&
                 (snapshot != last->sequence || index < last->elements.size());
@@ -206,11 +216,13 @@ void BridgeCore::Send(const QJsonObject& command, PageBridge::Done done) {
     const QString name = QString::fromLatin1(kBridgeObjectName);
     const QString source =
         QStringLiteral("typeof %1 === 'object' ? %1.hub.exec(%2) : false").arg(name, json);
-    m_page->runJavaScript(source, kBridgeWorldId, [done = std::move(done)](const QVariant& r) {
-        if (done) {
-            done(r.toBool());
-        }
-    });
+    if (!done) {
+        // Nobody waits for the answer, so the page sends none back.
+        m_page->runJavaScript(source, kBridgeWorldId);
+        return;
+    }
+    m_page->runJavaScript(source, kBridgeWorldId,
+                          [done = std::move(done)](const QVariant& r) { done(r.toBool()); });
 }
 
 void BridgeCore::Flush(std::function<void()> done) {
@@ -230,10 +242,7 @@ void BridgeCore::Flush(std::function<void()> done) {
 
 const FrameSnapshot* BridgeCore::LastSnapshot(FrameId frame) const {
     const auto it = m_frames.find(frame);
-    if (it == m_frames.end() || !it->second.last) {
-        return nullptr;
-    }
-    return &*it->second.last;
+    return it == m_frames.end() ? nullptr : it->second.last.get();
 }
 
 std::string BridgeCore::Title() const {
@@ -246,6 +255,26 @@ QWidget* BridgeCore::Widget() const {
 
 QWebEnginePage* BridgeCore::Page() const {
     return m_page.data();
+}
+
+void BridgeCore::Later(std::function<void()> work) {
+    m_queued.push_back(std::move(work));
+    if (!m_runPosted) {
+        m_runPosted = true;
+        QMetaObject::invokeMethod(this, &BridgeCore::RunQueued, Qt::QueuedConnection);
+    }
+}
+
+void BridgeCore::RunQueued() {
+    m_runPosted = false;
+    // A host's handler may wait for the page: what arrives meanwhile runs
+    // from inside that wait, still in order. It may also delete the bridge.
+    const QPointer<BridgeCore> alive(this);
+    while (alive && !m_queued.empty()) {
+        std::function<void()> work = std::move(m_queued.front());
+        m_queued.pop_front();
+        work();
+    }
 }
 
 void BridgeCore::ForgetAllFrames() {
@@ -287,8 +316,7 @@ void BridgeCore::FrameReport(const QJsonObject& report) {
         return;
     }
     snapshot.decodeMillis = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    const auto it = m_frames.find(snapshot.frame);
-    if (it == m_frames.end()) {
+    if (!m_frames.count(snapshot.frame)) {
         // Its opening was not seen; a report of an old top document's frame
         // after the new top opened is stale.
         if (!snapshot.isTop && m_topFrame != kNoFrame && !m_frames.count(snapshot.parent)) {
@@ -303,16 +331,45 @@ void BridgeCore::FrameReport(const QJsonObject& report) {
     FrameRecord& record = m_frames[snapshot.frame];
     record.parent = snapshot.parent;
     record.isTop = snapshot.isTop;
-    record.last = snapshot;
-
     const bool complete =
         report.value(QLatin1String("type")).toString() == QLatin1String("documentComplete");
+    // A frame may finish before its parent document has even parsed far
+    // enough to report (a slow script after the frame): its reports wait for
+    // the parent's navigate-complete, so a child never comes before it.
+    const auto parent = snapshot.isTop ? m_frames.end() : m_frames.find(snapshot.parent);
+    if (parent != m_frames.end() && (!parent->second.navigated || !parent->second.held.empty())) {
+        parent->second.held.push_back({snapshot.frame, complete, std::move(snapshot)});
+        return;
+    }
+    Deliver({snapshot.frame, complete, std::move(snapshot)});
+}
+
+void BridgeCore::Deliver(HeldReport report) {
+    const FrameId id = report.frame;
+    const auto it = m_frames.find(id);
+    if (it == m_frames.end()) {
+        return; // gone while it waited
+    }
+    FrameRecord& record = it->second;
+    // A handler may pump events: this frame may go, and new reports come.
+    const auto current = std::make_shared<const FrameSnapshot>(std::move(report.snapshot));
+    record.last = current;
+    if (!report.complete) {
+        record.navigated = true;
+    }
     if (m_listener) {
-        if (complete) {
-            m_listener->OnDocumentComplete(*record.last);
+        if (report.complete) {
+            m_listener->OnDocumentComplete(*current);
         } else {
-            m_listener->OnNavigateComplete(*record.last);
+            m_listener->OnNavigateComplete(*current);
         }
+    }
+    // Reports that came in meanwhile joined the queue, so the order holds.
+    for (auto found = m_frames.find(id); found != m_frames.end() && !found->second.held.empty();
+         found = m_frames.find(id)) {
+        HeldReport next = std::move(found->second.held.front());
+        found->second.held.erase(found->second.held.begin());
+        Deliver(std::move(next));
     }
 }
 
@@ -336,13 +393,37 @@ bool BridgeCore::BeforeNavigate(FrameId frame, const QString& url) {
     return cancel;
 }
 
-bool BridgeCore::AcceptNavigation(const QUrl& url, bool isMainFrame) {
+// A reload (by the host, by the page's location.reload() or its own refresh)
+// is not offered, as the old control raised no event for a refresh. The
+// engine names a script's reload a redirect to the address shown.
+bool BridgeCore::AcceptNavigation(const QUrl& url, QWebEnginePage::NavigationType type,
+                                  bool isMainFrame) {
+    if (type == QWebEnginePage::NavigationTypeReload ||
+        (type == QWebEnginePage::NavigationTypeRedirect && IsShowing(url, isMainFrame))) {
+        return true;
+    }
     bool cancel = false;
     if (m_listener) {
         m_listener->OnBeforeNavigate(isMainFrame ? m_topFrame : kNoFrame,
                                      url.toString().toStdString(), cancel);
     }
     return !cancel;
+}
+
+bool BridgeCore::IsShowing(const QUrl& url, bool isMainFrame) const {
+    for (const auto& [id, record] : m_frames) {
+        if (record.isTop == isMainFrame && record.last &&
+            QUrl(QString::fromStdString(record.last->location.href)) == url) {
+            return true;
+        }
+    }
+    return isMainFrame && m_page && m_page->url() == url;
+}
+
+void BridgeCore::CloseRequested(FrameId frame) {
+    if (frame == m_topFrame && frame != kNoFrame && m_listener) {
+        m_listener->OnWindowCloseRequested();
+    }
 }
 
 void BridgeCore::ExternalCall(FrameId frame, const QString& name, const QJsonArray& args) {
@@ -367,6 +448,11 @@ void BridgeCore::OnNewWindowRequested(QWebEngineNewWindowRequest& request) {
     if (!m_listener) {
         return;
     }
+    // A page that keeps opening windows gets a handful, not one per call.
+    std::erase_if(m_opened, [](const QPointer<QWebEnginePage>& p) { return p.isNull(); });
+    if (m_opened.size() >= kMaxOpenWindows) {
+        return;
+    }
     NewWindowRequest info;
     info.url = request.requestedUrl().toString().toStdString();
     info.userInitiated = request.isUserInitiated();
@@ -380,6 +466,9 @@ void BridgeCore::OnNewWindowRequested(QWebEngineNewWindowRequest& request) {
         return;
     }
     request.openIn(target->Page());
+    if (std::find(m_opened.begin(), m_opened.end(), target->Page()) == m_opened.end()) {
+        m_opened.emplace_back(target->Page());
+    }
 }
 
 } // namespace qv::bridge

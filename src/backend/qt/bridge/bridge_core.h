@@ -10,7 +10,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QWebChannel>
-#include <optional>
+#include <QWebEnginePage>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <unordered_map>
 
 class QWebEngineView;
@@ -42,25 +45,41 @@ public:
     QWebEnginePage* Page() const;
     BridgeProfile& Profile() const { return m_profile; }
 
+    // Runs `work` from the event loop, after what was queued before.
+    void Later(std::function<void()> work);
+
     // From the channel object.
     void FrameOpened(FrameId frame, FrameId parent, bool isTop);
     void FrameReport(const QJsonObject& report);
     void FrameGone(FrameId frame);
     bool BeforeNavigate(FrameId frame, const QString& url);
     void ExternalCall(FrameId frame, const QString& name, const QJsonArray& args);
+    void CloseRequested(FrameId frame);
 
 private:
+    struct HeldReport {
+        FrameId frame;
+        bool complete;
+        FrameSnapshot snapshot;
+    };
     struct FrameRecord {
         FrameId parent = kNoFrame;
         bool isTop = false;
-        std::optional<FrameSnapshot> last;
+        std::shared_ptr<const FrameSnapshot> last;
+        // Its navigate-complete went out; until then its children's reports
+        // wait in `held`, in the order they came.
+        bool navigated = false;
+        std::vector<HeldReport> held;
     };
 
     void InstallScripts();
     void InstallPageWorldScript();
     void ProbeExternal();
     void OnNewWindowRequested(QWebEngineNewWindowRequest& request);
-    bool AcceptNavigation(const QUrl& url, bool isMainFrame);
+    bool AcceptNavigation(const QUrl& url, QWebEnginePage::NavigationType type, bool isMainFrame);
+    bool IsShowing(const QUrl& url, bool isMainFrame) const;
+    void Deliver(HeldReport report);
+    void RunQueued();
     void Send(const QJsonObject& command, PageBridge::Done done);
     void ForgetAllFrames();
 
@@ -78,6 +97,10 @@ private:
 
     std::unordered_map<FrameId, FrameRecord> m_frames;
     FrameId m_topFrame = kNoFrame;
+    std::deque<std::function<void()>> m_queued;
+    bool m_runPosted = false;
+    // Pages that took this page's new-window requests and still exist.
+    std::vector<QPointer<QWebEnginePage>> m_opened;
 };
 
 } // namespace qv::bridge

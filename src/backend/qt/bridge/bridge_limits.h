@@ -17,5 +17,7 @@ inline constexpr std::size_t kMaxScriptChars = 1024 * 1024;
 inline constexpr std::size_t kMaxTotalScriptChars = 4 * 1024 * 1024;
 // snapshots of one document whose element lists the page keeps for commands
 inline constexpr int kKeptSnapshots = 3;
+// windows a page has open at once through window.open; further requests get none
+inline constexpr std::size_t kMaxOpenWindows = 4;
 
 } // namespace qv::bridge

@@ -20,6 +20,16 @@ BridgeProfile::BridgeProfile() : m_profile(std::make_unique<QWebEngineProfile>()
     }
 }
 
-BridgeProfile::~BridgeProfile() = default;
+void BridgeProfile::Own(QWidget* window) {
+    std::erase_if(m_windows, [](const QPointer<QWidget>& w) { return w.isNull(); });
+    m_windows.emplace_back(window);
+}
+
+BridgeProfile::~BridgeProfile() {
+    // The engine wants a profile's pages gone before it.
+    for (const QPointer<QWidget>& window : m_windows) {
+        delete window.data();
+    }
+}
 
 } // namespace qv::bridge

@@ -35,24 +35,26 @@ QJsonValue Optional(const std::optional<bool>& value) {
 
 } // namespace
 
+QString ChannelScriptSource() {
+    return ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
+}
+
 QString BridgeScriptSource() {
-    const QString channel = ReadResource(QStringLiteral(":/qtwebchannel/qwebchannel.js"));
     const QString bridge = ReadResource(QStringLiteral(":/qv/bridge/js/bridge.js"));
-    if (channel.isEmpty() || bridge.isEmpty()) {
+    if (bridge.isEmpty()) {
         return {};
     }
     QJsonObject config;
     config[QStringLiteral("bridgeName")] = QString::fromLatin1(kBridgeObjectName);
     config[QStringLiteral("hostName")] = QString::fromLatin1(kHostObjectName);
-    config[QStringLiteral("externalEvent")] = QString::fromLatin1(kExternalEventName);
+    config[QStringLiteral("requestEvent")] = QString::fromLatin1(kRequestEventName);
+    config[QStringLiteral("allowEvent")] = QString::fromLatin1(kAllowEventName);
     config[QStringLiteral("maxElements")] = static_cast<qint64>(kMaxSnapshotElements);
     config[QStringLiteral("maxAttributeChars")] = static_cast<qint64>(kMaxAttributeChars);
     config[QStringLiteral("maxScriptChars")] = static_cast<qint64>(kMaxScriptChars);
     config[QStringLiteral("maxTotalScriptChars")] = static_cast<qint64>(kMaxTotalScriptChars);
     config[QStringLiteral("keptSnapshots")] = kKeptSnapshots;
-    // The channel client first, in the same world, so QWebChannel is a global
-    // there and nowhere else.
-    return channel + QStringLiteral("\n") + WithConfig(bridge, config);
+    return WithConfig(bridge, config);
 }
 
 QString PageWorldScriptSource(const std::vector<ExternalMember>& members) {
@@ -62,7 +64,9 @@ QString PageWorldScriptSource(const std::vector<ExternalMember>& members) {
                                Optional(m.callResult)});
     }
     QJsonObject config;
-    config[QStringLiteral("externalEvent")] = QString::fromLatin1(kExternalEventName);
+    config[QStringLiteral("requestEvent")] = QString::fromLatin1(kRequestEventName);
+    config[QStringLiteral("allowEvent")] = QString::fromLatin1(kAllowEventName);
+    config[QStringLiteral("maxArgumentChars")] = static_cast<qint64>(kMaxAttributeChars);
     config[QStringLiteral("members")] = list;
     return WithConfig(ReadResource(QStringLiteral(":/qv/bridge/js/page_world.js")), config);
 }

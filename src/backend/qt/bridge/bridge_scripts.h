@@ -17,7 +17,10 @@ namespace qv::bridge {
 inline constexpr quint32 kBridgeWorldId = QWebEngineScript::UserWorld + 1;
 inline constexpr char kBridgeObjectName[] = "qvPageBridge";
 inline constexpr char kHostObjectName[] = "qvHost";
-inline constexpr char kExternalEventName[] = "qv-external-call";
+// Page world to bridge: external calls, close requests, javascript: URLs.
+inline constexpr char kRequestEventName[] = "qv-page-request";
+// Bridge to page world: a javascript: URL the host let through.
+inline constexpr char kAllowEventName[] = "qv-page-allow";
 
 // What the page-world proxy answers synchronously for one member.
 struct ExternalMember {
@@ -27,6 +30,8 @@ struct ExternalMember {
 };
 
 // Empty when a resource is missing (a broken build), which the caller reports.
+// The web channel client, needed by the top frame's bridge only.
+QString ChannelScriptSource();
 QString BridgeScriptSource();
 QString PageWorldScriptSource(const std::vector<ExternalMember>& members);
 

@@ -9,9 +9,9 @@ BridgeWebPage::BridgeWebPage(QWebEngineProfile* profile, QObject* parent)
       // Page console output is noise in normal runs; it helps when a page breaks.
       m_logConsole(qEnvironmentVariableIsSet("QV_BRIDGE_CONSOLE")) {}
 
-bool BridgeWebPage::acceptNavigationRequest(const QUrl& url, NavigationType /*type*/,
+bool BridgeWebPage::acceptNavigationRequest(const QUrl& url, NavigationType type,
                                             bool isMainFrame) {
-    return !m_filter || m_filter(url, isMainFrame);
+    return !m_filter || m_filter(url, type, isMainFrame);
 }
 
 QWebEnginePage* BridgeWebPage::createWindow(WebWindowType /*type*/) {

@@ -13,7 +13,7 @@ class BridgeWebPage : public QWebEnginePage {
 
 public:
     // Answers true to let the navigation go ahead.
-    using NavigationFilter = std::function<bool(const QUrl&, bool isMainFrame)>;
+    using NavigationFilter = std::function<bool(const QUrl&, NavigationType, bool isMainFrame)>;
 
     BridgeWebPage(QWebEngineProfile* profile, QObject* parent);
     void SetNavigationFilter(NavigationFilter filter) { m_filter = std::move(filter); }

@@ -299,7 +299,7 @@ bridge::PageBridge* QtWebBrowser::OnNewWindow(const bridge::NewWindowRequest& re
     if (cancel != VARIANT_FALSE)
         return nullptr;
     if (!target)
-        return StandaloneWindow::Open(view_->Profile(), request);
+        return view_->Profile() ? StandaloneWindow::Open(*view_->Profile(), request) : nullptr;
     auto* other = dynamic_cast<QtWebBrowser*>(target.get());
     return other && other != this ? other->Bridge() : nullptr;
 }

@@ -2,6 +2,10 @@
 
 #include "backend/qt/bridge/page_bridge.h"
 
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+
 namespace qv::qt {
 
 using bridge::ElementKind;
@@ -9,6 +13,9 @@ using com::FromBstr;
 using com::ToBstr;
 
 namespace {
+
+// A page busy for longer than this in its own scripts counts as not clicked.
+constexpr int kClickAnswerMs = 5000;
 
 HRESULT Put(BSTR* out, const std::string& text) {
     if (!out)
@@ -52,13 +59,30 @@ HRESULT SnapshotElement::GetTypeInfoCount(UINT* count) {
     return S_OK;
 }
 
-// A command the bridge refuses names a document that has gone: nothing
-// happens in the page, and the caller hears so.
+// As the old DOM's, a click has happened in the page when this returns, so
+// the caller knows whether it pressed anything: it fails when the document or
+// the element has gone, whether the bridge knew that already or the page
+// found it. Events may arrive while it waits.
 HRESULT SnapshotElement::click() {
     bridge::PageBridge* page = Bridge();
-    if (!page || !page->Click(snapshot_->frame, snapshot_->sequence, index_))
+    if (!page)
         return E_FAIL;
-    return S_OK;
+    auto answer = std::make_shared<std::optional<bool>>();
+    QEventLoop wait;
+    QPointer<QEventLoop> waiting(&wait);
+    const bool sent =
+        page->Click(snapshot_->frame, snapshot_->sequence, index_, [answer, waiting](bool applied) {
+            *answer = applied;
+            if (waiting)
+                waiting->quit();
+        });
+    if (!sent)
+        return E_FAIL;
+    if (!answer->has_value()) {
+        QTimer::singleShot(kClickAnswerMs, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    return answer->value_or(false) ? S_OK : E_FAIL;
 }
 
 HRESULT SnapshotElement::get_name(BSTR* value) {

@@ -16,14 +16,13 @@ constexpr QSize kDialogSize(600, 480);
 
 } // namespace
 
-StandaloneWindow::StandaloneWindow(std::shared_ptr<bridge::BridgeProfile> profile)
-    : QWidget(nullptr, Qt::Window), profile_(std::move(profile)) {
+StandaloneWindow::StandaloneWindow(bridge::BridgeProfile& profile) : QWidget(nullptr, Qt::Window) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QApplication::windowIcon());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     bridge::PageBridgeListener* listener = this;
-    bridge_ = std::make_unique<bridge::PageBridge>(*profile_, listener, this);
+    bridge_ = std::make_unique<bridge::PageBridge>(profile, listener, this);
     layout->addWidget(bridge_->Widget());
 }
 
@@ -31,11 +30,10 @@ StandaloneWindow::~StandaloneWindow() {
     bridge_->SetListener(nullptr);
 }
 
-bridge::PageBridge* StandaloneWindow::Open(std::shared_ptr<bridge::BridgeProfile> profile,
+bridge::PageBridge* StandaloneWindow::Open(bridge::BridgeProfile& profile,
                                            const bridge::NewWindowRequest& request) {
-    if (!profile)
-        return nullptr;
-    auto* window = new StandaloneWindow(std::move(profile));
+    auto* window = new StandaloneWindow(profile);
+    profile.Own(window);
     window->resize(request.dialog ? kDialogSize : kDefaultSize);
     window->show();
     return window->bridge_.get();

@@ -1,8 +1,9 @@
 // The page bridge. Runs at document creation in every frame, in an isolated
 // world of its own: page scripts share the DOM with it but none of its
-// variables. Only the top frame talks to the host (the web channel exists there
-// alone); subframes reach the host through the top frame's bridge object, which
-// is visible from their isolated world but not from any page script.
+// variables. Only the top frame talks to the host (the web channel and its
+// client exist there alone); subframes reach the host through the top frame's
+// bridge object, which is visible from their isolated world but not from any
+// page script.
 (function() {
 'use strict';
 const CONFIG = /*QV_CONFIG*/ {};
@@ -11,6 +12,16 @@ if (Object.prototype.hasOwnProperty.call(window, NAME)) {
     return;
 }
 const isTop = window === window.top;
+
+// The page-world part makes the document require trusted types; the bridge's
+// own writes (script texts) pass unchanged.
+try {
+    const same = function(s) { return s; };
+    trustedTypes.createPolicy('default',
+                              {createHTML : same, createScript : same, createScriptURL : same});
+} catch (e) {
+    // no trusted types here: nothing is required either
+}
 
 // --- the top frame's hub: channel, queue, frame registry, commands -------
 function makeHub() {
@@ -30,7 +41,8 @@ function makeHub() {
     // The transport is there at document creation; should an engine add it a
     // little later, wait for it briefly rather than forever.
     function connect(triesLeft) {
-        if (typeof qt === 'undefined' || !qt.webChannelTransport) {
+        if (typeof qt === 'undefined' || !qt.webChannelTransport ||
+            typeof QWebChannel === 'undefined') {
             if (triesLeft > 0) {
                 setTimeout(connect, 10, triesLeft - 1);
             }
@@ -265,44 +277,55 @@ window.addEventListener('pagehide', function() {
     hub.call('frameGone', [ frameId ]);
 });
 
-// javascript: links: stop them, ask the host, and run the URL in the page's
-// own world (assigning location does that) unless the host cancels.
-window.addEventListener('click', function(ev) {
-    const target = ev.target;
-    if (!target || typeof target.closest !== 'function') {
-        return;
-    }
-    const link = target.closest('a[href], area[href]');
-    if (!link) {
-        return;
-    }
-    const url = typeof link.href === 'string' ? link.href : link.getAttribute('href');
-    if (!/^\s*javascript:/i.test(url)) {
-        return;
-    }
-    ev.preventDefault();
-    hub.call('beforeNavigate', [ frameId, url ], function(cancel) {
-        if (!cancel && alive()) {
-            location.href = url;
-        }
-    });
-}, true);
-
-// window.external calls, handed over by the page-world proxy as DOM events.
-doc.addEventListener(CONFIG.externalEvent, function(ev) {
+// What the page-world part hands over: calls of window.external, the top
+// window's close requests, and javascript: URLs about to run, which go ahead
+// only once the host has not cancelled them.
+doc.addEventListener(CONFIG.requestEvent, function(ev) {
     const detail = ev.detail;
     if (typeof detail !== 'string') {
         return;
     }
-    let call;
+    let request;
     try {
-        call = JSON.parse(detail);
+        request = JSON.parse(detail);
     } catch (e) {
         return;
     }
-    if (!call || typeof call.name !== 'string' || !Array.isArray(call.args)) {
+    if (!request) {
         return;
     }
-    hub.call('externalCall', [ frameId, call.name, call.args ]);
+    switch (request.kind) {
+    case 'external':
+        if (typeof request.name === 'string' && Array.isArray(request.args)) {
+            hub.call('externalCall', [ frameId, request.name, request.args ]);
+        }
+        break;
+    case 'close':
+        if (isTop) {
+            hub.call('closeRequested', [ frameId ]);
+        }
+        break;
+    case 'navigate':
+        if (typeof request.url === 'string') {
+            const url = request.url;
+            hub.call('beforeNavigate', [ frameId, url ], function(cancel) {
+                if (!cancel && alive()) {
+                    doc.dispatchEvent(new CustomEvent(CONFIG.allowEvent, {detail : url}));
+                    location.href = url;
+                }
+            });
+        }
+        break;
+    case 'open':
+        if (Array.isArray(request.args) && typeof request.args[0] === 'string') {
+            const args = request.args;
+            hub.call('beforeNavigate', [ frameId, args[0] ], function(cancel) {
+                if (!cancel && alive()) {
+                    window.open.apply(window, args);
+                }
+            });
+        }
+        break;
+    }
 });
 })();

@@ -37,17 +37,21 @@ void CBrowserDlg::Logout() {
     // The logged-out page that shows up during the wait must not log in again.
     const BOOL autoLogin = m_bAutoLogin;
     m_bAutoLogin = FALSE;
+    // The click itself may wait for the page; it counts against the bound.
+    const DWORD started = GetTickCount();
     {
         // The page may drop our reference while its click runs.
         auto element = m_pLogoutElement;
         element->click();
     }
+    const DWORD spent = GetTickCount() - started;
     CWinApp* app = AfxGetApp();
     if (app)
         app->BeginWaitCursor();
     // The document-complete handling clears the element when the console
     // shows its login form, which ends the wait early.
-    PumpMessagesWhile(kLogoutWaitMs, [this] { return static_cast<bool>(m_pLogoutElement); });
+    PumpMessagesWhile(spent < kLogoutWaitMs ? kLogoutWaitMs - spent : 0,
+                      [this] { return static_cast<bool>(m_pLogoutElement); });
     QV_TRACE(Console,
              m_pLogoutElement ? "logout: no login form within %lu ms; taken as logged out"
                               : "logout: the console shows its login form (within %lu ms)",

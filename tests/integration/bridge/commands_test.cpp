@@ -3,6 +3,10 @@
 
 #include "bridge_fixture.h"
 
+#include <QWebEnginePage>
+#include <algorithm>
+#include <csignal>
+
 namespace qv::bridge::test {
 namespace {
 
@@ -131,6 +135,28 @@ TEST_F(CommandTest, SetScriptTextReplacesTheTextWithoutRunningIt) {
     ASSERT_GE(field, 0);
     EXPECT_FALSE(Applied([&](PageBridge::Done done) {
         bridge->SetScriptText(s.frame, s.sequence, field, "x", std::move(done));
+    }));
+}
+
+TEST_F(CommandTest, APageWhoseProcessDiesAnswersItsCommandsAsNotDone) {
+    server.AddPage("/busy.html", R"html(<html><head><title>Busy</title></head><body>
+<input type="button" name="hang" onclick="for (;;) {}" value="Hang"></body></html>)html");
+    const FrameSnapshot* busy = Load("/busy.html");
+    ASSERT_NE(busy, nullptr);
+    const FrameSnapshot s = *busy;
+    const int hang = FindElement(s, ElementKind::InputButton, "hang");
+    ASSERT_GE(hang, 0);
+
+    std::optional<bool> clicked;
+    ASSERT_TRUE(bridge->Click(s.frame, s.sequence, hang, [&](bool applied) { clicked = applied; }));
+    // The page never answers; its process ends, as at a signal to the whole group.
+    const qint64 pid = bridge->Page()->renderProcessPid();
+    ASSERT_GT(pid, 0);
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    ASSERT_TRUE(WaitUntil([&] { return clicked.has_value(); }, 5000));
+    EXPECT_FALSE(*clicked);
+    EXPECT_TRUE(std::any_of(recorder.events.begin(), recorder.events.end(), [&](const auto& e) {
+        return e.type == FrameEvent::Gone && e.snapshot.frame == s.frame;
     }));
 }
 

@@ -134,6 +134,13 @@ TEST_F(LoginTest, LogoutGivesUpAfterFiveSecondsAcrossTheTickWrap) {
     }
 }
 
+TEST_F(LoginTest, AClickThePageHoldsUpCountsAgainstTheFiveSeconds) {
+    auto link = LogIn(std::nullopt);
+    link->OnClick([this] { sim.Clock().Advance(3000); }); // a busy page answers late
+    EXPECT_EQ(TimeLogout(), 5000u);
+    EXPECT_FALSE(dialog().m_pLogoutElement);
+}
+
 TEST_F(LoginTest, QuitInsideTheLogoutWaitEndsItAndIsPostedAgain) {
     dialog().m_bAutoLogin = TRUE;
     LogIn(4000);

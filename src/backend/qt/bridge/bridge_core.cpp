@@ -74,6 +74,8 @@ BridgeCore::BridgeCore(BridgeProfile& profile, PageBridgeListener* listener, QWi
             m_listener->OnWindowCloseRequested();
         }
     });
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus, int) { OnRendererGone(); });
     connect(m_page, &QWebEnginePage::titleChanged, this, [this](const QString& title) {
         if (m_listener) {
             m_listener->OnTitleChanged(title.toStdString());
@@ -221,8 +223,32 @@ void BridgeCore::Send(const QJsonObject& command, PageBridge::Done done) {
         m_page->runJavaScript(source, kBridgeWorldId);
         return;
     }
+    const quint64 id = ++m_lastAwaited;
+    m_awaited.emplace(id, std::move(done));
     m_page->runJavaScript(source, kBridgeWorldId,
-                          [done = std::move(done)](const QVariant& r) { done(r.toBool()); });
+                          [this, guard = QPointer<BridgeCore>(this), id](const QVariant& r) {
+                              if (!guard) {
+                                  return;
+                              }
+                              const auto it = m_awaited.find(id);
+                              if (it == m_awaited.end()) {
+                                  return;
+                              }
+                              PageBridge::Done answer = std::move(it->second);
+                              m_awaited.erase(it);
+                              answer(r.toBool());
+                          });
+}
+
+void BridgeCore::OnRendererGone() {
+    QV_TRACE(Bridge, "the page's process ended: %zu command(s) answered as not done",
+             m_awaited.size());
+    auto awaited = std::move(m_awaited);
+    m_awaited.clear();
+    ForgetAllFrames();
+    for (auto& [id, done] : awaited) {
+        done(false);
+    }
 }
 
 void BridgeCore::Flush(std::function<void()> done) {

@@ -82,6 +82,8 @@ private:
     void RunQueued();
     void Send(const QJsonObject& command, PageBridge::Done done);
     void ForgetAllFrames();
+    // The page's process died: what it was asked is answered as not done.
+    void OnRendererGone();
 
     BridgeProfile& m_profile;
     PageBridgeListener* m_listener;
@@ -98,6 +100,10 @@ private:
     std::unordered_map<FrameId, FrameRecord> m_frames;
     FrameId m_topFrame = kNoFrame;
     std::deque<std::function<void()>> m_queued;
+    // Commands whose answer a caller waits for, by number: a renderer that
+    // dies never answers them.
+    std::unordered_map<quint64, PageBridge::Done> m_awaited;
+    quint64 m_lastAwaited = 0;
     bool m_runPosted = false;
     // Pages that took this page's new-window requests and still exist.
     std::vector<QPointer<QWebEnginePage>> m_opened;

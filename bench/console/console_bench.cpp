@@ -4,11 +4,11 @@
 // of one call (median_us) besides the mean.
 #include "app/browser_app.h"
 #include "backend/sim/sim_platform.h"
-#include "console/custom_occ_manager.h"
+#include "app/custom_occ_manager.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/module/module.h"
-#include "res/embedded.h"
-#include "res/resource.h"
+#include "rc/embedded.h"
+#include "rc/resource.h"
 #include "settings/settings.h"
 
 #include <algorithm>

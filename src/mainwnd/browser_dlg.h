@@ -10,7 +10,7 @@
 #include "platform/html/html_document.h"
 #include "platform/html/html_elements.h"
 #include "platform/shell/notify_icon.h"
-#include "resources/localized_dialog.h"
+#include "localized/localized_dialog.h"
 
 #include <memory>
 #include <string>

@@ -4,7 +4,7 @@
 #include "mainwnd/autostart_command.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/module/module.h"
-#include "resources/version_info.h"
+#include "localized/version_info.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
 

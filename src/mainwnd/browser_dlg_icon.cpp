@@ -6,9 +6,9 @@
 #include "platform/module/module.h"
 #include "platform/shell/shell_version.h"
 #include "platform/text.h"
-#include "res/resource.h"
-#include "resources/localized_resources.h"
-#include "resources/version_info.h"
+#include "rc/resource.h"
+#include "localized/localized_resources.h"
+#include "localized/version_info.h"
 
 #include <string_view>
 

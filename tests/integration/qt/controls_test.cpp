@@ -3,7 +3,7 @@
 // painting through WM_PAINT.
 #include "backend/qt/icon_image.h"
 #include "framework/dialog.h"
-#include "res/resource.h"
+#include "rc/resource.h"
 #include "test_support.h"
 
 #include <QApplication>

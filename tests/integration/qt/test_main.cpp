@@ -2,7 +2,7 @@
 // xvfb-run, then the application and the tests. With --foreign-window it
 // is instead another application's window for the stacking tests.
 #include "desktop_session.h"
-#include "res/embedded.h"
+#include "rc/embedded.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -3,7 +3,7 @@
 #include "platform/module/module.h"
 #include "platform/module/resources.h"
 #include "platform/text.h"
-#include "resources/localized_resources.h"
+#include "localized/localized_resources.h"
 
 #include <QBuffer>
 #include <QWebEngineProfile>

@@ -1,0 +1,94 @@
+// Shared helpers: the program's real resources, the fixture resources and the
+// user's language, each set for one scope.
+#pragma once
+
+#include "platform/module/resources.h"
+#include "platform/types.h"
+#include "rc/embedded.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace qv::restest {
+
+inline std::vector<std::byte> ReadFileBytes(const char* path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::byte> bytes(chars.size());
+    for (std::size_t i = 0; i < chars.size(); ++i)
+        bytes[i] = std::byte(static_cast<unsigned char>(chars[i]));
+    return bytes;
+}
+
+// The embedded resources, installed once as the program does at start-up.
+inline HINSTANCE RealModule() {
+    static HINSTANCE module = qv::res::InstallEmbeddedResources("/opt/quorvia/quorvia");
+    return module;
+}
+
+inline HINSTANCE FixtureModule() {
+    static std::unique_ptr<HINSTANCE__> module =
+        qv::platform::LoadResourceModuleCopy(ReadFileBytes(QV_RESOURCES_FIXTURE_RES));
+    return module.get();
+}
+
+// Makes module the resource handle for one scope.
+class ScopedResources {
+public:
+    explicit ScopedResources(HINSTANCE module) : previous_(AfxGetResourceHandle()) {
+        AfxSetResourceHandle(module);
+    }
+    ~ScopedResources() { AfxSetResourceHandle(previous_); }
+    ScopedResources(const ScopedResources&) = delete;
+    ScopedResources& operator=(const ScopedResources&) = delete;
+
+private:
+    HINSTANCE previous_;
+};
+
+// The user's locale (LC_ALL) for one scope.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* locale) {
+        if (const char* old = std::getenv("LC_ALL"))
+            previous_ = old;
+        setenv("LC_ALL", locale, 1);
+    }
+    ~ScopedLocale() {
+        if (previous_)
+            setenv("LC_ALL", previous_->c_str(), 1);
+        else
+            unsetenv("LC_ALL");
+    }
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+
+private:
+    std::optional<std::string> previous_;
+};
+
+// A locale and the language id it stands for.
+struct Locale {
+    const char* name;
+    LANGID id;
+};
+
+inline constexpr Locale kGerman{"de_DE.UTF-8", 0x0407};
+inline constexpr Locale kSwissGerman{"de_CH.UTF-8", 0x0807};
+inline constexpr Locale kFrench{"fr_FR.UTF-8", 0x040C};
+inline constexpr Locale kBelgianFrench{"fr_BE.UTF-8", 0x080C};
+inline constexpr Locale kDutch{"nl_NL.UTF-8", 0x0413};
+inline constexpr Locale kBelgianDutch{"nl_BE.UTF-8", 0x0813};
+inline constexpr Locale kUsEnglish{"en_US.UTF-8", 0x0409};
+inline constexpr Locale kJapanese{"ja_JP.UTF-8", 0x0411};
+
+// Locked data of a resource found by the localised lookup; empty when missing.
+std::span<const BYTE> LockLocalizedBytes(WORD name, WORD type);
+
+} // namespace qv::restest

@@ -6,6 +6,7 @@
 #include "framework/win_app.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/debug_trace.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ void CBrowserDlg::Login() {
     }
     m_bLoginPending = TRUE;
     UpdateLoginState(nullptr);
-    const std::string url = WithDefaultScheme(FormatStartUrl(m_strUrlFormat, m_strAddress));
+    // The format may come from the command line: only "%s" and "%%" count.
+    const std::string url = WithDefaultScheme(qv::text::FormatText(m_strUrlFormat, m_strAddress));
     m_strConsoleHost = UrlHostName(url);
     QV_TRACE(Console, "login: loading %s", url.c_str());
     // The console page must never come from the cache.

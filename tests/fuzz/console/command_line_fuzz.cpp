@@ -1,6 +1,6 @@
 // The command line and the start URL made from it: any bytes, any "%".
 #include "app/browser_app.h"
-#include "console/start_url.h"
+#include "platform/text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Switches only ever take text out.
     if (request.urlFormat.size() > tail.size())
         std::abort();
-    const std::string url = FormatStartUrl(request.urlFormat, "192.168.0.240");
+    const std::string url = qv::text::FormatText(request.urlFormat, "192.168.0.240");
     // Each "%s" grows by the address at most; nothing else is added.
     if (url.size() > request.urlFormat.size() * (1 + 13))
         std::abort();

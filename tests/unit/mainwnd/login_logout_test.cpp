@@ -1,7 +1,6 @@
 // Navigation to the console and the bounded logout wait.
-#include "system_fixture.h"
 #include "console/pump_messages.h"
-#include "console/start_url.h"
+#include "system_fixture.h"
 
 #include <optional>
 
@@ -10,26 +9,6 @@ namespace {
 using qv::com::ComPtr;
 using qv::sim::SimElement;
 using qv::systest::MainWindowTest;
-
-TEST(StartUrlTest, OnlyPercentSAndPercentPercentMeanAnything) {
-    EXPECT_EQ(FormatStartUrl("http://%s/app-main.asp?app=3", "pabx"),
-              "http://pabx/app-main.asp?app=3");
-    EXPECT_EQ(FormatStartUrl("http://h/x?a=%n&b=%x&c=%d%", "pabx"), "http://h/x?a=%n&b=%x&c=%d%");
-    EXPECT_EQ(FormatStartUrl("%s%s", "ab"), "abab");
-    EXPECT_EQ(FormatStartUrl("100%%/%%s", "ab"), "100%/%s");
-    EXPECT_EQ(FormatStartUrl("http://fixed/", "ab"), "http://fixed/");
-    EXPECT_EQ(FormatStartUrl("%s", "%n%s"), "%n%s"); // the address is never a format
-}
-
-TEST(StartUrlTest, AnAddressWithoutSchemeIsHttp) {
-    EXPECT_EQ(WithDefaultScheme("pabx/app-main.asp?app=3"), "http://pabx/app-main.asp?app=3");
-    EXPECT_EQ(WithDefaultScheme("10.0.0.5:8080/x"), "http://10.0.0.5:8080/x");
-    EXPECT_EQ(WithDefaultScheme("pabx:8080"), "http://pabx:8080");
-    EXPECT_EQ(WithDefaultScheme("[::1]:80/x"), "http://[::1]:80/x");
-    for (const char* kept : {"https://pabx/x", "HTTP://pabx/x", "res://C:/q/readme-en.htm",
-                             "about:blank", "pabx:/x", ""})
-        EXPECT_EQ(WithDefaultScheme(kept), kept);
-}
 
 class LoginTest : public MainWindowTest {
 protected:

@@ -32,14 +32,21 @@ function(qv_add_unit_test)
 endfunction()
 
 # qv_add_fuzz_target(NAME <name> SOURCE <file> LIBS <targets...> [CORPUS <dir>])
-# With QV_FUZZ the target is a libFuzzer binary; otherwise it is linked to a
-# small driver that replays the seed corpus, and that replay is a test.
+# With QV_FUZZ the target is a libFuzzer binary (all of them: qv_fuzz_targets);
+# otherwise it is linked to a small driver. Either way replaying the seed
+# corpus is a test.
 function(qv_add_fuzz_target)
     cmake_parse_arguments(F "" "NAME;SOURCE;CORPUS" "LIBS" ${ARGN})
     if(QV_FUZZ)
         add_executable(${F_NAME} ${F_SOURCE})
         target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
         target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+        add_dependencies(qv_fuzz_targets ${F_NAME})
+        if(F_CORPUS)
+            # -runs=0: the seeds once through the instrumented binary.
+            add_test(NAME ${F_NAME}.replay COMMAND ${F_NAME} -runs=0 ${F_CORPUS})
+            set_tests_properties(${F_NAME}.replay PROPERTIES LABELS fuzz)
+        endif()
     else()
         add_executable(${F_NAME} ${F_SOURCE} ${CMAKE_SOURCE_DIR}/tests/fuzz/replay_main.cpp)
         target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})

@@ -3,8 +3,8 @@
 // 2,000-element console page in each mode. Each reports the median time
 // of one call (median_us) besides the mean.
 #include "app/browser_app.h"
-#include "backend/sim/sim_platform.h"
 #include "app/custom_occ_manager.h"
+#include "backend/sim/sim_platform.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/module/module.h"
 #include "rc/embedded.h"

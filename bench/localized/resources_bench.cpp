@@ -1,8 +1,8 @@
 // Lookups per second of the localised string loader and the version reader,
 // on the program's embedded resources with a German user.
-#include "rc/embedded.h"
 #include "localized/localized_resources.h"
 #include "localized/version_info.h"
+#include "rc/embedded.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

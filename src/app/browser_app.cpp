@@ -2,9 +2,9 @@
 
 #include "addressbook/address_book.h"
 #include "app/custom_occ_manager.h"
+#include "localized/version_info.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/text.h"
-#include "localized/version_info.h"
 #include "settings/settings.h"
 
 namespace {

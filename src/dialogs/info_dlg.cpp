@@ -1,8 +1,8 @@
 #include "dialogs/info_dlg.h"
 
+#include "localized/version_info.h"
 #include "platform/text.h"
 #include "rc/resource.h"
-#include "localized/version_info.h"
 
 CInfoDlg::CInfoDlg(CWnd* parent) : CLocalizedDialog(IDD_INFO_DIALOG, parent) {}
 

@@ -2,9 +2,9 @@
 
 #include "console/document_title.h"
 #include "framework/data_exchange.h"
+#include "localized/localized_resources.h"
 #include "platform/html/html_ids.h"
 #include "rc/resource.h"
-#include "localized/localized_resources.h"
 
 #include <algorithm>
 

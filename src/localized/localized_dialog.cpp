@@ -1,7 +1,7 @@
 #include "localized/localized_dialog.h"
 
-#include "rc/resource.h"
 #include "localized/localized_resources.h"
+#include "rc/resource.h"
 
 namespace {
 

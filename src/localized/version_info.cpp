@@ -1,8 +1,8 @@
 #include "localized/version_info.h"
 
+#include "localized/localized_resources.h"
 #include "platform/module/resources.h"
 #include "platform/text.h"
-#include "localized/localized_resources.h"
 
 #include <cstdio>
 #include <optional>

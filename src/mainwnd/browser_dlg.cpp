@@ -1,11 +1,11 @@
 #include "mainwnd/browser_dlg.h"
 
 #include "framework/data_exchange.h"
+#include "localized/localized_resources.h"
+#include "localized/version_info.h"
 #include "mainwnd/autostart_command.h"
 #include "platform/debug_trace.h"
 #include "rc/resource.h"
-#include "localized/localized_resources.h"
-#include "localized/version_info.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
 

@@ -1,6 +1,6 @@
 // The info dialog: the version block's lines in the template's patterns.
-#include "dialogs/info_dlg.h"
 #include "../mainwnd/system_fixture.h"
+#include "dialogs/info_dlg.h"
 
 namespace {
 

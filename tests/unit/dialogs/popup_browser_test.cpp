@@ -1,8 +1,8 @@
 // The second browser window: the console's configuration page in a window
 // of its own, and the readme.
+#include "../mainwnd/system_fixture.h"
 #include "backend/sim/sim_document.h"
 #include "dialogs/popup_browser_dlg.h"
-#include "../mainwnd/system_fixture.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Icon group 117: picking an image from the directory and loading icons.
+#include "localized/localized_resources.h"
 #include "platform/module/icon.h"
 #include "rc/resource.h"
-#include "localized/localized_resources.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

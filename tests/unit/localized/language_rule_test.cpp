@@ -1,8 +1,8 @@
 // The language rule: which copy of a resource a user gets.
+#include "localized/localized_resources.h"
 #include "platform/module/dialog_template.h"
 #include "platform/module/langid.h"
 #include "rc/resource.h"
-#include "localized/localized_resources.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // the console shows and a window that has navigated to it.
 #pragma once
 
-#include "system_fixture.h"
 #include "console/pump_messages.h"
 #include "settings/scramble.h"
+#include "system_fixture.h"
 
 namespace qv::systest {
 

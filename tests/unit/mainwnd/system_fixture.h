@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/browser_app.h"
-#include "backend/sim/sim_platform.h"
 #include "app/custom_occ_manager.h"
+#include "backend/sim/sim_platform.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/module/module.h"
 #include "rc/embedded.h"

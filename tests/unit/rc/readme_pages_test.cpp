@@ -1,8 +1,8 @@
 // The readme pages (type 23): every page, style sheet and picture they name
 // is in the program's resources, and the pages and pictures are well formed.
-#include "rc/resource.h"
-#include "localized/localized_resources.h"
 #include "../localized/test_support.h"
+#include "localized/localized_resources.h"
+#include "rc/resource.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,11 +1,11 @@
 // The compiled resources: what exists in which language, the dialog
 // templates, the control-initialisation data and the embedded image.
+#include "../localized/test_support.h"
 #include "platform/module/dialog_template.h"
 #include "platform/module/res_image.h"
 #include "platform/module/window_styles.h"
 #include "rc/embedded.h"
 #include "rc/resource.h"
-#include "../localized/test_support.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,13 +1,13 @@
 // The string tables, checked by what every string must have rather than by a
 // copy of the texts (which would only repeat a typo): every id in all four
 // languages, the same format specifiers, one mnemonic per caption.
+#include "../localized/test_support.h"
 #include "framework/afxres.h"
+#include "localized/localized_resources.h"
 #include "platform/module/res_image.h"
 #include "platform/module/resources.h"
 #include "platform/text.h"
 #include "rc/resource.h"
-#include "localized/localized_resources.h"
-#include "../localized/test_support.h"
 
 #include <gtest/gtest.h>
 #include <map>

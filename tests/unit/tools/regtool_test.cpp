@@ -1,6 +1,6 @@
 // Runs the built quorvia-reg binary, with stdin from /dev/null (no terminal).
-#include "cmdline.h"
 #include "../platform/registry/temp_config.h"
+#include "cmdline.h"
 
 #include <cstdio>
 #include <sys/stat.h>

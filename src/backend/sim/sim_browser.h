@@ -8,6 +8,7 @@
 #include "backend/sim/transcript.h"
 #include "platform/com/connection_point.h"
 #include "platform/com/ole_object.h"
+#include "platform/com/ref_counted.h"
 #include "platform/html/doc_host_ui_handler.h"
 #include "platform/html/web_browser.h"
 
@@ -30,10 +31,10 @@ public:
     const std::string& Name() const { return name_; }
     void SetBounds(LONG left, LONG top, LONG width, LONG height);
 
-    void SetDocument(qv::com::ComPtr<SimDocument> document);
+    void SetDocument(std::shared_ptr<SimDocument> document);
     SimDocument* Document() const { return document_.get(); }
     // The page finished: NavigateComplete2, then DocumentComplete, for this frame.
-    void Load(qv::com::ComPtr<SimDocument> document);
+    void Load(std::shared_ptr<SimDocument> document);
 
     // Events, fired at the top-level browser's sinks with this frame.
     void FireNavigateComplete2(const std::string& url);
@@ -96,7 +97,7 @@ private:
     std::string name_;
     SimBrowser* parent_; // the frame's parent, which owns it
     std::vector<qv::com::ComPtr<SimBrowser>> frames_;
-    qv::com::ComPtr<SimDocument> document_;
+    std::shared_ptr<SimDocument> document_;
     LONG left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool registerAsBrowser_ = false;
     std::vector<std::string> navigations_;

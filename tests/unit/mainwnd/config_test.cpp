@@ -78,7 +78,9 @@ protected:
         return window->EditConfiguration();
     }
 
-    void LogIn() { window->m_pLogoutElement = qv::sim::SimElement::Anchor("logout.asp"); }
+    void LogIn() {
+        window->m_pLogoutElement = qv::sim::LoneElement(qv::sim::SimElement::Anchor("logout.asp"));
+    }
     static std::string RunEntry() {
         return ReadRegistryText(HKEY_CURRENT_USER, kRunKey, "Quorvia", "<none>");
     }

@@ -1,25 +1,25 @@
-// One element of a frame snapshot. It offers IHTMLElement and the one
-// interface of its kind; reads come from the snapshot, writes and clicks go
-// to the page as commands addressed to the snapshot's frame and index.
+// One element of a document as it was read. It offers IHTMLElement and the
+// one interface of its kind; reads come from the content, writes and clicks
+// go to the page as commands. What the program wrote stays readable here.
 #pragma once
 
-#include "backend/qt/bridge/bridge_types.h"
-#include "backend/qt/browser/bridge_link.h"
 #include "platform/com/ref_counted.h"
 #include "platform/html/html_elements.h"
+#include "platform/html/page_commands.h"
+#include "platform/html/page_content.h"
 
 #include <memory>
 #include <optional>
 #include <string>
 
-namespace qv::qt {
+namespace qv::html {
 
-class SnapshotElement final
+class PageElement final
     : public com::RefCounted<IHTMLElement, IHTMLInputTextElement, IHTMLInputButtonElement,
                              IHTMLAnchorElement, IHTMLSelectElement, IHTMLScriptElement> {
 public:
-    SnapshotElement(std::shared_ptr<const bridge::FrameSnapshot> snapshot, std::size_t index,
-                    std::shared_ptr<BridgeLink> link);
+    PageElement(std::shared_ptr<const PageContent> content, std::size_t index,
+                std::shared_ptr<IPageCommands> commands);
 
     IDispatch* AsDispatch() { return static_cast<IHTMLElement*>(this); }
 
@@ -42,14 +42,13 @@ public:
     HRESULT put_text(const BSTR& value) override;
 
 private:
-    const bridge::ElementInfo& Info() const { return snapshot_->elements[index_]; }
-    bridge::PageBridge* Bridge() const { return link_ ? link_->bridge : nullptr; }
+    const ElementInfo& Info() const { return content_->elements[index_]; }
 
-    std::shared_ptr<const bridge::FrameSnapshot> snapshot_;
+    std::shared_ptr<const PageContent> content_;
     std::size_t index_;
-    std::shared_ptr<BridgeLink> link_;
-    // What this object wrote; the snapshot stays as the page sent it.
+    std::shared_ptr<IPageCommands> commands_;
+    // What this object wrote; the content stays as it was read.
     std::optional<std::string> value_, text_;
 };
 
-} // namespace qv::qt
+} // namespace qv::html

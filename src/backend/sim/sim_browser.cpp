@@ -149,12 +149,6 @@ HRESULT SimBrowser::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-HRESULT SimBrowser::GetTypeInfoCount(UINT* count) {
-    if (count)
-        *count = 0;
-    return S_OK;
-}
-
 HRESULT SimBrowser::Navigate(const BSTR& url, VARIANT* flags, VARIANT*, VARIANT*, VARIANT*) {
     const std::string text = FromBstr(url);
     navigations_.push_back(text);

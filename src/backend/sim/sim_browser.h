@@ -7,8 +7,8 @@
 #include "backend/sim/sim_document.h"
 #include "backend/sim/transcript.h"
 #include "platform/com/connection_point.h"
+#include "platform/com/dispatch_object.h"
 #include "platform/com/ole_object.h"
-#include "platform/com/ref_counted.h"
 #include "platform/html/doc_host_ui_handler.h"
 #include "platform/html/web_browser.h"
 
@@ -20,7 +20,7 @@
 
 namespace qv::sim {
 
-class SimBrowser final : public qv::com::RefCounted<IWebBrowser2, IOleObject, IConnectionPoint> {
+class SimBrowser final : public qv::com::EarlyBound<IWebBrowser2, IOleObject, IConnectionPoint> {
 public:
     static qv::com::ComPtr<SimBrowser> Create(std::shared_ptr<Transcript> log, std::string name);
 
@@ -62,12 +62,6 @@ public:
 
     // IUnknown, IDispatch
     HRESULT QueryInterface(REFIID iid, void** object) override;
-    HRESULT GetTypeInfoCount(UINT* count) override;
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
     // IWebBrowser2
     HRESULT Navigate(const BSTR& url, VARIANT* flags, VARIANT* targetFrame, VARIANT* postData,
                      VARIANT* headers) override;

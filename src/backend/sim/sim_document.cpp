@@ -31,7 +31,7 @@ qv::html::PageLocation ParseLocation(const std::string& href) {
 // Faults the shipped model never shows, but a browser may: a document whose
 // elements cannot be read, elements without IHTMLElement. Wrappers around
 // the model's objects that take those parts away.
-class BareElement final : public qv::com::RefCounted<IDispatch> {
+class BareElement final : public qv::com::EarlyBound<IDispatch> {
 public:
     explicit BareElement(ComPtr<IDispatch> inner) : inner_(std::move(inner)) {}
     HRESULT QueryInterface(REFIID iid, void** object) override {
@@ -45,12 +45,6 @@ public:
         *object = static_cast<IDispatch*>(this);
         AddRef();
         return S_OK;
-    }
-    HRESULT GetTypeInfoCount(UINT* count) override { return inner_->GetTypeInfoCount(count); }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
     }
 
 private:

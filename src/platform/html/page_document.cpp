@@ -91,12 +91,6 @@ HRESULT PageDocument::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-HRESULT PageDocument::GetTypeInfoCount(UINT* count) {
-    if (count)
-        *count = 0;
-    return S_OK;
-}
-
 HRESULT PageDocument::get_all(IHTMLElementCollection** all) {
     if (!all)
         return E_POINTER;

@@ -12,7 +12,7 @@
 
 namespace qv::html {
 
-class PageDocument final : public com::RefCounted<IHTMLDocument2> {
+class PageDocument final : public com::EarlyBound<IHTMLDocument2> {
 public:
     PageDocument(std::shared_ptr<const PageContent> content,
                  std::shared_ptr<IPageCommands> commands);
@@ -23,12 +23,6 @@ public:
     PageElement* Element(std::size_t index);
 
     HRESULT QueryInterface(REFIID iid, void** object) override;
-    HRESULT GetTypeInfoCount(UINT* count) override;
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
 
     HRESULT get_all(IHTMLElementCollection** all) override;
     HRESULT get_title(BSTR* title) override;

@@ -42,12 +42,6 @@ HRESULT PageElement::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-HRESULT PageElement::GetTypeInfoCount(UINT* count) {
-    if (count)
-        *count = 0;
-    return S_OK;
-}
-
 HRESULT PageElement::click() {
     return commands_ && commands_->Click(index_) ? S_OK : E_FAIL;
 }

@@ -3,7 +3,7 @@
 // go to the page as commands. What the program wrote stays readable here.
 #pragma once
 
-#include "platform/com/ref_counted.h"
+#include "platform/com/dispatch_object.h"
 #include "platform/html/html_elements.h"
 #include "platform/html/page_commands.h"
 #include "platform/html/page_content.h"
@@ -15,7 +15,7 @@
 namespace qv::html {
 
 class PageElement final
-    : public com::RefCounted<IHTMLElement, IHTMLInputTextElement, IHTMLInputButtonElement,
+    : public com::EarlyBound<IHTMLElement, IHTMLInputTextElement, IHTMLInputButtonElement,
                              IHTMLAnchorElement, IHTMLSelectElement, IHTMLScriptElement> {
 public:
     PageElement(std::shared_ptr<const PageContent> content, std::size_t index,
@@ -24,12 +24,6 @@ public:
     IDispatch* AsDispatch() { return static_cast<IHTMLElement*>(this); }
 
     HRESULT QueryInterface(REFIID iid, void** object) override;
-    HRESULT GetTypeInfoCount(UINT* count) override;
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
 
     HRESULT click() override;
     HRESULT get_name(BSTR* value) override;

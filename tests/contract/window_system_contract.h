@@ -55,10 +55,15 @@ protected:
     }
     HWND ShowWindow(const char* caption = "Contract") {
         HWND hwnd = CreateWindow(caption);
-        // Placed by us, so the window manager has no place of its own to choose.
-        ::MoveWindow(hwnd, 200, 150, 400, 300, FALSE);
         ::ShowWindow(hwnd, SW_SHOWNORMAL);
         desktop.Shown(hwnd);
+        // Placed once the window manager has framed it, so it stays there.
+        RECT r{};
+        ::MoveWindow(hwnd, 200, 150, 400, 300, FALSE);
+        EXPECT_TRUE(desktop.Eventually([&] {
+            return ::GetWindowRect(hwnd, &r) && r == RECT{200, 150, 600, 450};
+        })) << r.left
+            << "," << r.top << " " << r.right << "," << r.bottom;
         return hwnd;
     }
     std::vector<Seen> SeenOf(HWND hwnd, UINT message) const {
@@ -124,11 +129,15 @@ TYPED_TEST_P(WindowSystemContract, MinimiseHideAndRestoreKeepTheNormalRectangle)
     EXPECT_FALSE(::IsIconic(hwnd));
     EXPECT_TRUE(this->Last(hwnd, WM_SIZE, SIZE_RESTORED));
     EXPECT_TRUE(this->Last(hwnd, WM_NCACTIVATE, TRUE));
+    WINDOWPLACEMENT after;
     EXPECT_TRUE(this->desktop.Eventually([&] {
-        WINDOWPLACEMENT after;
         return ::GetWindowPlacement(hwnd, &after) &&
                after.rcNormalPosition == before.rcNormalPosition;
-    }));
+    })) << after.rcNormalPosition.left
+        << "," << after.rcNormalPosition.top << " " << after.rcNormalPosition.right << ","
+        << after.rcNormalPosition.bottom << " before " << before.rcNormalPosition.left << ","
+        << before.rcNormalPosition.top << " " << before.rcNormalPosition.right << ","
+        << before.rcNormalPosition.bottom;
 }
 
 TYPED_TEST_P(WindowSystemContract, MaximisedWindowKeepsItsRestoredRectangle) {

@@ -25,6 +25,8 @@ public:
     QtDesktop() {
         qv::platform::SetWindowSystem(&windows_);
         qv::platform::SetShell(&shell_);
+        // The tray host may still be starting when the first test runs.
+        EXPECT_TRUE(QTest::qWaitFor([] { return qv::qt::QtShell::HasNotificationArea(); }, 10000));
     }
     ~QtDesktop() {
         for (auto& process : foreign_) {

@@ -119,8 +119,11 @@ LRESULT SimWindowSystem::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     SimWindow* window = Window(hwnd);
     if (!window)
         return 0;
-    if (auto answer = window->upDown.Handle(tree_.Find(hwnd)->style, message, wParam, lParam))
-        return *answer;
+    const auto* record = tree_.Find(hwnd);
+    if (qv::text::EqualsIgnoreAsciiCase(record->className, UPDOWN_CLASSA)) {
+        if (auto answer = window->upDown.Handle(record->style, message, wParam, lParam))
+            return *answer;
+    }
     switch (message) {
     case BM_GETCHECK:
         return window->check;

@@ -143,6 +143,10 @@ LRESULT QtWindowSystem::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     QtWindow* window = Entry(hwnd);
     if (!window)
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
+    if (window->kind == WindowKind::UpDown) {
+        if (auto answer = window->upDown.Handle(tree_.Find(hwnd)->style, message, wParam, lParam))
+            return *answer;
+    }
     switch (message) {
     case BM_GETCHECK:
         if (auto* button = qobject_cast<QAbstractButton*>(window->widget.data()))
@@ -165,98 +169,30 @@ LRESULT QtWindowSystem::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
                                        std::min(start, length));
         }
         return 0;
-    case UDM_SETRANGE32:
-        window->low = static_cast<int>(wParam);
-        window->high = static_cast<int>(lParam);
-        return 0;
-    case UDM_GETRANGE32:
-        if (wParam)
-            *reinterpret_cast<int*>(wParam) = window->low;
-        if (lParam)
-            *reinterpret_cast<int*>(lParam) = window->high;
-        return 0;
-    case UDM_SETPOS32: {
-        bool error = false;
-        const int previous = UpDownPosition(hwnd, &error);
-        SetUpDownPosition(hwnd, static_cast<int>(lParam));
-        return previous;
-    }
-    case UDM_GETPOS32: {
-        bool error = false;
-        const int position = UpDownPosition(hwnd, &error);
-        if (lParam)
-            *reinterpret_cast<BOOL*>(lParam) = error ? TRUE : FALSE;
-        return position;
-    }
     default:
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-}
-
-bool QtWindowSystem::SetsBuddyInt(HWND updown) const {
-    const auto* record = tree_.Find(updown);
-    return record && (record->style & UDS_SETBUDDYINT);
-}
-
-int QtWindowSystem::UpDownPosition(HWND hwnd, bool* error) {
-    QtWindow* updown = Entry(hwnd);
-    if (!updown)
-        return 0;
-    // With UDS_SETBUDDYINT the buddy's text is the position, as the user may have typed.
-    QtWindow* buddy = Entry(updown->buddy);
-    if (buddy && SetsBuddyInt(hwnd)) {
-        bool ok = false;
-        const int value =
-            QString::fromStdString(ControlText(updown->buddy, *buddy)).trimmed().toInt(&ok);
-        const int lo = std::min(updown->low, updown->high);
-        const int hi = std::max(updown->low, updown->high);
-        if (ok && value >= lo && value <= hi)
-            updown->position = value;
-        else if (error)
-            *error = true;
-    }
-    return updown->position;
-}
-
-void QtWindowSystem::SetUpDownPosition(HWND hwnd, int position) {
-    QtWindow* updown = Entry(hwnd);
-    if (!updown)
-        return;
-    const int lo = std::min(updown->low, updown->high);
-    const int hi = std::max(updown->low, updown->high);
-    updown->position = std::clamp(position, lo, hi);
-    if (SetsBuddyInt(hwnd)) {
-        if (QtWindow* buddy = Entry(updown->buddy))
-            SetControlText(updown->buddy, *buddy, std::to_string(updown->position));
     }
 }
 
 void QtWindowSystem::StepUpDown(HWND hwnd, int direction) {
     QtWindow* updown = Entry(hwnd);
     const auto* record = tree_.Find(hwnd);
-    if (!updown || !record)
-        return;
-    UpDownPosition(hwnd, nullptr);
-    const int lo = std::min(updown->low, updown->high);
-    const int hi = std::max(updown->low, updown->high);
-    // The upper arrow moves towards the range's upper end, wherever that is.
-    const int step = updown->high >= updown->low ? direction : -direction;
-    int next = updown->position + step;
-    if (next > hi)
-        next = (record->style & UDS_WRAP) ? lo : hi;
-    else if (next < lo)
-        next = (record->style & UDS_WRAP) ? hi : lo;
-    SetUpDownPosition(hwnd, next);
+    if (updown && record)
+        updown->upDown.Step(record->style, direction);
 }
 
 void QtWindowSystem::ApplyToolTips(QtWindow& tooltip) {
-    for (const ToolTipTool& tool : tooltip.tools) {
+    for (HWND target : tooltip.toolTip.TakeDropped()) {
+        if (QWidget* widget = Widget(target))
+            widget->setToolTip(QString());
+    }
+    for (const platform::ToolTipTool& tool : tooltip.toolTip.Tools()) {
         QWidget* target = Widget(tool.Target());
         if (!target)
             continue;
         const QString text = QString::fromStdString(text::SanitizeUtf8(tool.text));
-        target->setToolTip(tooltip.tipsActive
-                               ? WrapToolTip(text, QToolTip::font(), tooltip.maxTipWidth)
+        target->setToolTip(tooltip.toolTip.Active()
+                               ? WrapToolTip(text, QToolTip::font(), tooltip.toolTip.MaxTipWidth())
                                : QString());
     }
 }
@@ -265,57 +201,14 @@ LRESULT QtWindowSystem::ToolTipProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     QtWindow* tooltip = Entry(hwnd);
     if (!tooltip)
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    switch (message) {
-    case TTM_ADDTOOLA: {
-        const auto* info = reinterpret_cast<const TOOLINFOA*>(lParam);
-        if (!info)
-            return FALSE;
-        ToolTipTool tool{info->hwnd, info->uId, info->uFlags, info->lpszText ? info->lpszText : ""};
-        if (!tree_.Contains(tool.Target()))
-            return FALSE;
-        std::erase_if(tooltip->tools, [&](const ToolTipTool& t) {
-            return t.owner == tool.owner && t.id == tool.id;
-        });
-        tooltip->tools.push_back(std::move(tool));
-        ApplyToolTips(*tooltip);
-        return TRUE;
-    }
-    case TTM_DELTOOLA: {
-        const auto* info = reinterpret_cast<const TOOLINFOA*>(lParam);
-        if (!info)
-            return 0;
-        for (const ToolTipTool& t : tooltip->tools) {
-            if (t.owner == info->hwnd && t.id == info->uId)
-                if (QWidget* target = Widget(t.Target()))
-                    target->setToolTip(QString());
-        }
-        std::erase_if(tooltip->tools, [&](const ToolTipTool& t) {
-            return t.owner == info->hwnd && t.id == info->uId;
-        });
-        return 0;
-    }
-    case TTM_SETMAXTIPWIDTH: {
-        const int previous = tooltip->maxTipWidth;
-        tooltip->maxTipWidth = static_cast<int>(lParam);
-        ApplyToolTips(*tooltip);
-        return previous;
-    }
-    case TTM_GETMAXTIPWIDTH:
-        return tooltip->maxTipWidth;
-    case TTM_ACTIVATE:
-        tooltip->tipsActive = wParam != 0;
-        ApplyToolTips(*tooltip);
-        return 0;
-    case TTM_GETTOOLCOUNT:
-        return static_cast<LRESULT>(tooltip->tools.size());
-    case TTM_RELAYEVENT:
-        // Qt watches the mouse over every widget itself and shows a tool's
-        // tip after its usual delay; the relayed message adds nothing.
-        ++tooltip->relayed;
-        return 0;
-    default:
+    const auto answer = tooltip->toolTip.Handle(message, wParam, lParam);
+    if (!answer)
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    }
+    // Qt watches the mouse over every widget itself and shows a tool's tip
+    // after its usual delay; only changes to the tools need drawing.
+    if (message != TTM_RELAYEVENT && message != TTM_GETTOOLCOUNT && message != TTM_GETMAXTIPWIDTH)
+        ApplyToolTips(*tooltip);
+    return *answer;
 }
 
 } // namespace qv::qt

@@ -105,37 +105,31 @@ void SimWindowSystem::CreateControl(HWND dialog, const qv::platform::DialogContr
         const RECT& r = window.rect;
         window.browser->SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
     }
+    const bool autoBuddy = qv::text::EqualsIgnoreAsciiCase(record.className, UPDOWN_CLASSA) &&
+                           (record.style & UDS_AUTOBUDDY);
     HWND hwnd = AddWindow(std::move(record), std::move(window));
     tree_.Find(hwnd)->proc = [this](HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
         return ControlProc(h, message, wParam, lParam);
     };
+    if (autoBuddy)
+        Window(hwnd)->upDown.buddy = qv::platform::AutoBuddy(tree_, hwnd);
 }
 
 LRESULT SimWindowSystem::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     SimWindow* window = Window(hwnd);
     if (!window)
         return 0;
+    const auto* record = tree_.Find(hwnd);
+    if (qv::text::EqualsIgnoreAsciiCase(record->className, UPDOWN_CLASSA)) {
+        if (auto answer = window->upDown.Handle(record->style, message, wParam, lParam))
+            return *answer;
+    }
     switch (message) {
     case BM_GETCHECK:
         return window->check;
     case BM_SETCHECK:
         window->check = static_cast<int>(wParam);
         return 0;
-    case UDM_SETRANGE32:
-        window->rangeLow = static_cast<int>(wParam);
-        window->rangeHigh = static_cast<int>(lParam);
-        return 0;
-    case UDM_GETRANGE32:
-        if (wParam)
-            *reinterpret_cast<int*>(wParam) = window->rangeLow;
-        if (lParam)
-            *reinterpret_cast<int*>(lParam) = window->rangeHigh;
-        return 0;
-    case UDM_SETPOS32:
-        return std::exchange(window->position, std::clamp(static_cast<int>(lParam),
-                                                          window->rangeLow, window->rangeHigh));
-    case UDM_GETPOS32:
-        return window->position;
     case EM_SETSEL:
         window->selStart = static_cast<int>(LONG(wParam));
         window->selEnd = static_cast<int>(LONG(lParam));
@@ -148,6 +142,11 @@ LRESULT SimWindowSystem::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     default:
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     }
+}
+
+void SimWindowSystem::UserPressArrow(HWND updown, int direction) {
+    if (SimWindow* window = Window(updown))
+        window->upDown.Step(tree_.Find(updown)->style, direction);
 }
 
 HWND SimWindowSystem::CreateToolTipWindow(HWND owner) {
@@ -169,28 +168,12 @@ LRESULT SimWindowSystem::ToolTipProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     SimWindow* window = Window(hwnd);
     if (!window)
         return 0;
-    switch (message) {
-    case TTM_SETMAXTIPWIDTH:
-        return std::exchange(window->maxTipWidth, static_cast<int>(lParam));
-    case TTM_GETMAXTIPWIDTH:
-        return window->maxTipWidth;
-    case TTM_ADDTOOLA: {
-        const auto* info = reinterpret_cast<const TOOLINFOA*>(lParam);
-        if (!info)
-            return FALSE;
-        // The control keeps its own copy of the text.
-        window->tools.push_back(
-            {info->hwnd, info->uId, info->uFlags, info->lpszText ? info->lpszText : ""});
-        return TRUE;
+    if (auto answer = window->toolTip.Handle(message, wParam, lParam)) {
+        // Nothing is drawn here, so nothing to take down.
+        window->toolTip.TakeDropped();
+        return *answer;
     }
-    case TTM_GETTOOLCOUNT:
-        return static_cast<LRESULT>(window->tools.size());
-    case TTM_RELAYEVENT:
-        ++window->relayed;
-        return 0;
-    default:
-        return ::DefWindowProcA(hwnd, message, wParam, lParam);
-    }
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 } // namespace qv::sim

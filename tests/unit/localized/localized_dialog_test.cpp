@@ -29,14 +29,14 @@ protected:
             if (toolIds.back() == IDC_USER)
                 userTip = tool.text;
         }
-        maxTipWidth = windows->Window(m_toolTip.m_hWnd)->maxTipWidth;
+        maxTipWidth = windows->Window(m_toolTip.m_hWnd)->toolTip.MaxTipWidth();
         PostMessage(WM_MOUSEMOVE);
         PostMessage(WM_COMMAND, IDOK);
         return result;
     }
     BOOL PreTranslateMessage(MSG* msg) override {
         const BOOL result = CLocalizedDialog::PreTranslateMessage(msg);
-        relayed = windows->Window(m_toolTip.m_hWnd)->relayed;
+        relayed = windows->Window(m_toolTip.m_hWnd)->toolTip.Relayed();
         return result;
     }
 };

@@ -9,13 +9,15 @@
 namespace qv::systest {
 
 using qv::com::ComPtr;
+using qv::sim::LoneElement;
 using qv::sim::SimBrowser;
 using qv::sim::SimDocument;
 using qv::sim::SimElement;
 
 inline constexpr const char* kConsole = "http://10.1.2.3/app-main.asp?app=3";
 
-inline ComPtr<SimDocument> LoginPage(const std::string& href = "http://10.1.2.3/login.asp") {
+inline std::shared_ptr<SimDocument>
+LoginPage(const std::string& href = "http://10.1.2.3/login.asp") {
     auto page = SimDocument::Create(href, "Login");
     page->Add(SimElement::InputText("un", "guest"))
         .Add(SimElement::InputText("pw"))
@@ -23,14 +25,14 @@ inline ComPtr<SimDocument> LoginPage(const std::string& href = "http://10.1.2.3/
     return page;
 }
 
-inline ComPtr<SimDocument> LoggedInPage(const std::string& href = kConsole) {
+inline std::shared_ptr<SimDocument> LoggedInPage(const std::string& href = kConsole) {
     auto page = SimDocument::Create(href, "Console");
     page->Add(SimElement::Anchor("javascript:bttnVphoneExit()"))
         .Add(SimElement::Anchor("javascript:bttnVphoneLogout();"));
     return page;
 }
 
-inline ComPtr<SimDocument> TerminalPage(std::string value = "empty", LONG options = 1) {
+inline std::shared_ptr<SimDocument> TerminalPage(std::string value = "empty", LONG options = 1) {
     auto page = SimDocument::Create("http://10.1.2.3/terminal.asp");
     page->Add(SimElement::Select("terminal", std::move(value), options));
     return page;
@@ -41,14 +43,10 @@ inline std::string PollScript(const std::string& row1, const std::string& row2) 
            "';\ntop.vp_disp.document.display.row2.value='" + row2 + "';\ntop.focus();";
 }
 
-inline ComPtr<SimDocument> PollPage(const std::string& row1, const std::string& row2) {
+inline std::shared_ptr<SimDocument> PollPage(const std::string& row1, const std::string& row2) {
     auto page = SimDocument::Create("http://10.1.2.3/poll.asp?t=1");
     page->Add(SimElement::Other("head")).Add(SimElement::Script(PollScript(row1, row2)));
     return page;
-}
-
-inline ComPtr<IHTMLElement> AsElement(const ComPtr<SimElement>& element) {
-    return ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(element.get()));
 }
 
 // A configured window that has asked for the console (a login is pending).

@@ -10,7 +10,8 @@ using namespace qv::systest;
 class LoginDecisionTest : public ConsoleTest {
 protected:
     // A console page whose logout link brings the login page back.
-    ComPtr<SimElement> LoadLoggedIn(SimBrowser* frame, std::uint64_t logoutAnswerMs = 300) {
+    std::shared_ptr<SimElement> LoadLoggedIn(SimBrowser* frame,
+                                             std::uint64_t logoutAnswerMs = 300) {
         auto link = SimElement::Anchor("javascript:bttnVphoneLogout();");
         link->OnClick([this, frame, logoutAnswerMs] {
             sim.Clock().After(logoutAnswerMs, [frame] { frame->Load(LoginPage()); });
@@ -21,7 +22,7 @@ protected:
         return link;
     }
     // A login page whose submit loads next (a page builder) after 200 ms.
-    ComPtr<SimDocument> LoginPageLeadingTo(std::function<void()> next) {
+    std::shared_ptr<SimDocument> LoginPageLeadingTo(std::function<void()> next) {
         auto page = LoginPage();
         page->Elements()[2]->OnClick([this, next] { sim.Clock().After(200, next); });
         return page;
@@ -166,7 +167,7 @@ TEST_F(LoginDecisionTest, NoStartUrlNoCredentials) {
     RecordingDlg fresh;
     fresh.m_bLoginPending = TRUE;
     auto page = LoginPage("file:///tmp/login.html");
-    fresh.DecideLogin(static_cast<IHTMLDocument2*>(page.get()), nullptr);
+    fresh.DecideLogin(page->Object(), nullptr);
     EXPECT_EQ(page->Elements()[1]->Value(), "");
     EXPECT_TRUE(fresh.m_bLoginPending);
 }

@@ -26,14 +26,14 @@ protected:
     }
     // A logout link whose page (the document-complete handling) takes the
     // link back answerMs after the click; without a time it never does.
-    ComPtr<SimElement> LogIn(std::optional<std::uint64_t> answerMs) {
+    std::shared_ptr<SimElement> LogIn(std::optional<std::uint64_t> answerMs) {
         auto link = SimElement::Anchor("javascript:bttnVphoneLogout();");
         if (answerMs) {
             link->OnClick([this, answerMs] {
                 sim.Clock().After(*answerMs, [this] { dialog().m_pLogoutElement.reset(); });
             });
         }
-        dialog().m_pLogoutElement = ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(link.get()));
+        dialog().m_pLogoutElement = qv::sim::LoneElement(link);
         dialog().m_bLoginPending = FALSE;
         return link;
     }
@@ -137,7 +137,7 @@ TEST_F(LoginTest, QuitInsideTheLogoutWaitEndsItAndIsPostedAgain) {
 TEST_F(LoginTest, LinkDroppedByItsOwnClickNeedsNoWait) {
     auto link = SimElement::Anchor("javascript:bttnLogout()");
     link->OnClick([this] { dialog().m_pLogoutElement.reset(); });
-    dialog().m_pLogoutElement = ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(link.get()));
+    dialog().m_pLogoutElement = qv::sim::LoneElement(link);
     link.reset(); // the page holds nothing else: our reference was the last
     EXPECT_EQ(TimeLogout(), 0u);
 }

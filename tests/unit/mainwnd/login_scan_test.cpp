@@ -6,11 +6,7 @@ namespace {
 
 using namespace qv::systest;
 
-IDispatch* AsDispatch(const ComPtr<SimDocument>& document) {
-    return static_cast<IHTMLDocument2*>(document.get());
-}
-
-ComPtr<SimDocument> Page(std::vector<ComPtr<SimElement>> elements) {
+std::shared_ptr<SimDocument> Page(std::vector<std::shared_ptr<SimElement>> elements) {
     auto page = SimDocument::Create("http://10.1.2.3/login.asp");
     for (auto& element : elements)
         page->Add(std::move(element));
@@ -19,9 +15,9 @@ ComPtr<SimDocument> Page(std::vector<ComPtr<SimElement>> elements) {
 
 class ScanTest : public ConsoleTest {
 protected:
-    BOOL Scan(const ComPtr<SimDocument>& page, ScanMode mode) {
+    BOOL Scan(const std::shared_ptr<SimDocument>& page, ScanMode mode) {
         page->SetLog(sim.SharedLog());
-        return dialog().ScanDocument(AsDispatch(page), mode);
+        return dialog().ScanDocument(page->Object(), mode);
     }
 };
 
@@ -36,7 +32,7 @@ TEST_F(ScanTest, LoginFormIsBothFieldsFollowedByASubmitButton) {
     };
     const struct {
         const char* name;
-        std::vector<ComPtr<SimElement>> elements;
+        std::vector<std::shared_ptr<SimElement>> elements;
         BOOL form;
     } cases[] = {
         {"fields then submit", {un(), pw(), submit()}, TRUE},
@@ -97,14 +93,15 @@ TEST_F(ScanTest, LastMatchingLogoutLinkIsHeldAndPrefixesAreExact) {
                       SimElement::Anchor("JAVASCRIPT:bttnLogout()"),
                       SimElement::InputText("javascript:bttnLogout()")});
     EXPECT_TRUE(Scan(page, SCAN_LOGOUT_LINK));
-    EXPECT_EQ(dialog().m_pLogoutElement, AsElement(plain).get());
+    EXPECT_EQ(dialog().m_pLogoutElement, page->Element(1));
     EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged in");
 
-    EXPECT_TRUE(Scan(Page({vphone}), SCAN_LOGOUT_LINK));
-    EXPECT_EQ(dialog().m_pLogoutElement, AsElement(vphone).get());
+    auto alone = Page({vphone});
+    EXPECT_TRUE(Scan(alone, SCAN_LOGOUT_LINK));
+    EXPECT_EQ(dialog().m_pLogoutElement, alone->Element(0));
     // A page without a link leaves the held one alone ...
     EXPECT_FALSE(Scan(Page({SimElement::Anchor("javascript:bttnVphoneLogou")}), SCAN_LOGOUT_LINK));
-    EXPECT_EQ(dialog().m_pLogoutElement, AsElement(vphone).get());
+    EXPECT_EQ(dialog().m_pLogoutElement, alone->Element(0));
     // ... one that cannot be held replaces it with nothing.
     auto unusable = SimElement::Anchor("javascript:bttnLogout()");
     unusable->WithoutHtmlElement();
@@ -115,7 +112,7 @@ TEST_F(ScanTest, LastMatchingLogoutLinkIsHeldAndPrefixesAreExact) {
 
 TEST_F(ScanTest, TerminalListMustOfferExactlyTheEmptyOption) {
     const struct {
-        ComPtr<SimElement> element;
+        std::shared_ptr<SimElement> element;
         BOOL empty;
     } cases[] = {
         {SimElement::Select("terminal", "empty", 1), TRUE},
@@ -133,13 +130,13 @@ TEST_F(ScanTest, TerminalListMustOfferExactlyTheEmptyOption) {
 TEST_F(ScanTest, UnreadableDocumentsAreNothingInEveryMode) {
     auto broken = LoggedInPage();
     broken->FailAll();
-    auto element = SimElement::Anchor("javascript:bttnLogout()");
+    auto element = LoneElement(SimElement::Anchor("javascript:bttnLogout()"));
     dialog().m_strRow1 = "old";
     dialog().m_strRow2 = "old";
     for (ScanMode mode :
          {SCAN_LOGIN_DETECT, SCAN_LOGIN_FILL, SCAN_LOGOUT_LINK, SCAN_SCRIPTS, SCAN_TERMINAL_LIST}) {
         EXPECT_FALSE(Scan(broken, mode)) << mode;
-        EXPECT_FALSE(dialog().ScanDocument(element->AsDispatch(), mode)) << mode;
+        EXPECT_FALSE(dialog().ScanDocument(element.get(), mode)) << mode;
         EXPECT_FALSE(dialog().ScanDocument(nullptr, mode)) << mode;
     }
     EXPECT_FALSE(dialog().m_pLogoutElement);
@@ -149,10 +146,10 @@ TEST_F(ScanTest, UnreadableDocumentsAreNothingInEveryMode) {
 }
 
 TEST_F(ScanTest, FiftyThousandElementsAreAllVisitedWithBoundedPauses) {
-    std::vector<ComPtr<SimElement>> elements;
+    std::vector<std::shared_ptr<SimElement>> elements;
     elements.push_back(SimElement::InputText("un"));
     elements.push_back(SimElement::InputText("pw"));
-    std::vector<ComPtr<SimElement>> links;
+    std::vector<std::shared_ptr<SimElement>> links;
     while (elements.size() < 50000) {
         elements.push_back(SimElement::InputButton("submit"));
         links.push_back(SimElement::Anchor("javascript:bttnLogout()"));
@@ -161,7 +158,7 @@ TEST_F(ScanTest, FiftyThousandElementsAreAllVisitedWithBoundedPauses) {
     auto page = Page(elements);
     EXPECT_TRUE(Scan(page, SCAN_LOGIN_DETECT));
     EXPECT_TRUE(Scan(page, SCAN_LOGOUT_LINK));
-    EXPECT_EQ(dialog().m_pLogoutElement, AsElement(links.back()).get());
+    EXPECT_EQ(dialog().m_pLogoutElement, page->Element(elements.size() - 1));
     // One tip change for the whole page, not two per link.
     EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_MODIFY, size=488, flags=NIF_TIP"), 1u);
 

@@ -16,10 +16,10 @@ protected:
         poll = top->AddFrame("poll");
     }
     // A poll frame page with these scripts, loaded.
-    std::vector<ComPtr<SimElement>> LoadScripts(std::vector<std::string> texts,
-                                                SimBrowser* frame = nullptr) {
+    std::vector<std::shared_ptr<SimElement>> LoadScripts(std::vector<std::string> texts,
+                                                         SimBrowser* frame = nullptr) {
         auto page = SimDocument::Create("http://10.1.2.3/poll.asp?t=1");
-        std::vector<ComPtr<SimElement>> scripts;
+        std::vector<std::shared_ptr<SimElement>> scripts;
         for (auto& text : texts) {
             scripts.push_back(SimElement::Script(std::move(text)));
             page->Add(SimElement::Other("div")).Add(scripts.back());
@@ -165,7 +165,7 @@ TEST_F(PageEventsTest, ConsoleButtonsExitConfigurationAndHelp) {
 
 TEST_F(PageEventsTest, PageClosingTheWindowEndsItWithoutLogout) {
     auto link = SimElement::Anchor("javascript:bttnLogout()");
-    dialog().m_pLogoutElement = AsElement(link);
+    dialog().m_pLogoutElement = LoneElement(link);
     EXPECT_FALSE(top->FireWindowClosing(true));
     EXPECT_FALSE(dialog().m_bClosing);
     EXPECT_TRUE(sim.Shell().IconShown());

@@ -85,11 +85,4 @@ TEST_F(ShellTest, WithoutANotificationServiceTheShellIsTheOldOne) {
     EXPECT_TRUE(FAILED(DllGetVersion(&version)));
 }
 
-TEST_F(ShellTest, OnlyTheTwoKnownRecordSizesAreAccepted) {
-    auto data = Record(100, NIF_ICON);
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
-    EXPECT_TRUE(sim.Shell().Calls().empty());
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, nullptr));
-}
-
 } // namespace

@@ -1,26 +1,23 @@
-#include "backend/qt/browser/snapshot_document.h"
+#include "platform/html/page_document.h"
 
 #include "platform/com/dispatch_object.h"
 
-namespace qv::qt {
+namespace qv::html {
 
 namespace {
 
 using com::ComPtr;
-using com::ToBstr;
-
-template <class Interface> using DispatchOnly = com::DispatchObject<Interface>;
 
 HRESULT Put(BSTR* out, const std::string& text) {
     if (!out)
         return E_POINTER;
-    *out = ToBstr(text);
+    *out = com::ToBstr(text);
     return S_OK;
 }
 
-class Collection final : public DispatchOnly<IHTMLElementCollection> {
+class Collection final : public com::DispatchObject<IHTMLElementCollection> {
 public:
-    explicit Collection(ComPtr<SnapshotDocument> document) : document_(std::move(document)) {}
+    explicit Collection(ComPtr<PageDocument> document) : document_(std::move(document)) {}
 
     HRESULT get_length(LONG* length) override {
         if (!length)
@@ -44,7 +41,7 @@ public:
             return E_INVALIDARG;
         if (index < 0)
             return S_OK;
-        if (SnapshotElement* found = document_->Element(static_cast<std::size_t>(index))) {
+        if (PageElement* found = document_->Element(static_cast<std::size_t>(index))) {
             *element = found->AsDispatch();
             (*element)->AddRef();
         }
@@ -52,38 +49,38 @@ public:
     }
 
 private:
-    ComPtr<SnapshotDocument> document_;
+    ComPtr<PageDocument> document_;
 };
 
-class Location final : public DispatchOnly<IHTMLLocation> {
+class Location final : public com::DispatchObject<IHTMLLocation> {
 public:
-    explicit Location(bridge::FrameLocation location) : location_(std::move(location)) {}
+    explicit Location(PageLocation location) : location_(std::move(location)) {}
 
     HRESULT get_href(BSTR* value) override { return Put(value, location_.href); }
     HRESULT get_host(BSTR* value) override { return Put(value, location_.host); }
     HRESULT get_protocol(BSTR* value) override { return Put(value, location_.protocol); }
 
 private:
-    bridge::FrameLocation location_;
+    PageLocation location_;
 };
 
 } // namespace
 
-SnapshotDocument::SnapshotDocument(std::shared_ptr<const bridge::FrameSnapshot> snapshot,
-                                   std::shared_ptr<BridgeLink> link)
-    : snapshot_(std::move(snapshot)), link_(std::move(link)) {}
+PageDocument::PageDocument(std::shared_ptr<const PageContent> content,
+                           std::shared_ptr<IPageCommands> commands)
+    : content_(std::move(content)), commands_(std::move(commands)) {}
 
-SnapshotElement* SnapshotDocument::Element(std::size_t index) {
+PageElement* PageDocument::Element(std::size_t index) {
     if (index >= Length())
         return nullptr;
     if (elements_.empty())
         elements_.resize(Length());
     if (!elements_[index])
-        elements_[index] = com::MakeCom<SnapshotElement>(snapshot_, index, link_);
+        elements_[index] = com::MakeCom<PageElement>(content_, index, commands_);
     return elements_[index].get();
 }
 
-HRESULT SnapshotDocument::QueryInterface(REFIID iid, void** object) {
+HRESULT PageDocument::QueryInterface(REFIID iid, void** object) {
     if (!object)
         return E_POINTER;
     *object = nullptr;
@@ -94,28 +91,22 @@ HRESULT SnapshotDocument::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-HRESULT SnapshotDocument::GetTypeInfoCount(UINT* count) {
-    if (count)
-        *count = 0;
-    return S_OK;
-}
-
-HRESULT SnapshotDocument::get_all(IHTMLElementCollection** all) {
+HRESULT PageDocument::get_all(IHTMLElementCollection** all) {
     if (!all)
         return E_POINTER;
-    *all = com::MakeCom<Collection>(ComPtr<SnapshotDocument>(this)).detach();
+    *all = com::MakeCom<Collection>(ComPtr<PageDocument>(this)).detach();
     return S_OK;
 }
 
-HRESULT SnapshotDocument::get_title(BSTR* title) {
-    return Put(title, snapshot_->title);
+HRESULT PageDocument::get_title(BSTR* title) {
+    return Put(title, content_->title);
 }
 
-HRESULT SnapshotDocument::get_location(IHTMLLocation** location) {
+HRESULT PageDocument::get_location(IHTMLLocation** location) {
     if (!location)
         return E_POINTER;
-    *location = com::MakeCom<Location>(snapshot_->location).detach();
+    *location = com::MakeCom<Location>(content_->location).detach();
     return S_OK;
 }
 
-} // namespace qv::qt
+} // namespace qv::html

@@ -1,5 +1,5 @@
 // The window system and shell contract on the simulated desktop.
-#include "../../contract/window_system_contract.h"
+#include "../../../contract/window_system_contract.h"
 #include "backend/sim/sim_platform.h"
 
 namespace {

@@ -10,6 +10,24 @@ BridgeChannelObject::BridgeChannelObject(BridgeCore& core) : m_core(core) {}
 // Reports reach the host from the event loop, not from inside the channel's
 // delivery: the engine runs nothing of its own until that returns, so a host
 // that waits for the page inside a report would wait in vain.
+void BridgeChannelObject::reports(const QJsonArray& list) {
+    for (const QJsonValue& value : list) {
+        const QJsonArray item = value.toArray();
+        const QString method = item.at(0).toString();
+        if (method == QLatin1String("frameOpened")) {
+            frameOpened(item.at(1).toDouble(), item.at(2).toDouble(), item.at(3).toBool());
+        } else if (method == QLatin1String("frameEvent")) {
+            frameEvent(item.at(1).toObject());
+        } else if (method == QLatin1String("frameGone")) {
+            frameGone(item.at(1).toDouble());
+        } else if (method == QLatin1String("externalCall")) {
+            externalCall(item.at(1).toDouble(), item.at(2).toString(), item.at(3).toArray());
+        } else if (method == QLatin1String("closeRequested")) {
+            closeRequested(item.at(1).toDouble());
+        }
+    }
+}
+
 void BridgeChannelObject::frameOpened(double frame, double parent, bool isTop) {
     m_core.Later([core = &m_core, id = FrameIdFromJson(frame), up = FrameIdFromJson(parent),
                   isTop] { core->FrameOpened(id, up, isTop); });

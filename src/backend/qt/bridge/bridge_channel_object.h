@@ -18,6 +18,9 @@ class BridgeChannelObject : public QObject {
 public:
     explicit BridgeChannelObject(BridgeCore& core);
 
+    // Reports that came in one task of the page, in order: each is [method,
+    // arguments...] of one of the reports below.
+    Q_INVOKABLE void reports(const QJsonArray& list);
     Q_INVOKABLE void frameOpened(double frame, double parent, bool isTop);
     Q_INVOKABLE void frameEvent(const QJsonObject& report);
     Q_INVOKABLE void frameGone(double frame);

@@ -127,7 +127,9 @@ function makeHub() {
 }
 
 const hub = makeHub();
+const frameId = qvFrameId(Math.random);
 const frame = qvOpenFrame(CONFIG, {
+    frameId : frameId,
     isTop : true,
     parentId : 0,
     send(method, args) {
@@ -137,8 +139,8 @@ const frame = qvOpenFrame(CONFIG, {
         }
     },
     onGone(id) { hub.unregister(id); },
-});
-const frameId = frame.frameId;
+},
+                          qvKit(), Object.getOwnPropertyDescriptor(window, 'name').get);
 const doc = document;
 const alive = frame.alive;
 

@@ -1,63 +1,83 @@
 // One frame document's part of the bridge: its snapshots, the commands
 // addressed to its elements, and its reports. The top frame runs it in the
 // bridge's own world; subframes run it in the page's world, where a page script
-// may replace any built-in or prototype member later on, so everything it uses
-// is taken here, at document creation, before the first page script.
-// env: {isTop, parentId, send(method, args), onGone()}; returns {frameId, run,
-// alive, start}; it reports nothing before start().
-function qvOpenFrame(CONFIG, env) {
-    const apply = Reflect.apply;
+// may replace any built-in or prototype member, so it uses only what qvKit took
+// before the first page script ran.
+
+// The built-ins the frame part uses, taken once per top document in each of
+// the top's worlds at its creation. A function of one window works on the
+// same-origin documents of another, so a subframe uses the top's and costs no
+// interface objects of its own.
+function qvKit() {
     const describeOwn = Object.getOwnPropertyDescriptor;
-    const arrayFrom = Array.from;
-    const ArrayClass = Array;
-    const Str = String;
-    const listen = EventTarget.prototype.addEventListener;
-    const charCodeAt = String.prototype.charCodeAt;
-    const slice = String.prototype.slice;
-    const randomValues = Crypto.prototype.getRandomValues;
-    const cryptoObject = window.crypto;
-    const Words = Uint32Array;
-    const now = Performance.prototype.now;
-    const performanceObject = window.performance;
     function get(proto, name) { return describeOwn(proto, name).get; }
     function set(proto, name) { return describeOwn(proto, name).set; }
-    const byTagName = Document.prototype.getElementsByTagName;
-    const listLength = get(HTMLCollection.prototype, 'length');
-    const listItem = HTMLCollection.prototype.item;
-    const localName = get(Element.prototype, 'localName');
-    const namespaceOf = get(Element.prototype, 'namespaceURI');
-    const isConnected = get(Node.prototype, 'isConnected');
-    const ownerDocument = get(Node.prototype, 'ownerDocument');
-    const defaultView = get(Document.prototype, 'defaultView');
-    const docTitle = get(Document.prototype, 'title');
-    const windowName = get(window, 'name');
-    const click = HTMLElement.prototype.click;
     const input = HTMLInputElement.prototype;
-    const inputType = get(input, 'type'), inputName = get(input, 'name');
-    const inputValue = get(input, 'value'), setInputValue = set(input, 'value');
-    const anchorName = get(HTMLAnchorElement.prototype, 'name');
-    const anchorHref = get(HTMLAnchorElement.prototype, 'href');
+    const anchor = HTMLAnchorElement.prototype;
     const select = HTMLSelectElement.prototype;
-    const selectName = get(select, 'name'), selectLength = get(select, 'length');
-    const selectValue = get(select, 'value'), setSelectValue = set(select, 'value');
     const area = HTMLTextAreaElement.prototype;
-    const areaName = get(area, 'name');
-    const areaValue = get(area, 'value'), setAreaValue = set(area, 'value');
-    const scriptText = get(HTMLScriptElement.prototype, 'text');
-    const setScriptText = set(HTMLScriptElement.prototype, 'text');
+    const script = HTMLScriptElement.prototype;
+    const performanceObject = window.performance;
+    const now = Performance.prototype.now;
+    const apply = Reflect.apply;
+    return Object.freeze({
+        __proto__ : null,
+        apply : apply,
+        arrayFrom : Array.from,
+        ArrayClass : Array,
+        Str : String,
+        clock : function() { return apply(now, performanceObject, []); },
+        listen : EventTarget.prototype.addEventListener,
+        charCodeAt : String.prototype.charCodeAt,
+        slice : String.prototype.slice,
+        byTagName : Document.prototype.getElementsByTagName,
+        listLength : get(HTMLCollection.prototype, 'length'),
+        listItem : HTMLCollection.prototype.item,
+        localName : get(Element.prototype, 'localName'),
+        namespaceOf : get(Element.prototype, 'namespaceURI'),
+        isConnected : get(Node.prototype, 'isConnected'),
+        ownerDocument : get(Node.prototype, 'ownerDocument'),
+        defaultView : get(Document.prototype, 'defaultView'),
+        docTitle : get(Document.prototype, 'title'),
+        click : HTMLElement.prototype.click,
+        inputType : get(input, 'type'),
+        inputName : get(input, 'name'),
+        inputValue : get(input, 'value'),
+        setInputValue : set(input, 'value'),
+        anchorName : get(anchor, 'name'),
+        anchorHref : get(anchor, 'href'),
+        selectName : get(select, 'name'),
+        selectLength : get(select, 'length'),
+        selectValue : get(select, 'value'),
+        setSelectValue : set(select, 'value'),
+        areaName : get(area, 'name'),
+        areaValue : get(area, 'value'),
+        setAreaValue : set(area, 'value'),
+        scriptText : get(script, 'text'),
+        setScriptText : set(script, 'text'),
+    });
+}
+
+// A frame id: 53 bits, never 0, exact as a double and as a 64-bit integer.
+function qvFrameId(random) { return Math.floor(random() * 9007199254740991) + 1; }
+
+// env: {frameId, isTop, parentId, send(method, args), onGone()}, where
+// send and parentId are read when used; windowName is the window's own name
+// getter, taken at its creation. Returns {run, alive, start}; it reports
+// nothing before start().
+function qvOpenFrame(CONFIG, env, kit, windowName) {
+    const {apply, arrayFrom, ArrayClass, Str, clock, listen, charCodeAt, slice} = kit;
+    const {byTagName, listLength, listItem, localName, namespaceOf, isConnected} = kit;
+    const {ownerDocument, defaultView, docTitle, click} = kit;
+    const {inputType, inputName, inputValue, setInputValue, anchorName, anchorHref} = kit;
+    const {selectName, selectLength, selectValue, setSelectValue} = kit;
+    const {areaName, areaValue, setAreaValue, scriptText, setScriptText} = kit;
     const HTML = 'http://www.w3.org/1999/xhtml';
 
     const doc = document;
     const isTop = env.isTop;
     const loc = window.location; // unforgeable, as are its members
-
-    function newId() {
-        const words = new Words(2);
-        apply(randomValues, cryptoObject, [ words ]);
-        // 53 bits, never 0, exact as a double and as a 64-bit integer
-        return (words[0] & 0x1fffff) * 4294967296 + words[1] + 1;
-    }
-    const frameId = newId();
+    const frameId = env.frameId;
 
     // An array of `count` items made by fill(i), without calling anything a page
     // can replace (no iterator, no setter on an index).
@@ -155,7 +175,7 @@ function qvOpenFrame(CONFIG, env) {
     }
 
     function snapshot(type) {
-        const started = apply(now, performanceObject, []);
+        const started = clock();
         const all = apply(byTagName, doc, [ '*' ]);
         const total = apply(listLength, all, []);
         const count = total < CONFIG.maxElements ? total : CONFIG.maxElements;
@@ -163,7 +183,7 @@ function qvOpenFrame(CONFIG, env) {
         const budget = {scriptChars : CONFIG.maxTotalScriptChars};
         const elements = list(count, function(i) { return describe(refs[i], budget); });
         sequence += 1;
-        kept[sequence % CONFIG.keptSnapshots] = {seq : sequence, refs : refs};
+        kept[sequence % kept.length] = {seq : sequence, refs : refs};
         return {
             type : type,
             frame : frameId,
@@ -177,7 +197,7 @@ function qvOpenFrame(CONFIG, env) {
             protocol : loc.protocol,
             truncated : total > count,
             elements : elements,
-            ms : apply(now, performanceObject, []) - started,
+            ms : clock() - started,
         };
     }
 
@@ -189,7 +209,7 @@ function qvOpenFrame(CONFIG, env) {
         if (typeof seq !== 'number' || typeof index !== 'number') {
             return null;
         }
-        const entry = kept[seq % CONFIG.keptSnapshots];
+        const entry = kept[seq % kept.length];
         const known = entry && entry.seq === seq && index >= 0 && index < entry.refs.length;
         const el = known ? entry.refs[index] : undefined;
         if (!el || !apply(isConnected, el, []) || apply(ownerDocument, el, []) !== doc ||
@@ -273,5 +293,5 @@ function qvOpenFrame(CONFIG, env) {
         ]);
     }
 
-    return {frameId : frameId, run : run, alive : alive, start : start};
+    return {run : run, alive : alive, start : start};
 }

@@ -25,6 +25,8 @@ const define = Object.defineProperty;
 const URLClass = URL;
 const MapClass = Map;
 const isArray = Array.isArray;
+const describeOwn = Object.getOwnPropertyDescriptor;
+const random = Math.random;
 const mapGet = Map.prototype.get, mapSet = Map.prototype.set, mapDelete = Map.prototype.delete;
 const isTop = window === window.top;
 
@@ -202,6 +204,7 @@ try {
 // them arrive here from the top's bridge. The first listeners of the top
 // window, so no page listener sees either (nor the secret they carry).
 function relay() {
+    const kit = qvKit();
     const runs = new MapClass();    // frame id -> its command entry
     const windows = new MapClass(); // a subframe's window -> its frame id
     apply(listen, window, [
@@ -217,6 +220,7 @@ function relay() {
                 apply(mapSet, windows, [ r.win, r.frame ]);
                 r.parentIsTop = r.parent === window;
                 r.parentId = apply(mapGet, windows, [ r.parent ]) || 0;
+                r.kit = kit;
                 r.ok = true;
             } else {
                 apply(mapDelete, runs, [ r.frame ]);
@@ -261,16 +265,19 @@ function relay() {
 // bridged.
 function subframe() {
     const top = window.top;
+    const windowName = describeOwn(window, 'name').get;
+    const token = stringify(CONFIG.token);
     let frame = null;
     const registration = {
         __proto__ : null,
         token : CONFIG.token,
-        frame : 0,
+        frame : qvFrameId(random),
         run : function(cmd) { return frame ? command(cmd) : false; },
         win : window,
         parent : window.parent,
         parentIsTop : false,
         parentId : 0,
+        kit : null,
         ok : false,
     };
     function send(method, args) {
@@ -282,8 +289,8 @@ function subframe() {
         } catch (e) {
             return;
         }
-        const message = '{"t":' + stringify(CONFIG.token) + ',"f":' + registration.frame +
-                        ',"m":"' + method + '","a":' + json + '}';
+        const message = '{"t":' + token + ',"f":' + registration.frame + ',"m":"' + method +
+                        '","a":' + json + '}';
         apply(dispatch, top, [ event(CONFIG.reportEvent, message) ]);
     }
     function command(cmd) {
@@ -306,6 +313,7 @@ function subframe() {
     }
     const env = {
         __proto__ : null,
+        frameId : registration.frame,
         isTop : false,
         parentId : 0,
         send : send,
@@ -324,18 +332,16 @@ function subframe() {
             }
         },
     };
-    frame = qvOpenFrame(CONFIG, env);
-    registration.frame = frame.frameId;
     try {
         apply(dispatch, top, [ event(CONFIG.registerEvent, registration) ]);
     } catch (e) {
         return; // another origin
     }
     if (registration.ok !== true) {
-        frame = null; // the top is not bridged
-        return;
+        return; // the top is not bridged
     }
     env.parentId = registration.parentIsTop ? 0 : registration.parentId;
+    frame = qvOpenFrame(CONFIG, env, registration.kit, windowName);
     frame.start();
     tell = function(request) {
         switch (request.kind) {

@@ -14,6 +14,9 @@ class BridgeCore;
 
 class BridgeChannelObject : public QObject {
     Q_OBJECT
+    // Written by the page with a batch of reports (see reports()): a write
+    // is one message, where a call is answered with a second one.
+    Q_PROPERTY(QJsonArray batch READ batch WRITE reports)
 
 public:
     explicit BridgeChannelObject(BridgeCore& core);
@@ -21,6 +24,7 @@ public:
     // Reports that came in one task of the page, in order: each is [method,
     // arguments...] of one of the reports below.
     Q_INVOKABLE void reports(const QJsonArray& list);
+    QJsonArray batch() const { return {}; }
     Q_INVOKABLE void frameOpened(double frame, double parent, bool isTop);
     Q_INVOKABLE void frameEvent(const QJsonObject& report);
     Q_INVOKABLE void frameGone(double frame);

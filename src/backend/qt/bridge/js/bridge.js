@@ -58,13 +58,13 @@ function makeHub() {
                 continue;
             }
             if (batch.length) {
-                host.reports(batch);
+                host.batch = batch;
                 batch = [];
             }
             host[item.method].apply(host, item.args.concat([ item.callback ]));
         }
         if (batch.length) {
-            host.reports(batch);
+            host.batch = batch;
         }
     }
 

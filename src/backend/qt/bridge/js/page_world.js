@@ -27,6 +27,8 @@ const MapClass = Map;
 const isArray = Array.isArray;
 const describeOwn = Object.getOwnPropertyDescriptor;
 const random = Math.random;
+const Str = String;
+const split = String.prototype.split, join = Array.prototype.join;
 const mapGet = Map.prototype.get, mapSet = Map.prototype.set, mapDelete = Map.prototype.delete;
 const isTop = window === window.top;
 
@@ -124,7 +126,7 @@ try {
                 return script;
             }
             // The engine hands over the URL's script decoded once.
-            const url = 'javascript:' + String(script).replace(/%/g, '%25');
+            const url = 'javascript:' + apply(join, apply(split, Str(script), [ '%' ]), [ '%25' ]);
             if (allowed[url]) {
                 allowed[url] -= 1;
                 return script;

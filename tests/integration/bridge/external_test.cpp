@@ -127,8 +127,9 @@ HTMLCollection.prototype.item = leak('item');
 var report = {type: 'documentComplete', frame: 42, parent: 0, top: true, seq: 1, name: '',
               title: 'Forged', href: 'http://forged/', host: 'forged', protocol: 'http:',
               truncated: false, elements: [], ms: 0};
-[JSON.stringify({t: '', f: 42, m: 'frameOpened', a: [0, true]}),
- JSON.stringify({f: 42, m: 'frameEvent', a: [report]})].forEach(function (detail) {
+[[{t: 'guess', f: 42, m: 'frameOpened'}, [0, true]],
+ [{f: 42, m: 'frameEvent'}, [report]]].forEach(function (message) {
+    var detail = JSON.stringify(message[0]) + '\n' + JSON.stringify(message[1]);
     window.dispatchEvent(new CustomEvent('qv-frame-report', {detail: detail}));
 });
 window.dispatchEvent(new CustomEvent('qv-frame-register', {detail: {frame: 42,

@@ -3,6 +3,8 @@
 #include "backend/qt/bridge/bridge_core.h"
 #include "backend/qt/bridge/snapshot_decoder.h"
 
+#include <QJsonDocument>
+
 namespace qv::bridge {
 
 BridgeChannelObject::BridgeChannelObject(BridgeCore& core) : m_core(core) {}
@@ -18,6 +20,8 @@ void BridgeChannelObject::reports(const QJsonArray& list) {
             frameOpened(item.at(1).toDouble(), item.at(2).toDouble(), item.at(3).toBool());
         } else if (method == QLatin1String("frameEvent")) {
             frameEvent(item.at(1).toObject());
+        } else if (method == QLatin1String("subframeEvent")) {
+            subframeEvent(item.at(1).toDouble(), item.at(2).toDouble(), item.at(3).toString());
         } else if (method == QLatin1String("frameGone")) {
             frameGone(item.at(1).toDouble());
         } else if (method == QLatin1String("externalCall")) {
@@ -35,6 +39,19 @@ void BridgeChannelObject::frameOpened(double frame, double parent, bool isTop) {
 
 void BridgeChannelObject::frameEvent(const QJsonObject& report) {
     m_core.Later([core = &m_core, report] { core->FrameReport(report); });
+}
+
+// [report] as the subframe's part wrote it; which frame it is for, and its
+// parent, come from the hub.
+void BridgeChannelObject::subframeEvent(double frame, double parent, const QString& json) {
+    QJsonObject report = QJsonDocument::fromJson(json.toUtf8()).array().at(0).toObject();
+    if (report.isEmpty()) {
+        return;
+    }
+    report[QLatin1String("frame")] = frame;
+    report[QLatin1String("parent")] = parent;
+    report[QLatin1String("top")] = false;
+    frameEvent(report);
 }
 
 void BridgeChannelObject::frameGone(double frame) {

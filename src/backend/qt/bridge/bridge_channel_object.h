@@ -27,6 +27,7 @@ public:
     QJsonArray batch() const { return {}; }
     Q_INVOKABLE void frameOpened(double frame, double parent, bool isTop);
     Q_INVOKABLE void frameEvent(const QJsonObject& report);
+    void subframeEvent(double frame, double parent, const QString& json);
     Q_INVOKABLE void frameGone(double frame);
     // Answers whether to cancel.
     Q_INVOKABLE bool beforeNavigate(double frame, const QString& url);

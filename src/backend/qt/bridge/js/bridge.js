@@ -151,8 +151,26 @@ frame.start();
 
 // A subframe's reports. Registered before any page script, so no page listener
 // ever sees them (nor the secret they carry).
-function fromSubframe(id, method, args) {
+// `body` is the JSON text of the arguments; a snapshot goes on to the host as
+// it came, unread here.
+function fromSubframe(id, method, body) {
     const children = hub.children;
+    if (method === 'frameEvent') {
+        if (children.has(id)) {
+            // The host takes who it is from here, not from what the page built.
+            hub.call('subframeEvent', [ id, children.get(id), body ]);
+        }
+        return;
+    }
+    let args;
+    try {
+        args = JSON.parse(body);
+    } catch (e) {
+        return;
+    }
+    if (!Array.isArray(args)) {
+        return;
+    }
     if (method === 'frameOpened') {
         if (children.has(id) || id === frameId) {
             return;
@@ -166,17 +184,6 @@ function fromSubframe(id, method, args) {
         return;
     }
     switch (method) {
-    case 'frameEvent': {
-        const report = args[0];
-        if (report && typeof report === 'object' && !Array.isArray(report)) {
-            // Who it is comes from the envelope, not from what the page built.
-            report.frame = id;
-            report.parent = children.get(id);
-            report.top = false;
-            hub.call('frameEvent', [ report ]);
-        }
-        break;
-    }
     case 'frameGone':
         children.delete(id);
         hub.call('frameGone', [ id ]);
@@ -203,18 +210,21 @@ function fromSubframe(id, method, args) {
 }
 window.addEventListener(CONFIG.reportEvent, function(ev) {
     ev.stopImmediatePropagation();
-    if (typeof ev.detail !== 'string') {
+    // The envelope, one line, then the arguments.
+    const detail = ev.detail;
+    const end = typeof detail === 'string' ? detail.indexOf('\n') : -1;
+    if (end < 0) {
         return;
     }
-    let message;
+    let envelope;
     try {
-        message = JSON.parse(ev.detail);
+        envelope = JSON.parse(detail.slice(0, end));
     } catch (e) {
         return;
     }
-    if (message && message.t === CONFIG.token && typeof message.f === 'number' &&
-        typeof message.m === 'string' && Array.isArray(message.a)) {
-        fromSubframe(message.f, message.m, message.a);
+    if (envelope && envelope.t === CONFIG.token && typeof envelope.f === 'number' &&
+        typeof envelope.m === 'string') {
+        fromSubframe(envelope.f, envelope.m, detail.slice(end + 1));
     }
 }, true);
 

@@ -291,8 +291,9 @@ function subframe() {
         } catch (e) {
             return;
         }
-        const message = '{"t":' + token + ',"f":' + registration.frame + ',"m":"' + method +
-                        '","a":' + json + '}';
+        // JSON text has no raw line breaks: the first ends the envelope.
+        const message =
+            '{"t":' + token + ',"f":' + registration.frame + ',"m":"' + method + '"}\n' + json;
         apply(dispatch, top, [ event(CONFIG.reportEvent, message) ]);
     }
     function command(cmd) {

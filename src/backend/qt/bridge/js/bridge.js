@@ -149,6 +149,15 @@ hub.register(frameId, frame);
 hub.call('frameOpened', [ frameId, 0, true ]);
 frame.start();
 
+// The value of a JSON text, or null when it is none.
+function parsed(text) {
+    try {
+        return JSON.parse(text);
+    } catch (e) {
+        return null;
+    }
+}
+
 // A subframe's reports. Registered before any page script, so no page listener
 // ever sees them (nor the secret they carry).
 // `body` is the JSON text of the arguments; a snapshot goes on to the host as
@@ -162,12 +171,7 @@ function fromSubframe(id, method, body) {
         }
         return;
     }
-    let args;
-    try {
-        args = JSON.parse(body);
-    } catch (e) {
-        return;
-    }
+    const args = parsed(body);
     if (!Array.isArray(args)) {
         return;
     }
@@ -216,12 +220,7 @@ window.addEventListener(CONFIG.reportEvent, function(ev) {
     if (end < 0) {
         return;
     }
-    let envelope;
-    try {
-        envelope = JSON.parse(detail.slice(0, end));
-    } catch (e) {
-        return;
-    }
+    const envelope = parsed(detail.slice(0, end));
     if (envelope && envelope.t === CONFIG.token && typeof envelope.f === 'number' &&
         typeof envelope.m === 'string') {
         fromSubframe(envelope.f, envelope.m, detail.slice(end + 1));
@@ -233,15 +232,7 @@ window.addEventListener(CONFIG.reportEvent, function(ev) {
 // only once the host has not cancelled them.
 doc.addEventListener(CONFIG.requestEvent, function(ev) {
     const detail = ev.detail;
-    if (typeof detail !== 'string') {
-        return;
-    }
-    let request;
-    try {
-        request = JSON.parse(detail);
-    } catch (e) {
-        return;
-    }
+    const request = typeof detail === 'string' ? parsed(detail) : null;
     if (!request) {
         return;
     }

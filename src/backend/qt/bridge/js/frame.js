@@ -271,10 +271,10 @@ function qvOpenFrame(CONFIG, env, kit, windowName) {
                 apply(listen, window, [
                     'load',
                     function() { env.send('frameEvent', [ snapshot('documentComplete') ]); },
-                    {once : true}
+                    {__proto__ : null, once : true}
                 ]);
             },
-            {once : true}
+            {__proto__ : null, once : true}
         ]);
 
         apply(listen, window, [

@@ -32,14 +32,13 @@ const split = String.prototype.split, join = Array.prototype.join;
 const mapGet = Map.prototype.get, mapSet = Map.prototype.set, mapDelete = Map.prototype.delete;
 const isTop = window === window.top;
 
-function event(type, detail, cancelable) {
-    return new Custom(type, {__proto__ : null, detail : detail, cancelable : cancelable === true});
-}
+// The options have no prototype: nothing a page put on Object.prototype is read.
+function makeEvent(type, detail) { return new Custom(type, {__proto__ : null, detail : detail}); }
 
 // The top frame's bridge listens on the document; a subframe's bridge is set
 // up below.
 let tell = function(request) {
-    apply(dispatch, doc, [ event(CONFIG.requestEvent, stringify(request)) ]);
+    apply(dispatch, doc, [ makeEvent(CONFIG.requestEvent, stringify(request)) ]);
 };
 
 // window.focus() (and top.focus() from a subframe, which lands on the top
@@ -294,7 +293,7 @@ function subframe() {
         // JSON text has no raw line breaks: the first ends the envelope.
         const message =
             '{"t":' + token + ',"f":' + registration.frame + ',"m":"' + method + '"}\n' + json;
-        apply(dispatch, top, [ event(CONFIG.reportEvent, message) ]);
+        apply(dispatch, top, [ makeEvent(CONFIG.reportEvent, message) ]);
     }
     function command(cmd) {
         switch (cmd.op) {
@@ -329,14 +328,14 @@ function subframe() {
                 win : window
             };
             try {
-                apply(dispatch, top, [ event(CONFIG.registerEvent, farewell) ]);
+                apply(dispatch, top, [ makeEvent(CONFIG.registerEvent, farewell) ]);
             } catch (e) {
                 // the top has gone already
             }
         },
     };
     try {
-        apply(dispatch, top, [ event(CONFIG.registerEvent, registration) ]);
+        apply(dispatch, top, [ makeEvent(CONFIG.registerEvent, registration) ]);
     } catch (e) {
         return; // another origin
     }

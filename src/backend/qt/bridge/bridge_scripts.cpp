@@ -23,6 +23,22 @@ QString ReadResource(const QString& path) {
     return QString::fromUtf8(file.readAll());
 }
 
+// The engine reads the page-world script anew for every document, a reloaded
+// poll frame's too: comment lines and indentation are left out. (No line of
+// these scripts continues a string or a template.)
+QString Compact(const QString& source) {
+    QString out;
+    out.reserve(source.size());
+    for (const QStringView line : QStringView(source).split(u'\n')) {
+        const QStringView text = line.trimmed();
+        if (!text.isEmpty() && !text.startsWith(u"//")) {
+            out += text;
+            out += u'\n';
+        }
+    }
+    return out;
+}
+
 // The script with the frame part put in and its settings filled in: the
 // names and caps both worlds share, and `extra`.
 QString Assemble(const QString& path, const QString& token, const QJsonObject& extra) {
@@ -44,7 +60,7 @@ QString Assemble(const QString& path, const QString& token, const QJsonObject& e
     config[QStringLiteral("maxTotalScriptChars")] = static_cast<qint64>(kMaxTotalScriptChars);
     config[QStringLiteral("keptSnapshots")] = kKeptSnapshots;
     const QString json = QString::fromUtf8(QJsonDocument(config).toJson(QJsonDocument::Compact));
-    return source.replace(kFrameMarker, frame).replace(kConfigMarker, json);
+    return Compact(source.replace(kFrameMarker, frame)).replace(kConfigMarker, json);
 }
 
 QJsonValue Optional(const std::optional<bool>& value) {

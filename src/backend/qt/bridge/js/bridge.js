@@ -158,10 +158,8 @@ function parsed(text) {
     }
 }
 
-// A subframe's reports. Registered before any page script, so no page listener
-// ever sees them (nor the secret they carry).
-// `body` is the JSON text of the arguments; a snapshot goes on to the host as
-// it came, unread here.
+// A subframe's report; `body` is the JSON text of its arguments. A snapshot
+// goes on to the host as it came, unread here.
 function fromSubframe(id, method, body) {
     const children = hub.children;
     if (method === 'frameEvent') {
@@ -212,6 +210,8 @@ function fromSubframe(id, method, body) {
     }
     }
 }
+// Registered before any page script, so no page listener ever sees a
+// subframe's reports (nor the secret they carry).
 window.addEventListener(CONFIG.reportEvent, function(ev) {
     ev.stopImmediatePropagation();
     // The envelope, one line, then the arguments.

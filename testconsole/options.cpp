@@ -149,7 +149,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
             continue;
         }
         if (name != "--listen" && name != "--user" && name != "--latency" &&
-            name != "--fail-rate" && name != "--calls-every")
+            name != "--fail-rate" && name != "--calls-every" && name != "--poll-ms")
             return fail("unknown option \"" + name + "\"");
         if (!value) {
             if (i + 1 >= args.size())
@@ -167,6 +167,11 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
             if (!ParseInt(*value, 0, 60000, &ms))
                 return fail("--latency: milliseconds from 0 to 60000, got \"" + *value + "\"");
             opts.latencyMs = static_cast<int>(ms);
+        } else if (name == "--poll-ms") {
+            long ms = 0;
+            if (!ParseInt(*value, 100, 600000, &ms))
+                return fail("--poll-ms: milliseconds from 100 to 600000, got \"" + *value + "\"");
+            opts.pollMs = static_cast<int>(ms);
         } else if (name == "--fail-rate") {
             if (!ParseDouble(*value, 0.0, 1.0, &opts.failRate))
                 return fail("--fail-rate: a fraction from 0 to 1, got \"" + *value + "\"");
@@ -188,6 +193,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
 const char* UsageText() {
     return "usage: quorvia-console --listen ADDRESS:PORT --user NAME:PASSWORD [--user ...]\n"
            "                       [--latency MS] [--fail-rate P] [--calls-every SECONDS]\n"
+           "                       [--poll-ms MS]\n"
            "                       [--allow-remote] [--quiet]\n"
            "\n"
            "  --listen ADDRESS:PORT  numeric address (or localhost); [::1]:PORT for IPv6;\n"
@@ -197,6 +203,7 @@ const char* UsageText() {
            "  --fail-rate P          answer this fraction (0..1) of console requests with 500,\n"
            "                         evenly spread: request n fails when floor(n*P) steps up\n"
            "  --calls-every SECONDS  place a simulated call this often (lasts up to 6 s)\n"
+           "  --poll-ms MS           the display's poll period (default 3000)\n"
            "  --allow-remote         allow a non-loopback listen address (/sim/* stays\n"
            "                         loopback only)\n"
            "  --quiet                no request log on stderr\n"

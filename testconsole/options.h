@@ -20,6 +20,7 @@ struct ConsoleOptions {
     double failRate = 0.0;
     bool allowRemote = false;
     double callsEverySeconds = 0.0; // 0: no simulated calls
+    int pollMs = 3000;              // the poll frame's reload period
     bool quiet = false;
     bool help = false;
 };

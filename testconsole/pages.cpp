@@ -142,7 +142,7 @@ function qvRowsChanged() {
     return out;
 }
 
-std::string PollPage(const DisplayRows& rows) {
+std::string PollPage(const DisplayRows& rows, int pollMs) {
     std::string out = Head("Poll");
     // The frames load in parallel, so the display form may not exist yet on
     // the first poll; try a few times before giving up until the next reload.
@@ -166,7 +166,9 @@ function qvShowRows(tries) {
 qvShowRows(8);
 </script>
 <script>
-setTimeout(function () { location.reload(); }, 3000);
+setTimeout(function () { location.reload(); }, )HTML";
+    out += std::to_string(pollMs);
+    out += R"HTML();
 </script>
 </body></html>
 )HTML";

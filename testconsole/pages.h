@@ -20,8 +20,8 @@ std::string AppPage(std::string_view user);
 std::string TerminalPage(std::string_view user);
 std::string ButtonsPage(std::string_view user);
 std::string DisplayPage();
-// The frame that reloads itself every 3 s and writes the rows into vp_disp.
-std::string PollPage(const DisplayRows& rows);
+// The frame that reloads itself every pollMs and writes the rows into vp_disp.
+std::string PollPage(const DisplayRows& rows, int pollMs = 3000);
 // Any frame or window of a session that is gone: sends the top window to the start page.
 std::string SessionEndedPage();
 std::string ConfigPage(std::string_view user);

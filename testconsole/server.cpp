@@ -407,7 +407,7 @@ void ConsoleServer::DisplayFrame(const httplib::Request& req, httplib::Response&
 }
 
 void ConsoleServer::PollFrame(const httplib::Request& req, httplib::Response& res) {
-    SendHtml(res, SessionUser(req) ? PollPage(state_.Rows()) : SessionEndedPage());
+    SendHtml(res, SessionUser(req) ? PollPage(state_.Rows(), options_.pollMs) : SessionEndedPage());
 }
 
 void ConsoleServer::ConfigWindow(const httplib::Request& req, httplib::Response& res) {

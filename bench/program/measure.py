@@ -3,7 +3,7 @@ bare QWebEngineView on the same console in the same run: start to logged in,
 memory (PSS) of each process tree with the console loaded, and CPU over an
 idle stretch with the console polling, with the CPU split per process kind and
 thread so an excess can be traced.
-Run: python3 bench/program/measure.py --build build [--runs 3] [--idle 60]"""
+Run: python3 bench/program/measure.py --build build [--runs 3] [--idle 60] [--poll-ms 3000]"""
 
 import argparse
 import collections
@@ -129,11 +129,12 @@ def polls(address):
     return console_state(address)["requests"].get("/vp-poll.asp", 0)
 
 
-def run_once(desktop, build, idle_seconds, show_mappings=False):
+def run_once(desktop, build, idle_seconds, poll_ms, show_mappings=False):
     """Both trees start together and are measured over the same stretch."""
-    ours = desktop.start_console()
+    extra = ("--poll-ms", str(poll_ms))
+    ours = desktop.start_console(extra=extra)
     consoles = [desktop.console_proc]
-    theirs = desktop.start_console()
+    theirs = desktop.start_console(extra=extra)
     consoles.append(desktop.console_proc)
     desktop.seed_settings(ours, "demo", "demo")
     started = {"quorvia": time.monotonic()}
@@ -199,6 +200,8 @@ def main():
     parser.add_argument("--build", default="build")
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--idle", type=int, default=60)
+    parser.add_argument("--poll-ms", type=int, default=3000,
+                        help="the console's poll period")
     parser.add_argument("--mappings", action="store_true",
                         help="also list PSS by mapping where the trees differ most")
     args = parser.parse_args()
@@ -209,7 +212,7 @@ def main():
     runs = []
     try:
         for _ in range(args.runs):
-            runs.append(run_once(desktop, build, args.idle, args.mappings))
+            runs.append(run_once(desktop, build, args.idle, args.poll_ms, args.mappings))
     finally:
         desktop.stop()
 

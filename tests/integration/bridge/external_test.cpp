@@ -3,6 +3,8 @@
 #include "backend/qt/bridge/bridge_limits.h"
 #include "bridge_fixture.h"
 
+#include <optional>
+
 namespace qv::bridge::test {
 namespace {
 
@@ -73,6 +75,70 @@ TEST_F(ExternalTest, PageCannotReachTheBridgeOrForgeReports) {
     EXPECT_TRUE(applied);
     EXPECT_NE(bridge->Title(), "forged");
     EXPECT_EQ(recorder.events.size(), before);
+}
+
+// A subframe's bridge runs in the page's world. A page that replaced the
+// built-ins it would use is still reported truly and commanded, learns nothing
+// of the traffic, and nothing a page sends without the secret reaches the host.
+TEST_F(ExternalTest, SubframeBridgeWithstandsReplacedBuiltinsAndForgedReports) {
+    server.AddPage("/host.html", R"html(<html><head><title>Host</title><script>
+window.seen = [];
+['qv-frame-report', 'qv-frame-register', 'qv-frame-command'].forEach(function (type) {
+    window.addEventListener(type, function (e) { seen.push(type); }, true);
+    document.addEventListener(type, function (e) { seen.push(type); }, true);
+});
+</script></head><body><iframe name="odd" src="/odd.html"></iframe></body></html>)html");
+    server.AddPage("/odd.html", R"html(<html><head><title>Odd</title><script>
+window.leaks = [];
+function leak(what) { return function () { leaks.push(what); throw new Error(what); }; }
+Array.prototype[Symbol.iterator] = leak('iterator');
+Object.defineProperty(Array.prototype, '0', {set: leak('index'), configurable: true});
+Object.defineProperty(Object.prototype, 'cancelable', {get: leak('dictionary')});
+Object.defineProperty(HTMLInputElement.prototype, 'value',
+                      {get: function () { return 'lie'; }, set: leak('value')});
+Object.defineProperty(CustomEvent.prototype, 'detail', {get: leak('detail')});
+JSON.stringify = leak('stringify');
+Reflect.apply = leak('apply');
+Function.prototype.call = leak('call');
+Map.prototype.get = leak('map');
+EventTarget.prototype.dispatchEvent = leak('dispatch');
+HTMLCollection.prototype.item = leak('item');
+</script></head><body><input type="text" name="field" value="true"></body></html>)html");
+    ASSERT_NE(Load("/host.html"), nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return recorder.LastCompleted("/odd.html") != nullptr; }));
+    const FrameSnapshot odd = *recorder.LastCompleted("/odd.html");
+    const int field = FindElement(odd, ElementKind::InputText, "field");
+    ASSERT_GE(field, 0);
+    EXPECT_EQ(odd.elements[static_cast<std::size_t>(field)].value, "true");
+    std::optional<bool> applied;
+    bridge->SetValue(odd.frame, odd.sequence, static_cast<std::size_t>(field), "written",
+                     [&](bool a) { applied = a; });
+    ASSERT_TRUE(WaitUntil([&] { return applied.has_value(); }));
+    EXPECT_TRUE(*applied);
+    const QString valueOf =
+        "Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'value').get.call("
+        "frames.odd.document.getElementsByName('field')[0])";
+    EXPECT_EQ(RunInPage(valueOf).toString(), "written");
+    EXPECT_EQ(RunInPage("frames.odd.leaks.join() + '|' + seen.join()").toString(), "|");
+
+    // Forged reports, however well formed, are not the bridge's.
+    const std::size_t before = recorder.events.size();
+    RunInPage(R"js(
+var report = {type: 'documentComplete', frame: 42, parent: 0, top: true, seq: 1, name: '',
+              title: 'Forged', href: 'http://forged/', host: 'forged', protocol: 'http:',
+              truncated: false, elements: [], ms: 0};
+[[{t: 'guess', f: 42, m: 'frameOpened'}, [0, true]],
+ [{f: 42, m: 'frameEvent'}, [report]]].forEach(function (message) {
+    var detail = JSON.stringify(message[0]) + '\n' + JSON.stringify(message[1]);
+    window.dispatchEvent(new CustomEvent('qv-frame-report', {detail: detail}));
+});
+window.dispatchEvent(new CustomEvent('qv-frame-register', {detail: {frame: 42,
+    run: function () { return true; }, win: window, parent: window}}));
+window.dispatchEvent(new CustomEvent('qv-frame-register', {detail: {frame: 42, run: null}}));
+)js");
+    Flush();
+    EXPECT_FALSE(WaitUntil([&] { return recorder.events.size() > before; }, 1000));
+    EXPECT_FALSE(bridge->SetValue(42, 1, 0, "x", nullptr));
 }
 
 TEST_F(ExternalTest, WithoutAnExternalObjectThePageSeesNoMembers) {

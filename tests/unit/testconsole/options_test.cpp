@@ -12,7 +12,7 @@ ParsedOptions Parse(std::vector<std::string> args) {
 TEST(ConsoleOptions, ReadsEveryOptionInBothSpellings) {
     const auto parsed = Parse({"--listen", "127.0.0.1:8080", "--user", "alice:pw:with:colons",
                                "--user=bob:", "--latency=250", "--fail-rate", "0.25",
-                               "--calls-every", "20", "--quiet"});
+                               "--calls-every", "20", "--poll-ms=2000", "--quiet"});
     ASSERT_TRUE(parsed.options) << parsed.error;
     const auto& o = *parsed.options;
     EXPECT_EQ(o.host, "127.0.0.1");
@@ -25,6 +25,7 @@ TEST(ConsoleOptions, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.latencyMs, 250);
     EXPECT_DOUBLE_EQ(o.failRate, 0.25);
     EXPECT_DOUBLE_EQ(o.callsEverySeconds, 20.0);
+    EXPECT_EQ(o.pollMs, 2000);
     EXPECT_TRUE(o.quiet);
     EXPECT_FALSE(o.allowRemote);
 }
@@ -62,6 +63,7 @@ TEST(ConsoleOptions, RejectsBadCommandLinesWithAMessage) {
         {{"--user", "a:b", "--fail-rate", "1.5"}, "--fail-rate"},
         {{"--user", "a:b", "--fail-rate", "nan"}, "--fail-rate"},
         {{"--user", "a:b", "--calls-every", "0.5"}, "--calls-every"},
+        {{"--user", "a:b", "--poll-ms", "0"}, "--poll-ms"},
         {{"--user", "nopassword"}, "NAME:PASSWORD"},
         {{"--user", ":pw"}, "NAME:PASSWORD"},
         {{"--user", "a:b", "--user", "a:c"}, "twice"},

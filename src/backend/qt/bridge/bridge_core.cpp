@@ -90,15 +90,17 @@ BridgeCore::~BridgeCore() {
 
 void BridgeCore::InstallScripts() {
     const QString channel = ChannelScriptSource();
-    const QString bridge = BridgeScriptSource();
+    const QString bridge = BridgeScriptSource(m_token);
     if (channel.isEmpty() || bridge.isEmpty()) {
         qWarning("page bridge: bridge script resources missing; pages are not bridged");
         return;
     }
     // The channel client first, in the same world, so QWebChannel is a global
-    // there and nowhere else; subframes' bridges go through the top's.
+    // there and nowhere else. Subframes get no world of their own (a script
+    // context each, at every reload of a poll frame): their part of the bridge
+    // runs in the page's world and reports to the top's.
     m_page->scripts().insert(MakeScript(kChannelScriptName, channel, kBridgeWorldId, false));
-    m_page->scripts().insert(MakeScript(kBridgeScriptName, bridge, kBridgeWorldId));
+    m_page->scripts().insert(MakeScript(kBridgeScriptName, bridge, kBridgeWorldId, false));
     InstallPageWorldScript();
 }
 
@@ -110,7 +112,7 @@ void BridgeCore::InstallPageWorldScript() {
     for (const QWebEngineScript& old : scripts.find(kPageWorldScriptName)) {
         scripts.remove(old);
     }
-    const QString source = PageWorldScriptSource(m_externalMembers);
+    const QString source = PageWorldScriptSource(m_externalMembers, m_token);
     if (source.isEmpty()) {
         qWarning("page bridge: page-world script resource missing");
         return;

@@ -91,6 +91,9 @@ private:
     QPointer<BridgeWebPage> m_page;
     BridgeChannelObject m_channelObject;
     QWebChannel m_channel;
+    // Shared by the scripts of both worlds, so page scripts cannot pose as a
+    // subframe's bridge.
+    const QString m_token = NewBridgeToken();
 
     IExternalDispatch* m_external = nullptr;
     std::vector<std::string> m_externalNames;

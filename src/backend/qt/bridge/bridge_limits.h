@@ -17,6 +17,8 @@ inline constexpr std::size_t kMaxScriptChars = 1024 * 1024;
 inline constexpr std::size_t kMaxTotalScriptChars = 4 * 1024 * 1024;
 // snapshots of one document whose element lists the page keeps for commands
 inline constexpr int kKeptSnapshots = 3;
+// how long a frame's opening or going may wait for a report to go out with
+inline constexpr int kLazyReportMillis = 200;
 // windows a page has open at once through window.open; further requests get none
 inline constexpr std::size_t kMaxOpenWindows = 4;
 

@@ -1,8 +1,10 @@
 #pragma once
 
-// Sources of the two scripts put into every frame at document creation: the
-// bridge (isolated world, with the web channel client) and the page-world part
-// (focus override and window.external).
+// Sources of the scripts put into frames at document creation: the top frame's
+// bridge (isolated world, after the web channel client) and, in every frame,
+// the page-world part (focus override, window.external, and in subframes the
+// frame's own bridge). Both sides share a secret, `token`, which page scripts
+// never see.
 
 #include <QString>
 #include <QWebEngineScript>
@@ -21,6 +23,11 @@ inline constexpr char kHostObjectName[] = "qvHost";
 inline constexpr char kRequestEventName[] = "qv-page-request";
 // Bridge to page world: a javascript: URL the host let through.
 inline constexpr char kAllowEventName[] = "qv-page-allow";
+// On the top window: a subframe's reports to the bridge, a subframe making
+// itself known to the top's page-world part, and the bridge's commands to it.
+inline constexpr char kReportEventName[] = "qv-frame-report";
+inline constexpr char kRegisterEventName[] = "qv-frame-register";
+inline constexpr char kCommandEventName[] = "qv-frame-command";
 
 // What the page-world proxy answers synchronously for one member.
 struct ExternalMember {
@@ -32,7 +39,9 @@ struct ExternalMember {
 // Empty when a resource is missing (a broken build), which the caller reports.
 // The web channel client, needed by the top frame's bridge only.
 QString ChannelScriptSource();
-QString BridgeScriptSource();
-QString PageWorldScriptSource(const std::vector<ExternalMember>& members);
+QString BridgeScriptSource(const QString& token);
+QString PageWorldScriptSource(const std::vector<ExternalMember>& members, const QString& token);
+// A fresh secret for one page.
+QString NewBridgeToken();
 
 } // namespace qv::bridge

@@ -1,17 +1,21 @@
-// The page bridge. Runs at document creation in every frame, in an isolated
-// world of its own: page scripts share the DOM with it but none of its
-// variables. Only the top frame talks to the host (the web channel and its
-// client exist there alone); subframes reach the host through the top frame's
-// bridge object, which is visible from their isolated world but not from any
-// page script.
+// The page bridge's hub. Runs at document creation in the top frame only, in
+// an isolated world of its own: page scripts share the DOM with it but none of
+// its variables. It alone talks to the host (the web channel and its client
+// exist there alone). Subframes run their part in the page's world (a world of
+// our own in every subframe document would cost the engine a script context
+// each time the console's poll frame reloads): they hand their reports over as
+// events on the top window, carrying a secret the host gave both sides, which
+// this world's first listener takes and stops; the top's page-world part
+// carries the host's commands back to them the same way.
 (function() {
 'use strict';
 const CONFIG = /*QV_CONFIG*/ {};
 const NAME = CONFIG.bridgeName;
-if (Object.prototype.hasOwnProperty.call(window, NAME)) {
+if (window !== window.top || Object.prototype.hasOwnProperty.call(window, NAME)) {
     return;
 }
-const isTop = window === window.top;
+
+/*QV_FRAME*/
 
 // The page-world part makes the document require trusted types; the bridge's
 // own writes (script texts) pass unchanged.
@@ -27,14 +31,40 @@ try {
 function makeHub() {
     let host = null;
     const queue = [];
-    const frames = new Map();
+    const frames = new Map();   // this document's own part, by frame id
+    const children = new Map(); // subframe id -> its parent's id
 
-    function deliver(item) {
-        const fn = host[item.method];
-        if (item.callback) {
-            fn.apply(host, item.args.concat([ item.callback ]));
-        } else {
-            fn.apply(host, item.args);
+    // Reports go out together, one channel message for all that came in one
+    // task; a call that wants an answer goes on its own, after those before it.
+    // A frame's opening and going need no hurry: they wait a little for the
+    // next report (a reloaded frame's first snapshot), so a poll frame's
+    // reload costs the host one message rather than three.
+    let drainPosted = false;
+    let lazyTimer = 0;
+    function drain() {
+        drainPosted = false;
+        if (lazyTimer) {
+            clearTimeout(lazyTimer);
+            lazyTimer = 0;
+        }
+        if (!host) {
+            return;
+        }
+        let batch = [];
+        while (queue.length) {
+            const item = queue.shift();
+            if (!item.callback) {
+                batch.push([ item.method ].concat(item.args));
+                continue;
+            }
+            if (batch.length) {
+                host.batch = batch;
+                batch = [];
+            }
+            host[item.method].apply(host, item.args.concat([ item.callback ]));
+        }
+        if (batch.length) {
+            host.batch = batch;
         }
     }
 
@@ -50,9 +80,7 @@ function makeHub() {
         }
         new QWebChannel(qt.webChannelTransport, function(channel) {
             host = channel.objects[CONFIG.hostName];
-            while (queue.length) {
-                deliver(queue.shift());
-            }
+            drain();
         });
     }
     connect(100);
@@ -60,237 +88,151 @@ function makeHub() {
     return {
         // Keeps the order of every frame's reports: all go through here.
         call(method, args, callback) {
-            const item = {method : method, args : args, callback : callback};
-            if (host && queue.length === 0) {
-                deliver(item);
-            } else {
-                queue.push(item);
+            queue.push({method : method, args : args, callback : callback});
+            if (!host || drainPosted) {
+                return;
+            }
+            if (method !== 'frameOpened' && method !== 'frameGone') {
+                drainPosted = true;
+                setTimeout(drain, 0);
+            } else if (!lazyTimer) {
+                lazyTimer = setTimeout(drain, CONFIG.lazyReportMs);
             }
         },
+        // Now, while the document goes: it runs no timers any more.
+        drain : drain,
         register(id, frameBridge) { frames.set(id, frameBridge); },
         unregister(id) { frames.delete(id); },
+        children : children,
         // Entry point of the host's commands; false when the address is stale.
+        // A subframe's command runs synchronously in its document, handed over
+        // by the top's page-world part, which says whether it ran.
         exec(cmd) {
             const target = frames.get(cmd.frame);
-            if (!target) {
+            if (target) {
+                try {
+                    return target.run(cmd);
+                } catch (e) {
+                    return false;
+                }
+            }
+            if (!children.has(cmd.frame)) {
                 return false;
             }
-            try {
-                return target.run(cmd);
-            } catch (e) {
-                return false;
-            }
+            const detail = JSON.stringify({t : CONFIG.token, c : cmd});
+            return !window.dispatchEvent(
+                new CustomEvent(CONFIG.commandEvent, {detail : detail, cancelable : true}));
         },
     };
 }
 
-let hub = null;
-if (isTop) {
-    hub = makeHub();
-} else {
-    try {
-        const topBridge = window.top[NAME];
-        hub = topBridge ? topBridge.hub : null;
-    } catch (e) {
-        hub = null; // a frame of another origin cannot reach the top's bridge
-    }
-}
-if (!hub) {
-    return;
-}
-
-// --- this frame's document -------------------------------------------------
-function newId() {
-    const words = new Uint32Array(2);
-    crypto.getRandomValues(words);
-    // 53 bits, never 0, exact as a double and as a 64-bit integer
-    return (words[0] & 0x1fffff) * 4294967296 + words[1] + 1;
-}
-
-const doc = document;
-const frameId = newId();
-let parentId = 0;
-if (!isTop) {
-    try {
-        const parentBridge = window.parent[NAME];
-        parentId = parentBridge ? parentBridge.frameId : 0;
-    } catch (e) {
-        parentId = 0;
-    }
-}
-
-const kept = new Map(); // snapshot sequence -> elements as listed
-let sequence = 0;
-let gone = false;
-
-function cut(text, limit) {
-    if (typeof text !== 'string') {
-        return [ '', false ];
-    }
-    if (text.length <= limit) {
-        return [ text, false ];
-    }
-    let end = limit;
-    const last = text.charCodeAt(end - 1);
-    if (last >= 0xd800 && last <= 0xdbff) {
-        end -= 1; // never split a surrogate pair
-    }
-    return [ text.slice(0, end), true ];
-}
-
-// Kinds as the host numbers them (ElementKind).
-const OTHER = 0, INPUT_TEXT = 1, INPUT_BUTTON = 2, ANCHOR = 3, SELECT = 4, SCRIPT = 5;
-const TEXT_TYPES = new Set([ 'text', 'password', 'hidden' ]);
-const BUTTON_TYPES = new Set([ 'submit', 'button', 'reset' ]);
-
-// An element goes out as 0 (nothing the host reads) or as
-// [kind, name, type, href, value, optionCount, text, truncated].
-function describe(el, budget) {
-    let kind = OTHER, name = '', type = '', href = '', value = '', count = 0, text = '';
-    let truncated = false;
-    const A = CONFIG.maxAttributeChars;
-    function take(v, limit) {
-        const r = cut(v, limit);
-        truncated = truncated || r[1];
-        return r[0];
-    }
-    if (el instanceof HTMLInputElement) {
-        type = take(el.type, A);
-        kind = TEXT_TYPES.has(type) ? INPUT_TEXT : BUTTON_TYPES.has(type) ? INPUT_BUTTON : OTHER;
-        name = take(el.name, A);
-        value = take(el.value, A);
-    } else if (el instanceof HTMLAnchorElement) {
-        kind = ANCHOR;
-        name = take(el.name, A);
-        href = take(el.href, A);
-    } else if (el instanceof HTMLSelectElement) {
-        kind = SELECT;
-        name = take(el.name, A);
-        value = take(el.value, A);
-        count = el.length;
-    } else if (el instanceof HTMLScriptElement) {
-        kind = SCRIPT;
-        const limit = Math.min(CONFIG.maxScriptChars, budget.scriptChars);
-        text = take(el.text, limit);
-        budget.scriptChars -= text.length;
-    } else if (el instanceof HTMLTextAreaElement) {
-        name = take(el.name, A);
-        value = take(el.value, A);
-    } else {
-        return 0;
-    }
-    return [ kind, name, type, href, value, count, text, truncated ];
-}
-
-function snapshot(type) {
-    const started = performance.now();
-    const all = doc.getElementsByTagName('*');
-    const total = all.length;
-    const count = Math.min(total, CONFIG.maxElements);
-    const refs = new Array(count);
-    const elements = new Array(count);
-    const budget = {scriptChars : CONFIG.maxTotalScriptChars};
-    for (let i = 0; i < count; i++) {
-        const el = all[i];
-        refs[i] = el;
-        elements[i] = describe(el, budget);
-    }
-    sequence += 1;
-    kept.set(sequence, refs);
-    kept.delete(sequence - CONFIG.keptSnapshots);
-    return {
-        type : type,
-        frame : frameId,
-        parent : parentId,
-        top : isTop,
-        seq : sequence,
-        name : cut(window.name, CONFIG.maxAttributeChars)[0],
-        title : cut(doc.title, CONFIG.maxAttributeChars)[0],
-        href : location.href,
-        host : location.host,
-        protocol : location.protocol,
-        truncated : total > count,
-        elements : elements,
-        ms : performance.now() - started,
-    };
-}
-
-function alive() { return doc.defaultView !== null && !gone; }
-
-function run(cmd) {
-    if (!alive()) {
-        return false;
-    }
-    if (cmd.op === 'reload') {
-        location.reload();
-        return true;
-    }
-    const refs = kept.get(cmd.seq);
-    const el = refs ? refs[cmd.index] : undefined;
-    if (!el || !el.isConnected || el.ownerDocument !== doc) {
-        return false;
-    }
-    switch (cmd.op) {
-    case 'value':
-        if (!('value' in el)) {
-            return false;
-        }
-        el.value = cmd.text;
-        return true;
-    case 'click':
-        el.click();
-        return true;
-    case 'scriptText':
-        if (!(el instanceof HTMLScriptElement)) {
-            return false;
-        }
-        el.text = cmd.text;
-        return true;
-    }
-    return false;
-}
-
-const self = {
+const hub = makeHub();
+const frameId = qvFrameId(Math.random);
+const frame = qvOpenFrame(CONFIG, {
     frameId : frameId,
-    hub : hub,
-    run : run
-};
-Object.defineProperty(window, NAME, {value : self});
-hub.register(frameId, self);
-hub.call('frameOpened', [ frameId, parentId, isTop ]);
+    isTop : true,
+    parentId : 0,
+    send(method, args) {
+        hub.call(method, args);
+        if (method === 'frameGone') {
+            hub.drain();
+        }
+    },
+    onGone(id) { hub.unregister(id); },
+},
+                          qvKit(), Object.getOwnPropertyDescriptor(window, 'name').get);
+const doc = document;
+const alive = frame.alive;
 
-doc.addEventListener('DOMContentLoaded', function() {
-    hub.call('frameEvent', [ snapshot('navigateComplete') ]);
-    // Added now, so the page's own load handlers of parse time run first.
-    window.addEventListener(
-        'load', function() { hub.call('frameEvent', [ snapshot('documentComplete') ]); },
-        {once : true});
-}, {once : true});
+Object.defineProperty(window, NAME, {value : {frameId : frameId, hub : hub}});
+hub.register(frameId, frame);
+hub.call('frameOpened', [ frameId, 0, true ]);
+frame.start();
 
-window.addEventListener('pagehide', function() {
-    if (gone) {
+// The value of a JSON text, or null when it is none.
+function parsed(text) {
+    try {
+        return JSON.parse(text);
+    } catch (e) {
+        return null;
+    }
+}
+
+// A subframe's report; `body` is the JSON text of its arguments. A snapshot
+// goes on to the host as it came, unread here.
+function fromSubframe(id, method, body) {
+    const children = hub.children;
+    if (method === 'frameEvent') {
+        if (children.has(id)) {
+            // The host takes who it is from here, not from what the page built.
+            hub.call('subframeEvent', [ id, children.get(id), body ]);
+        }
         return;
     }
-    gone = true;
-    kept.clear();
-    hub.unregister(frameId);
-    hub.call('frameGone', [ frameId ]);
-});
+    const args = parsed(body);
+    if (!Array.isArray(args)) {
+        return;
+    }
+    if (method === 'frameOpened') {
+        if (children.has(id) || id === frameId) {
+            return;
+        }
+        const parent = args[1] === true ? frameId : args[0];
+        children.set(id, typeof parent === 'number' ? parent : 0);
+        hub.call('frameOpened', [ id, children.get(id), false ]);
+        return;
+    }
+    if (!children.has(id)) {
+        return;
+    }
+    switch (method) {
+    case 'frameGone':
+        children.delete(id);
+        hub.call('frameGone', [ id ]);
+        break;
+    case 'external':
+        if (typeof args[0] === 'string' && Array.isArray(args[1])) {
+            hub.call('externalCall', [ id, args[0], args[1] ]);
+        }
+        break;
+    case 'navigate':
+    case 'open': {
+        const url = method === 'navigate' ? args[0] : Array.isArray(args[0]) && args[0][0];
+        if (typeof url === 'string') {
+            hub.call('beforeNavigate', [ id, url ], function(cancel) {
+                if (!cancel) {
+                    hub.exec(method === 'navigate' ? {frame : id, op : 'allow', url : url}
+                                                   : {frame : id, op : 'open', args : args[0]});
+                }
+            });
+        }
+        break;
+    }
+    }
+}
+// Registered before any page script, so no page listener ever sees a
+// subframe's reports (nor the secret they carry).
+window.addEventListener(CONFIG.reportEvent, function(ev) {
+    ev.stopImmediatePropagation();
+    // The envelope, one line, then the arguments.
+    const detail = ev.detail;
+    const end = typeof detail === 'string' ? detail.indexOf('\n') : -1;
+    if (end < 0) {
+        return;
+    }
+    const envelope = parsed(detail.slice(0, end));
+    if (envelope && envelope.t === CONFIG.token && typeof envelope.f === 'number' &&
+        typeof envelope.m === 'string') {
+        fromSubframe(envelope.f, envelope.m, detail.slice(end + 1));
+    }
+}, true);
 
 // What the page-world part hands over: calls of window.external, the top
 // window's close requests, and javascript: URLs about to run, which go ahead
 // only once the host has not cancelled them.
 doc.addEventListener(CONFIG.requestEvent, function(ev) {
     const detail = ev.detail;
-    if (typeof detail !== 'string') {
-        return;
-    }
-    let request;
-    try {
-        request = JSON.parse(detail);
-    } catch (e) {
-        return;
-    }
+    const request = typeof detail === 'string' ? parsed(detail) : null;
     if (!request) {
         return;
     }
@@ -301,9 +243,7 @@ doc.addEventListener(CONFIG.requestEvent, function(ev) {
         }
         break;
     case 'close':
-        if (isTop) {
-            hub.call('closeRequested', [ frameId ]);
-        }
+        hub.call('closeRequested', [ frameId ]);
         break;
     case 'navigate':
         if (typeof request.url === 'string') {

@@ -1,25 +1,45 @@
 // Runs at document creation in every frame, in the page's own world, before any
 // page script: keeps the page from pulling the window forward, offers
 // window.external, and hands the page's close requests and javascript: URLs to
-// the bridge. It knows nothing of the bridge: everything goes over as a DOM
-// event on the document, which the bridge relays to the host.
+// the bridge. In the top frame the bridge lives in a world of its own, reached
+// by DOM events; this part also carries the host's commands to the subframes.
+// In a subframe this part is the frame's bridge, which reports to the top's.
 (function() {
 'use strict';
 const CONFIG = /*QV_CONFIG*/ {};
 
+/*QV_FRAME*/
+
 // Taken now, before a page script can replace them.
 const doc = document;
+const apply = Reflect.apply;
 const dispatch = EventTarget.prototype.dispatchEvent;
 const listen = EventTarget.prototype.addEventListener;
+const stopNow = Event.prototype.stopImmediatePropagation;
+const cancelEvent = Event.prototype.preventDefault;
+const detailOf = Object.getOwnPropertyDescriptor(CustomEvent.prototype, 'detail').get;
 const Custom = CustomEvent;
 const stringify = JSON.stringify;
+const parse = JSON.parse;
 const define = Object.defineProperty;
 const URLClass = URL;
+const MapClass = Map;
+const isArray = Array.isArray;
+const describeOwn = Object.getOwnPropertyDescriptor;
+const random = Math.random;
+const Str = String;
+const split = String.prototype.split, join = Array.prototype.join;
+const mapGet = Map.prototype.get, mapSet = Map.prototype.set, mapDelete = Map.prototype.delete;
 const isTop = window === window.top;
 
-function tell(request) {
-    dispatch.call(doc, new Custom(CONFIG.requestEvent, {detail : stringify(request)}));
-}
+// The options have no prototype: nothing a page put on Object.prototype is read.
+function makeEvent(type, detail) { return new Custom(type, {__proto__ : null, detail : detail}); }
+
+// The top frame's bridge listens on the document; a subframe's bridge is set
+// up below.
+let tell = function(request) {
+    apply(dispatch, doc, [ makeEvent(CONFIG.requestEvent, stringify(request)) ]);
+};
 
 // window.focus() (and top.focus() from a subframe, which lands on the top
 // window's own override) does nothing.
@@ -78,12 +98,20 @@ define(window, 'open', {
 // trusted-types policy, in this world, just before it would run. It is
 // stopped there and offered to the host; the bridge runs it again, allowed,
 // unless the host cancels. A link cancelled by its own handler never gets here.
-const allowed = [];
-listen.call(doc, CONFIG.allowEvent, function(ev) {
-    if (typeof ev.detail === 'string') {
-        allowed.push(ev.detail);
+// URLs let through, each as many times as it was allowed.
+const allowed = {
+    __proto__ : null
+};
+function allow(url) { allowed[url] = (allowed[url] || 0) + 1; }
+apply(listen, doc, [
+    CONFIG.allowEvent,
+    function(ev) {
+        const url = apply(detailOf, ev, []);
+        if (typeof url === 'string') {
+            allow(url);
+        }
     }
-});
+]);
 const same = function(s) {
     return s;
 };
@@ -97,10 +125,9 @@ try {
                 return script;
             }
             // The engine hands over the URL's script decoded once.
-            const url = 'javascript:' + String(script).replace(/%/g, '%25');
-            const i = allowed.indexOf(url);
-            if (i >= 0) {
-                allowed.splice(i, 1);
+            const url = 'javascript:' + apply(join, apply(split, Str(script), [ '%' ]), [ '%25' ]);
+            if (allowed[url]) {
+                allowed[url] -= 1;
                 return script;
             }
             tell({kind : 'navigate', url : url});
@@ -133,7 +160,7 @@ if (policy && !requireTrustedTypes()) {
         }
     });
     watch.observe(doc, {childList : true, subtree : true});
-    listen.call(doc, 'DOMContentLoaded', function() { watch.disconnect(); }, {once : true});
+    apply(listen, doc, [ 'DOMContentLoaded', function() { watch.disconnect(); }, {once : true} ]);
 }
 
 // A member is a function, so it can be called; read as a value (==, if,
@@ -172,5 +199,171 @@ try {
            {value : external, writable : false, configurable : false, enumerable : true});
 } catch (e) {
     // already fixed by an earlier copy of this script
+}
+
+// The top frame: subframes' bridges register here, and the host's commands for
+// them arrive here from the top's bridge. The first listeners of the top
+// window, so no page listener sees either (nor the secret they carry).
+function relay() {
+    const kit = qvKit();
+    const runs = new MapClass();    // frame id -> its command entry
+    const windows = new MapClass(); // a subframe's window -> its frame id
+    apply(listen, window, [
+        CONFIG.registerEvent,
+        function(ev) {
+            apply(stopNow, ev, []);
+            const r = apply(detailOf, ev, []);
+            if (!r || typeof r !== 'object' || r.token !== CONFIG.token) {
+                return;
+            }
+            if (r.run) {
+                apply(mapSet, runs, [ r.frame, r.run ]);
+                apply(mapSet, windows, [ r.win, r.frame ]);
+                r.parentIsTop = r.parent === window;
+                r.parentId = apply(mapGet, windows, [ r.parent ]) || 0;
+                r.kit = kit;
+                r.ok = true;
+            } else {
+                apply(mapDelete, runs, [ r.frame ]);
+                if (apply(mapGet, windows, [ r.win ]) === r.frame) {
+                    apply(mapDelete, windows, [ r.win ]);
+                }
+            }
+        },
+        true
+    ]);
+    apply(listen, window, [
+        CONFIG.commandEvent,
+        function(ev) {
+            apply(stopNow, ev, []);
+            const detail = apply(detailOf, ev, []);
+            let message = null;
+            try {
+                message = typeof detail === 'string' ? parse(detail) : null;
+            } catch (e) {
+                return;
+            }
+            if (!message || message.t !== CONFIG.token || !message.c) {
+                return;
+            }
+            const run = apply(mapGet, runs, [ message.c.frame ]);
+            let done = false;
+            try {
+                done = run ? run(message.c) === true : false;
+            } catch (e) {
+                done = false;
+            }
+            if (done) {
+                apply(cancelEvent, ev, []);
+            }
+        },
+        true
+    ]);
+}
+
+// A subframe: its bridge, which reports to the top's over events on the top
+// window. A frame whose top is of another origin cannot reach it and is not
+// bridged.
+function subframe() {
+    const top = window.top;
+    const windowName = describeOwn(window, 'name').get;
+    const token = stringify(CONFIG.token);
+    let frame = null;
+    const registration = {
+        __proto__ : null,
+        token : CONFIG.token,
+        frame : qvFrameId(random),
+        run : function(cmd) { return frame ? command(cmd) : false; },
+        win : window,
+        parent : window.parent,
+        parentIsTop : false,
+        parentId : 0,
+        kit : null,
+        ok : false,
+    };
+    function send(method, args) {
+        // The secret and the frame id never pass through anything a page can
+        // replace; what it could alter is this frame's own report.
+        let json;
+        try {
+            json = stringify(args);
+        } catch (e) {
+            return;
+        }
+        // JSON text has no raw line breaks: the first ends the envelope.
+        const message =
+            '{"t":' + token + ',"f":' + registration.frame + ',"m":"' + method + '"}\n' + json;
+        apply(dispatch, top, [ makeEvent(CONFIG.reportEvent, message) ]);
+    }
+    function command(cmd) {
+        switch (cmd.op) {
+        case 'allow':
+            if (!frame.alive() || typeof cmd.url !== 'string') {
+                return false;
+            }
+            allow(cmd.url);
+            location.href = cmd.url;
+            return true;
+        case 'open':
+            if (!frame.alive() || !isArray(cmd.args)) {
+                return false;
+            }
+            apply(open, window, cmd.args);
+            return true;
+        }
+        return frame.run(cmd);
+    }
+    const env = {
+        __proto__ : null,
+        frameId : registration.frame,
+        isTop : false,
+        parentId : 0,
+        send : send,
+        onGone : function() {
+            const farewell = {
+                __proto__ : null,
+                token : CONFIG.token,
+                frame : registration.frame,
+                run : null,
+                win : window
+            };
+            try {
+                apply(dispatch, top, [ makeEvent(CONFIG.registerEvent, farewell) ]);
+            } catch (e) {
+                // the top has gone already
+            }
+        },
+    };
+    try {
+        apply(dispatch, top, [ makeEvent(CONFIG.registerEvent, registration) ]);
+    } catch (e) {
+        return; // another origin
+    }
+    if (registration.ok !== true) {
+        return; // the top is not bridged
+    }
+    env.parentId = registration.parentIsTop ? 0 : registration.parentId;
+    frame = qvOpenFrame(CONFIG, env, registration.kit, windowName);
+    frame.start();
+    tell = function(request) {
+        switch (request.kind) {
+        case 'external':
+            send('external', [ request.name, request.args ]);
+            break;
+        case 'navigate':
+            send('navigate', [ request.url ]);
+            break;
+        case 'open':
+            send('open', [ request.args ]);
+            break;
+        }
+    };
+    send('frameOpened', [ env.parentId, registration.parentIsTop ]);
+}
+
+if (isTop) {
+    relay();
+} else {
+    subframe();
 }
 })();

@@ -2,9 +2,12 @@
 // timings the design budgets for are measured and printed.
 
 #include "backend/qt/bridge/bridge_limits.h"
+#include "backend/qt/bridge/snapshot_decoder.h"
 #include "bridge_fixture.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <cstdio>
 
 namespace qv::bridge::test {
@@ -113,6 +116,33 @@ TEST_F(LimitsTest, MeasuresFramesetLoadAndSnapshotCost) {
                 builds[2], decodes[2]);
     EXPECT_LT(loads[2], 2000);
     EXPECT_LT(builds[2] + decodes[2], 200.0);
+}
+
+// A subframe's report is written by the page's own script, which may ignore
+// the caps the bridge script keeps: the host holds it to them again.
+TEST(DecodeSnapshotTest, AReportThePageWroteIsHeldToTheCaps) {
+    const QString script(static_cast<qsizetype>(kMaxScriptChars + 10), QLatin1Char('s'));
+    QJsonArray elements;
+    elements.append(QJsonArray{3, QString(static_cast<qsizetype>(kMaxAttributeChars + 1), 'n'), "",
+                               "", "", 0, "", false});
+    for (int i = 0; i < 5; ++i) {
+        elements.append(QJsonArray{5, "", "", "", "", 0, script, false});
+    }
+    QJsonObject report{{"frame", 7},
+                       {"title", QString(static_cast<qsizetype>(kMaxAttributeChars * 2), 't')},
+                       {"elements", elements}};
+    const FrameSnapshot s = DecodeSnapshot(report);
+    ASSERT_EQ(s.elements.size(), 6u);
+    EXPECT_EQ(s.title.size(), kMaxAttributeChars);
+    EXPECT_EQ(s.elements[0].name.size(), kMaxAttributeChars);
+    std::size_t total = 0;
+    for (std::size_t i = 1; i < 6; ++i) {
+        EXPECT_TRUE(s.elements[i].truncated) << i;
+        EXPECT_LE(s.elements[i].text.size(), kMaxScriptChars) << i;
+        total += s.elements[i].text.size();
+    }
+    EXPECT_EQ(total, kMaxTotalScriptChars);
+    EXPECT_TRUE(s.elements[5].text.empty());
 }
 
 } // namespace

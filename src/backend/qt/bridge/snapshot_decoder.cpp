@@ -3,6 +3,7 @@
 #include "backend/qt/bridge/bridge_limits.h"
 
 #include <QJsonArray>
+#include <algorithm>
 #include <cmath>
 
 namespace qv::bridge {
@@ -11,8 +12,28 @@ namespace {
 
 constexpr double kMaxExactInteger = 9007199254740992.0; // 2^53
 
+// The page's own script writes subframe reports, so the caps the bridge script
+// keeps are kept here again; a cut script is marked, as the script marks it.
+std::string Text(const QJsonValue& value, std::size_t limit, bool* cut = nullptr) {
+    if (!value.isString()) {
+        return std::string();
+    }
+    QString text = value.toString();
+    if (static_cast<std::size_t>(text.size()) > limit) {
+        qsizetype end = static_cast<qsizetype>(limit);
+        if (end > 0 && text.at(end - 1).isHighSurrogate()) {
+            --end;
+        }
+        text.truncate(end);
+        if (cut) {
+            *cut = true;
+        }
+    }
+    return text.toStdString();
+}
+
 std::string Text(const QJsonValue& value) {
-    return value.isString() ? value.toString().toStdString() : std::string();
+    return Text(value, kMaxAttributeChars);
 }
 
 ElementKind KindFromJson(const QJsonValue& value) {
@@ -33,7 +54,7 @@ ElementKind KindFromJson(const QJsonValue& value) {
 }
 
 // 0, or [kind, name, type, href, value, optionCount, text, truncated]
-ElementInfo DecodeElement(const QJsonValue& value) {
+ElementInfo DecodeElement(const QJsonValue& value, std::size_t& scriptBudget) {
     ElementInfo info;
     if (!value.isArray()) {
         return info;
@@ -45,8 +66,14 @@ ElementInfo DecodeElement(const QJsonValue& value) {
     info.href = Text(a.at(3));
     info.value = Text(a.at(4));
     info.optionCount = a.at(5).toInt(0);
-    info.text = Text(a.at(6));
     info.truncated = a.at(7).toBool(false);
+    // Script texts count in UTF-16 units against the snapshot's budget.
+    const QJsonValue script = a.at(6);
+    const std::size_t units =
+        script.isString() ? static_cast<std::size_t>(script.toString().size()) : 0;
+    const std::size_t limit = std::min(kMaxScriptChars, scriptBudget);
+    info.text = Text(script, limit, &info.truncated);
+    scriptBudget -= std::min(units, limit);
     return info;
 }
 
@@ -81,8 +108,9 @@ FrameSnapshot DecodeSnapshot(const QJsonObject& report) {
     const QJsonArray elements = report.value(QLatin1String("elements")).toArray();
     const auto count = std::min<qsizetype>(elements.size(), kMaxSnapshotElements);
     s.elements.reserve(static_cast<std::size_t>(count));
+    std::size_t scriptBudget = kMaxTotalScriptChars;
     for (qsizetype i = 0; i < count; ++i) {
-        s.elements.push_back(DecodeElement(elements.at(i)));
+        s.elements.push_back(DecodeElement(elements.at(i), scriptBudget));
     }
     s.truncated = s.truncated || elements.size() > count;
     return s;

@@ -25,7 +25,7 @@ using qv::platform::ResourceName;
 constexpr const char* kBrowserClass = "{8856F961-340A-11D0-A96B-00C04FD705A2}";
 
 TEST(ResourceFileTest, EmbeddedImageIsTheCompiledFile) {
-    const auto file = ReadFileBytes(QV_RES_FILE);
+    const auto file = ReadBytes(QV_RES_FILE);
     const auto image = qv::res::EmbeddedResourceImage();
     ASSERT_FALSE(file.empty());
     ASSERT_EQ(image.size(), file.size());

@@ -1,5 +1,4 @@
 // Window states, placement, stacking and activation against openbox.
-#include "desktop_session.h"
 #include "test_support.h"
 
 #include <QApplication>

@@ -163,7 +163,8 @@ TEST(DialogTemplateTest, ConfigurationTranslationsKeepTheControlsAndTheirMnemoni
             const auto amp = text.find('&');
             if (control.id == kStatic ||
                 (control.Class() == ControlClass::Button && control.id > 2)) {
-                ASSERT_LT(amp + 1, text.size()) << "no mnemonic: " << text;
+                ASSERT_TRUE(amp != std::string::npos && amp + 1 < text.size())
+                    << "no mnemonic: " << text;
                 EXPECT_TRUE(mnemonics.insert(char(std::tolower(text[amp + 1]))).second) << text;
             }
             for (std::size_t j = 0; j < i; ++j) {

@@ -105,19 +105,31 @@ class Desktop:
             raise RuntimeError("dbus-daemon did not start")
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
 
+    def _start_daemon(self, argv, ready, what):
+        """Starts a daemon and waits until ready() holds; one that ends on
+        its own before that (seen when many desktops start at once) is
+        started again. Generous deadlines: the machine may be busy."""
+        log = os.path.join(self.workdir, os.path.basename(argv[0]) + ".log")
+        for _ in range(3):
+            with open(log, "ab") as out:
+                proc = self._spawn(argv, stdout=out, stderr=out)
+            if wait_until(lambda: proc.poll() is not None or ready(), 30) and proc.poll() is None:
+                return
+            if proc.poll() is None:
+                break
+        with open(log, errors="replace") as f:
+            raise RuntimeError("%s (%s)" % (what, f.read()[-500:].strip()))
+
     def start_window_manager(self):
-        self._spawn(["openbox", "--sm-disable"])
-        # Generous: openbox is slow to take its screen while others build.
-        if not wait_until(lambda: self._run_ok(["wmctrl", "-m"]), 30):
-            raise RuntimeError("openbox did not take the screen")
+        self._start_daemon(["openbox", "--sm-disable"], lambda: self._run_ok(["wmctrl", "-m"]),
+                           "openbox did not take the screen")
 
     def start_notification_daemon(self):
-        self._spawn(["dunst"])
-        if not wait_until(lambda: self._run_ok(
-                ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.Notifications",
-                 "/org/freedesktop/Notifications",
-                 "org.freedesktop.Notifications.GetServerInformation"]), 30):
-            raise RuntimeError("dunst did not reach the bus")
+        self._start_daemon(["dunst"], lambda: self._run_ok(
+            ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.Notifications",
+             "/org/freedesktop/Notifications",
+             "org.freedesktop.Notifications.GetServerInformation"]),
+            "dunst did not reach the bus")
 
     def start_system_bus(self):
         """A private system bus where anyone may own any name (logind's too)."""

@@ -37,7 +37,8 @@ function(qv_add_unit_test)
     cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
     find_package(GTest REQUIRED)
     add_executable(${T_NAME} ${T_SOURCES})
-    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} qv_test_support GTest::gmock GTest::gtest GTest::gtest_main)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} qv_test_support
+        GTest::gmock GTest::gtest GTest::gtest_main)
     include(GoogleTest)
     # A user's LANGUAGE would override the locale the tests set.
     gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit

@@ -6,7 +6,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-build=${QV_BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target quorvia quorvia-console quorvia-reg
-exec python3 scripts/run_demo.py --build "$build" "$@"
+cmake --preset dev >/dev/null
+cmake --build --preset dev --target quorvia quorvia-console quorvia-reg
+exec python3 scripts/run_demo.py --build build "$@"

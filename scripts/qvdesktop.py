@@ -299,12 +299,12 @@ class Desktop:
             self.reg("add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", str(value), "/f")
 
     def reg(self, *args):
-        tool = os.path.join(self.build, "tools", "quorvia-reg", "quorvia-reg")
+        tool = os.path.join(self.build, "bin", "quorvia-reg")
         return subprocess.run([tool] + list(args), env=self.env, check=True,
                               capture_output=True, text=True).stdout
 
     def read_setting(self, name):
-        out = subprocess.run([os.path.join(self.build, "tools", "quorvia-reg", "quorvia-reg"),
+        out = subprocess.run([os.path.join(self.build, "bin", "quorvia-reg"),
                               "query", SETTINGS_KEY, "/v", name], env=self.env,
                              capture_output=True, text=True).stdout
         match = re.search(r"%s\s+REG_\w+\s+(\S*)" % re.escape(name), out)

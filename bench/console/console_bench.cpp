@@ -3,12 +3,12 @@
 // 2,000-element console page in each mode. Each reports the median time
 // of one call (median_us) besides the mean.
 #include "app/browser_app.h"
+#include "app/custom_occ_manager.h"
 #include "backend/sim/sim_platform.h"
-#include "console/custom_occ_manager.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/module/module.h"
-#include "res/embedded.h"
-#include "res/resource.h"
+#include "rc/embedded.h"
+#include "rc/resource.h"
 #include "settings/settings.h"
 
 #include <algorithm>
@@ -75,7 +75,7 @@ Desktop& TheDesktop() {
 
 // What the console's poll frame carries: a little markup and the script
 // that writes the display rows and asks for the focus.
-ComPtr<SimDocument> PollFrame(const std::string& row1, const std::string& row2) {
+std::shared_ptr<SimDocument> PollFrame(const std::string& row1, const std::string& row2) {
     auto page = SimDocument::Create("http://10.1.2.3/vp_poll.asp?ts=1733500000", "poll");
     for (const char* tag : {"html", "head", "meta", "title", "body", "form"})
         page->Add(SimElement::Other(tag));
@@ -131,7 +131,7 @@ BENCHMARK(BM_PollToAnnouncement)->Arg(0)->Arg(1)->Arg(2)->UseManualTime();
 // A console page of 2,000 elements: frames of markup, a button bar, the
 // display form, a few scripts, the logout link, the terminal list and
 // (for the fill) the login form at its end.
-ComPtr<SimDocument> ConsolePage() {
+std::shared_ptr<SimDocument> ConsolePage() {
     auto page = SimDocument::Create("http://10.1.2.3/app-main.asp?app=3", "Console");
     const char* tags[] = {"div", "span", "td", "tr", "img", "br", "p", "table"};
     int n = 0;
@@ -170,7 +170,7 @@ void BM_ScanDocument(benchmark::State& state) {
     const auto mode = static_cast<ScanMode>(state.range(0));
     auto page = ConsolePage();
     d.top->SetDocument(SimDocument::Create("http://10.1.2.3/app-main.asp?app=3"));
-    IDispatch* document = static_cast<IHTMLDocument2*>(page.get());
+    IDispatch* document = page->Object();
     std::vector<double> seconds;
     for (auto _ : state) {
         const auto start = Clock::now();

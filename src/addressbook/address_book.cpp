@@ -1,8 +1,8 @@
 #include "addressbook/address_book.h"
 
 #include "addressbook/error_text.h"
-#include "res/resource.h"
-#include "resources/localized_resources.h"
+#include "localized/localized_resources.h"
+#include "rc/resource.h"
 #include "settings/settings.h"
 
 #include <iterator>

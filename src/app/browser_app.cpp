@@ -1,10 +1,10 @@
 #include "app/browser_app.h"
 
 #include "addressbook/address_book.h"
-#include "console/custom_occ_manager.h"
+#include "app/custom_occ_manager.h"
+#include "localized/version_info.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/text.h"
-#include "resources/version_info.h"
 #include "settings/settings.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // command line, then runs the main window modally. Its run is the program.
 #pragma once
 
-#include "console/cti_external.h"
 #include "framework/win_app.h"
+#include "mainwnd/cti_external.h"
 
 #include <memory>
 #include <string>

@@ -1,12 +1,12 @@
 #include "app/run_quorvia.h"
 
 #include "app/browser_app.h"
+#include "localized/localized_resources.h"
+#include "localized/version_info.h"
 #include "platform/module/module.h"
 #include "platform/text.h"
-#include "res/embedded.h"
-#include "res/resource.h"
-#include "resources/localized_resources.h"
-#include "resources/version_info.h"
+#include "rc/embedded.h"
+#include "rc/resource.h"
 
 #include <string>
 #include <string_view>

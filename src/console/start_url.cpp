@@ -1,12 +1,6 @@
 #include "console/start_url.h"
 
-#include "platform/text.h"
-
 #include <algorithm>
-
-std::string FormatStartUrl(std::string_view format, std::string_view address) {
-    return qv::text::FormatText(format, address);
-}
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "dialogs/config_dlg.h"
 
 #include "framework/data_exchange.h"
-#include "res/resource.h"
+#include "rc/resource.h"
 
 CConfigDlg::CConfigDlg(CWnd* parent) : CLocalizedDialog(IDD_CONFIG_DIALOG, parent) {}
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "framework/spin_button_ctrl.h"
-#include "resources/localized_dialog.h"
+#include "localized/localized_dialog.h"
 
 #include <string>
 

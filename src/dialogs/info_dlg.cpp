@@ -1,8 +1,8 @@
 #include "dialogs/info_dlg.h"
 
+#include "localized/version_info.h"
 #include "platform/text.h"
-#include "res/resource.h"
-#include "resources/version_info.h"
+#include "rc/resource.h"
 
 CInfoDlg::CInfoDlg(CWnd* parent) : CLocalizedDialog(IDD_INFO_DIALOG, parent) {}
 

@@ -2,7 +2,7 @@
 // own version block.
 #pragma once
 
-#include "resources/localized_dialog.h"
+#include "localized/localized_dialog.h"
 
 #include <string>
 

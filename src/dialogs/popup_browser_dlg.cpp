@@ -2,9 +2,9 @@
 
 #include "console/document_title.h"
 #include "framework/data_exchange.h"
+#include "localized/localized_resources.h"
 #include "platform/html/html_ids.h"
-#include "res/resource.h"
-#include "resources/localized_resources.h"
+#include "rc/resource.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "console/web_browser2.h"
-#include "resources/localized_dialog.h"
+#include "localized/localized_dialog.h"
 
 #include <string>
 

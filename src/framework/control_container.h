@@ -21,7 +21,6 @@ public:
     void AddSite(std::unique_ptr<COleControlSite> site);
     COleControlSite* FindSite(HWND hwnd) const;
     COleControlSite* FindSite(UINT id) const;
-    const std::vector<std::unique_ptr<COleControlSite>>& Sites() const { return m_sites; }
 
     // An event of a site's control: to the window's handler for that
     // control id and DISPID.

@@ -24,7 +24,6 @@ public:
     static CMenu* FromHandle(HMENU menu);
 
     operator HMENU() const { return m_hMenu; }
-    HMENU GetSafeHmenu() const { return m_hMenu; }
     BOOL Attach(HMENU menu);
     HMENU Detach();
     // Points this wrapper at a menu it does not own.

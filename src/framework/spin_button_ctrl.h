@@ -8,6 +8,4 @@ public:
     void SetRange(int lower, int upper) { SetRange32(lower, upper); }
     void SetRange32(int lower, int upper);
     void GetRange32(int& lower, int& upper) const;
-    int SetPos32(int position);
-    int GetPos32() const;
 };

@@ -109,12 +109,6 @@ BOOL CWnd::SubclassWindow(HWND hwnd) {
     return TRUE;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
-    if (!parent)
-        return FALSE;
-    return SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
-}
-
 BOOL CWnd::DestroyWindow() {
     return m_hWnd ? ::DestroyWindow(m_hWnd) : FALSE;
 }
@@ -351,9 +345,6 @@ void CWnd::SetWindowText(const std::string& text) {
 void CWnd::GetWindowText(std::string& text) const {
     text = qv::platform::GetWindowTextString(m_hWnd);
 }
-int CWnd::GetWindowTextLength() const {
-    return ::GetWindowTextLengthA(m_hWnd);
-}
 
 HICON CWnd::SetIcon(HICON icon, BOOL big) {
     return reinterpret_cast<HICON>(::SendMessageA(m_hWnd, WM_SETICON, big ? ICON_BIG : ICON_SMALL,
@@ -380,9 +371,6 @@ CWnd* CWnd::SetFocus() {
 }
 CWnd* CWnd::GetFocus() {
     return FromHandle(::GetFocus());
-}
-DWORD CWnd::GetStyle() const {
-    return static_cast<DWORD>(::GetWindowLongA(m_hWnd, GWL_STYLE));
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {

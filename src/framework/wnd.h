@@ -38,7 +38,6 @@ public:
     static const CWnd wndNoTopMost;
 
     operator HWND() const { return m_hWnd; }
-    HWND GetSafeHwnd() const { return m_hWnd; }
 
     // The object bound to the window, or a temporary wrapper that lives
     // until the next idle moment.
@@ -49,7 +48,6 @@ public:
     // Routes the window's messages through this object first; the previous
     // procedure does the default processing.
     BOOL SubclassWindow(HWND hwnd);
-    BOOL SubclassDlgItem(UINT id, CWnd* parent);
     virtual BOOL DestroyWindow();
 
     BOOL ShowWindow(int command);
@@ -68,7 +66,6 @@ public:
     void ClientToScreen(LPRECT rect) const;
     void SetWindowText(const std::string& text);
     void GetWindowText(std::string& text) const;
-    int GetWindowTextLength() const;
     HICON SetIcon(HICON icon, BOOL big);
     CWnd* GetDlgItem(int id) const;
     int GetDlgCtrlID() const;
@@ -77,7 +74,6 @@ public:
     BOOL IsWindowEnabled() const;
     CWnd* SetFocus();
     static CWnd* GetFocus();
-    DWORD GetStyle() const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     UINT_PTR SetTimer(UINT_PTR id, UINT elapse, TIMERPROC proc);

@@ -1,11 +1,11 @@
 #include "mainwnd/browser_dlg.h"
 
 #include "framework/data_exchange.h"
+#include "localized/localized_resources.h"
+#include "localized/version_info.h"
 #include "mainwnd/autostart_command.h"
 #include "platform/debug_trace.h"
-#include "res/resource.h"
-#include "resources/localized_resources.h"
-#include "resources/version_info.h"
+#include "rc/resource.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
 

@@ -1,10 +1,10 @@
 // CBrowserDlg: editing the configuration.
 #include "dialogs/config_dlg.h"
 #include "framework/win_app.h"
+#include "localized/version_info.h"
 #include "mainwnd/autostart_command.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/module/module.h"
-#include "resources/version_info.h"
 #include "settings/scramble.h"
 #include "settings/settings.h"
 

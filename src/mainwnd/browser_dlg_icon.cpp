@@ -1,14 +1,14 @@
 // CBrowserDlg's notification icon, its menus and commands.
 #include "dialogs/info_dlg.h"
 #include "dialogs/popup_browser_dlg.h"
+#include "localized/localized_resources.h"
+#include "localized/version_info.h"
 #include "mainwnd/browser_dlg.h"
 #include "mainwnd/notify_text.h"
 #include "platform/module/module.h"
 #include "platform/shell/shell_version.h"
 #include "platform/text.h"
-#include "res/resource.h"
-#include "resources/localized_resources.h"
-#include "resources/version_info.h"
+#include "rc/resource.h"
 
 #include <string_view>
 

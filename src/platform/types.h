@@ -83,9 +83,6 @@ constexpr LANGID MAKELANGID(WORD primary, WORD sub) {
 constexpr WORD PRIMARYLANGID(LANGID id) {
     return WORD(id & 0x3FF);
 }
-constexpr WORD SUBLANGID(LANGID id) {
-    return WORD(id >> 10);
-}
 inline constexpr LANGID LANG_NEUTRAL = 0x00;
 
 // Resource types.

@@ -345,7 +345,7 @@ void DialogBuilder::BindUpDown(std::size_t index) {
     if (!(style & UDS_AUTOBUDDY) || index == 0 || !window)
         return;
     const Made& buddy = made_[index - 1];
-    window->buddy = buddy.hwnd;
+    window->upDown.buddy = platform::AutoBuddy(system_.Tree(), updown.hwnd);
     if (QtWindow* buddyWindow = system_.Entry(buddy.hwnd))
         buddyWindow->buddy = updown.hwnd; // an edit's arrow keys step its up-down
     if (style & (UDS_ALIGNRIGHT | UDS_ALIGNLEFT))

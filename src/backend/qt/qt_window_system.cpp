@@ -221,7 +221,8 @@ void QtWindowSystem::WindowDestroyed(HWND hwnd) {
     QtWindow window = std::move(it->second);
     windows_.erase(it);
     if (window.kind == WindowKind::ToolTip) {
-        window.tipsActive = false;
+        // Its tips go with it.
+        window.toolTip.Handle(TTM_ACTIVATE, FALSE, 0);
         ApplyToolTips(window);
     }
     // The hosted object lets go of its widgets before they go.

@@ -4,6 +4,8 @@
 // block on Qt's event loop and return when a message is posted.
 #pragma once
 
+#include "platform/ui/tool_tip_control.h"
+#include "platform/ui/up_down_control.h"
 #include "platform/ui/window_system.h"
 
 #include <QMargins>
@@ -51,28 +53,15 @@ enum class WindowKind {
     Other
 };
 
-struct ToolTipTool {
-    HWND owner = nullptr;
-    UINT_PTR id = 0;
-    UINT flags = 0;
-    std::string text;
-    HWND Target() const { return (flags & TTF_IDISHWND) ? reinterpret_cast<HWND>(id) : owner; }
-};
-
 // What the backend keeps per window besides the tree's record.
 struct QtWindow {
     WindowKind kind = WindowKind::Other;
     QPointer<QWidget> widget; // none for a tooltip window
     std::string text;         // a label's raw text (with its '&')
     com::ComPtr<IUnknown> object;
-    // Up-down control and its buddy.
-    HWND buddy = nullptr;                  // an up-down's edit, or an edit's up-down
-    int low = 100, high = 0, position = 0; // the platform's default range runs backwards
-    // Tooltip control.
-    int maxTipWidth = -1;
-    bool tipsActive = true;
-    std::vector<ToolTipTool> tools;
-    int relayed = 0;
+    HWND buddy = nullptr; // an edit's up-down, whose arrows its arrow keys press
+    platform::UpDownControl upDown;
+    platform::ToolTipControl toolTip;
     // Top-level window.
     bool enabled = true;
     bool minimized = false;
@@ -200,9 +189,6 @@ private:
     LRESULT ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT ToolTipProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void StepUpDown(HWND hwnd, int direction);
-    bool SetsBuddyInt(HWND updown) const;
-    int UpDownPosition(HWND updown, bool* error);
-    void SetUpDownPosition(HWND updown, int position);
     void ApplyToolTips(QtWindow& tooltip);
     void SetControlText(HWND hwnd, QtWindow& window, const std::string& text);
     std::string ControlText(HWND hwnd, const QtWindow& window) const;

@@ -28,7 +28,6 @@ public:
     explicit SystemEvents(QtWindowSystem& system);
 
     bool WatchesSleep() const { return watching_; }
-    bool HoldsSleepDelay() const { return inhibitor_.isValid(); }
 
 public slots:
     void OnCommitDataRequest(QSessionManager& manager);

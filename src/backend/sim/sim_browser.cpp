@@ -35,17 +35,15 @@ void SimBrowser::SetBounds(LONG left, LONG top, LONG width, LONG height) {
     height_ = height;
 }
 
-void SimBrowser::SetDocument(ComPtr<SimDocument> document) {
-    if (document_ && document_ != document) {
-        for (const auto& element : document_->Elements())
-            element->Detach();
-    }
+void SimBrowser::SetDocument(std::shared_ptr<SimDocument> document) {
+    if (document_ && document_ != document)
+        document_->Detach();
     document_ = std::move(document);
     if (document_)
         document_->SetLog(log_);
 }
 
-void SimBrowser::Load(ComPtr<SimDocument> document) {
+void SimBrowser::Load(std::shared_ptr<SimDocument> document) {
     SetDocument(std::move(document));
     const std::string url = document_ ? document_->Href() : std::string();
     FireNavigateComplete2(url);
@@ -151,12 +149,6 @@ HRESULT SimBrowser::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-HRESULT SimBrowser::GetTypeInfoCount(UINT* count) {
-    if (count)
-        *count = 0;
-    return S_OK;
-}
-
 HRESULT SimBrowser::Navigate(const BSTR& url, VARIANT* flags, VARIANT*, VARIANT*, VARIANT*) {
     const std::string text = FromBstr(url);
     navigations_.push_back(text);
@@ -187,7 +179,7 @@ HRESULT SimBrowser::get_Application(IDispatch** application) {
 HRESULT SimBrowser::get_Document(IDispatch** document) {
     if (!document)
         return E_POINTER;
-    *document = document_ ? static_cast<IHTMLDocument2*>(document_.get()) : nullptr;
+    *document = document_ ? document_->Object() : nullptr;
     if (*document)
         (*document)->AddRef();
     return S_OK;

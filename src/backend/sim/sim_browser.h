@@ -7,6 +7,7 @@
 #include "backend/sim/sim_document.h"
 #include "backend/sim/transcript.h"
 #include "platform/com/connection_point.h"
+#include "platform/com/dispatch_object.h"
 #include "platform/com/ole_object.h"
 #include "platform/html/doc_host_ui_handler.h"
 #include "platform/html/web_browser.h"
@@ -19,7 +20,7 @@
 
 namespace qv::sim {
 
-class SimBrowser final : public qv::com::RefCounted<IWebBrowser2, IOleObject, IConnectionPoint> {
+class SimBrowser final : public qv::com::EarlyBound<IWebBrowser2, IOleObject, IConnectionPoint> {
 public:
     static qv::com::ComPtr<SimBrowser> Create(std::shared_ptr<Transcript> log, std::string name);
 
@@ -30,10 +31,10 @@ public:
     const std::string& Name() const { return name_; }
     void SetBounds(LONG left, LONG top, LONG width, LONG height);
 
-    void SetDocument(qv::com::ComPtr<SimDocument> document);
+    void SetDocument(std::shared_ptr<SimDocument> document);
     SimDocument* Document() const { return document_.get(); }
     // The page finished: NavigateComplete2, then DocumentComplete, for this frame.
-    void Load(qv::com::ComPtr<SimDocument> document);
+    void Load(std::shared_ptr<SimDocument> document);
 
     // Events, fired at the top-level browser's sinks with this frame.
     void FireNavigateComplete2(const std::string& url);
@@ -61,12 +62,6 @@ public:
 
     // IUnknown, IDispatch
     HRESULT QueryInterface(REFIID iid, void** object) override;
-    HRESULT GetTypeInfoCount(UINT* count) override;
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
     // IWebBrowser2
     HRESULT Navigate(const BSTR& url, VARIANT* flags, VARIANT* targetFrame, VARIANT* postData,
                      VARIANT* headers) override;
@@ -96,7 +91,7 @@ private:
     std::string name_;
     SimBrowser* parent_; // the frame's parent, which owns it
     std::vector<qv::com::ComPtr<SimBrowser>> frames_;
-    qv::com::ComPtr<SimDocument> document_;
+    std::shared_ptr<SimDocument> document_;
     LONG left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool registerAsBrowser_ = false;
     std::vector<std::string> navigations_;

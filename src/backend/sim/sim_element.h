@@ -1,10 +1,10 @@
-// An element of a simulated document. It offers IHTMLElement and the one
-// interface of its kind; writes and clicks are recorded.
+// An element of a simulated page: what a test builds (its kind and
+// properties) and what the page has since taken from the program (values,
+// script texts, clicks). The program never sees this object: it reads the
+// document model made from it and its commands come back here.
 #pragma once
 
-#include "backend/sim/transcript.h"
-#include "platform/com/ref_counted.h"
-#include "platform/html/html_elements.h"
+#include "platform/html/page_content.h"
 
 #include <functional>
 #include <memory>
@@ -12,67 +12,47 @@
 
 namespace qv::sim {
 
-enum class ElementKind { InputText, InputButton, Anchor, Select, Script, Other };
+using qv::html::ElementKind;
 
-class SimElement final
-    : public qv::com::RefCounted<IHTMLElement, IHTMLInputTextElement, IHTMLInputButtonElement,
-                                 IHTMLAnchorElement, IHTMLSelectElement, IHTMLScriptElement> {
+class SimElement {
 public:
-    static qv::com::ComPtr<SimElement> InputText(std::string name, std::string value = {});
-    static qv::com::ComPtr<SimElement> InputButton(std::string type, std::string name = {});
-    static qv::com::ComPtr<SimElement> Anchor(std::string href);
-    static qv::com::ComPtr<SimElement> Select(std::string name, std::string value, LONG options);
-    static qv::com::ComPtr<SimElement> Script(std::string text);
-    static qv::com::ComPtr<SimElement> Other(std::string tag);
+    static std::shared_ptr<SimElement> InputText(std::string name, std::string value = {});
+    static std::shared_ptr<SimElement> InputButton(std::string type, std::string name = {});
+    static std::shared_ptr<SimElement> Anchor(std::string href);
+    static std::shared_ptr<SimElement> Select(std::string name, std::string value, int options);
+    static std::shared_ptr<SimElement> Script(std::string text);
+    static std::shared_ptr<SimElement> Other(std::string tag);
 
-    ElementKind Kind() const { return kind_; }
-    const std::string& Value() const { return value_; }
-    const std::string& Text() const { return text_; }
+    const qv::html::ElementInfo& Info() const { return info_; }
+    ElementKind Kind() const { return info_.kind; }
+    const std::string& Value() const { return info_.value; }
+    const std::string& Text() const { return info_.text; }
     int Clicks() const { return clicks_; }
+    // "tag:name", "tag:href" or "tag:type", for the transcript.
+    std::string Label() const;
+
     // What a click does on the page (a test's stand-in for its script).
     void OnClick(std::function<void()> action) { onClick_ = std::move(action); }
-    // An element without IHTMLElement, as some page objects are.
-    void WithoutHtmlElement() { offersElement_ = false; }
+    // The page refuses writes to it.
     void FailWrites() { failWrites_ = true; }
-    // Its document was replaced in its frame: clicks and writes fail, as a
-    // real page refuses them, and do nothing.
-    void Detach() { detached_ = true; }
-    void SetLog(std::shared_ptr<Transcript> log) { log_ = std::move(log); }
-    IDispatch* AsDispatch() { return static_cast<IHTMLElement*>(this); }
+    // A page object without IHTMLElement, as some are.
+    void WithoutHtmlElement() { offersElement_ = false; }
+    bool OffersHtmlElement() const { return offersElement_; }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    HRESULT GetTypeInfoCount(UINT* count) override;
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
-
-    HRESULT click() override;
-    HRESULT get_name(BSTR* value) override;
-    HRESULT get_value(BSTR* value) override;
-    HRESULT put_value(const BSTR& value) override;
-    HRESULT get_type(BSTR* value) override;
-    HRESULT get_href(BSTR* value) override;
-    HRESULT get_length(LONG* options) override;
-    HRESULT get_text(BSTR* value) override;
-    HRESULT put_text(const BSTR& value) override;
+    // The page takes a command; false when it refuses.
+    bool TakeValue(const std::string& value);
+    bool TakeText(const std::string& text);
+    void TakeClick();
 
 private:
-    SimElement(ElementKind kind, std::string tag) : kind_(kind), tag_(std::move(tag)) {}
-    std::string Label() const;
-    void Log(const std::string& line);
+    SimElement(ElementKind kind, std::string tag) : tag_(std::move(tag)) { info_.kind = kind; }
 
-    ElementKind kind_;
     std::string tag_;
-    std::string name_, value_, type_, href_, text_;
-    LONG options_ = 0;
+    qv::html::ElementInfo info_;
     int clicks_ = 0;
-    bool offersElement_ = true;
     bool failWrites_ = false;
-    bool detached_ = false;
+    bool offersElement_ = true;
     std::function<void()> onClick_;
-    std::shared_ptr<Transcript> log_;
 };
 
 } // namespace qv::sim

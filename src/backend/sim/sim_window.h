@@ -2,6 +2,8 @@
 #pragma once
 
 #include "platform/com/com_ptr.h"
+#include "platform/ui/tool_tip_control.h"
+#include "platform/ui/up_down_control.h"
 #include "platform/ui/winuser.h"
 
 #include <string>
@@ -10,13 +12,6 @@
 namespace qv::sim {
 
 class SimBrowser;
-
-struct SimTool {
-    HWND owner = nullptr;
-    UINT_PTR id = 0;
-    UINT flags = 0;
-    std::string text;
-};
 
 struct SimWindow {
     std::string name; // "w1", "w2" ... in creation order, for the transcript
@@ -34,10 +29,8 @@ struct SimWindow {
     int check = 0;
     bool edit = false;
     int selStart = 0, selEnd = 0; // an edit's selection; selEnd -1 is the end
-    int rangeLow = 0, rangeHigh = 100, position = 0;
-    int maxTipWidth = -1;
-    std::vector<SimTool> tools;
-    int relayed = 0;
+    qv::platform::UpDownControl upDown;
+    qv::platform::ToolTipControl toolTip;
     std::size_t initBytes = 0; // control-initialisation data handed to it
     qv::com::ComPtr<SimBrowser> browser;
 };

@@ -88,10 +88,10 @@ SimBrowser* SimWindowSystem::Browser(HWND control) {
     return window ? window->browser.get() : nullptr;
 }
 
-const std::vector<SimTool>& SimWindowSystem::Tools(HWND tooltip) {
-    static const std::vector<SimTool> none;
+const std::vector<qv::platform::ToolTipTool>& SimWindowSystem::Tools(HWND tooltip) {
+    static const std::vector<qv::platform::ToolTipTool> none;
     SimWindow* window = Window(tooltip);
-    return window ? window->tools : none;
+    return window ? window->toolTip.Tools() : none;
 }
 
 void SimWindowSystem::WaitForEvents(DWORD timeoutMs) {

@@ -40,11 +40,13 @@ public:
     HWND CreateForeignWindow(const std::string& title);
     // The user clicks into a window: it comes to the front, activated.
     void UserActivate(HWND hwnd);
+    // The user presses an up-down arrow: +1 the upper one, -1 the lower one.
+    void UserPressArrow(HWND updown, int direction);
     std::vector<HWND> ZOrder() const { return zOrder_; } // front first
     bool IsAbove(HWND a, HWND b) const;
     SimBrowser* Browser(HWND control);
     // Tooltip tools registered with a tooltip window.
-    const std::vector<SimTool>& Tools(HWND tooltip);
+    const std::vector<qv::platform::ToolTipTool>& Tools(HWND tooltip);
 
     void SetWorkArea(RECT area) { workArea_ = area; }
     void SetMetric(int index, int value) { metrics_[index] = value; }

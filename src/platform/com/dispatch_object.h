@@ -1,5 +1,5 @@
-// A counted object with one dispatch interface and no late binding: what the
-// page objects of a browser (collections, locations) are.
+// Counted objects with dispatch interfaces and no late binding: what the
+// page objects of a browser are.
 #pragma once
 
 #include "platform/com/dispatch.h"
@@ -7,7 +7,23 @@
 
 namespace qv::com {
 
-template <class Interface> class DispatchObject : public RefCounted<Interface> {
+// Counted objects whose dispatch interfaces are called early-bound only:
+// the type information and late-binding members answer that there is none.
+template <class... Interfaces> class EarlyBound : public RefCounted<Interfaces...> {
+public:
+    HRESULT GetTypeInfoCount(UINT* count) override {
+        if (count)
+            *count = 0;
+        return S_OK;
+    }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+};
+
+template <class Interface> class DispatchObject : public EarlyBound<Interface> {
 public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
         if (!object)
@@ -18,16 +34,6 @@ public:
         *object = static_cast<Interface*>(this);
         this->AddRef();
         return S_OK;
-    }
-    HRESULT GetTypeInfoCount(UINT* count) override {
-        if (count)
-            *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
     }
 };
 

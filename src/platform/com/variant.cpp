@@ -8,13 +8,6 @@ void VariantInit(VARIANT* v) {
         *v = VARIANT{};
 }
 
-HRESULT VariantClear(VARIANT* v) {
-    if (!v)
-        return E_INVALIDARG;
-    *v = VARIANT{};
-    return S_OK;
-}
-
 namespace qv::com {
 
 VARIANT MakeBstrVariant(std::string_view utf8) {

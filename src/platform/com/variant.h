@@ -52,7 +52,6 @@ struct VARIANT {
 using VARIANTARG = VARIANT;
 
 void VariantInit(VARIANT* v);
-HRESULT VariantClear(VARIANT* v);
 
 namespace qv::com {
 

@@ -106,9 +106,6 @@ struct SPropTagArray {
     ULONG aulPropTag[1];
 };
 using LPSPropTagArray = SPropTagArray*;
-inline constexpr ULONG CbNewSPropTagArray(ULONG count) {
-    return ULONG(sizeof(SPropTagArray) + (count > 0 ? count - 1 : 0) * sizeof(ULONG));
-}
 // A tag array of a fixed size, for callers that know their columns.
 template <ULONG N> struct SizedSPropTagArray {
     ULONG cValues = N;

@@ -3,7 +3,7 @@
 // painting through WM_PAINT.
 #include "backend/qt/icon_image.h"
 #include "framework/dialog.h"
-#include "res/resource.h"
+#include "rc/resource.h"
 #include "test_support.h"
 
 #include <QApplication>
@@ -63,31 +63,21 @@ TEST_F(ControlsTest, TextsRoundTripAsUtf8AndCutOnCharacterBoundaries) {
     EXPECT_EQ(ws_->Widget(hwnd)->windowTitle(), QStringLiteral("Konfiguration – Test"));
 }
 
-TEST_F(ControlsTest, UpDownStepsItsBuddyWithinItsRange) {
+// Range, position and buddy are the shared contract's; here the real
+// templates: only the neutral one wraps, and the buddy's arrow keys step.
+TEST_F(ControlsTest, UpDownOfTheConfigurationWrapsOnlyInTheNeutralTemplate) {
     for (const auto& [language, wraps] : {std::pair<LANGID, bool>{0, true}, {0x0407, false}}) {
         SCOPED_TRACE(language);
         HWND hwnd = Config(language);
         HWND spin = ::GetDlgItem(hwnd, IDC_TIMEOUT_SPIN);
         HWND edit = ::GetDlgItem(hwnd, IDC_TIMEOUT);
         ::SendMessageA(spin, UDM_SETRANGE32, 1, 30);
-        int low = 0, high = 0;
-        ::SendMessageA(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
-                       reinterpret_cast<LPARAM>(&high));
-        EXPECT_EQ(low, 1);
-        EXPECT_EQ(high, 30);
-        ::SendMessageA(spin, UDM_SETPOS32, 0, 29);
-        EXPECT_EQ(platform::GetWindowTextString(edit), "29");
+        ::SendMessageA(spin, UDM_SETPOS32, 0, 30);
         QToolButton* up = Arrow(spin, Qt::UpArrow);
         ASSERT_TRUE(up);
         up->click();
-        EXPECT_EQ(platform::GetWindowTextString(edit), "30");
-        up->click();
         EXPECT_EQ(platform::GetWindowTextString(edit), wraps ? "1" : "30");
-        // What the user typed counts as the position.
         ::SetWindowTextA(edit, "12");
-        BOOL error = TRUE;
-        EXPECT_EQ(::SendMessageA(spin, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&error)), 12);
-        EXPECT_FALSE(error);
         QTest::keyClick(ws_->Widget(edit), Qt::Key_Down);
         EXPECT_EQ(platform::GetWindowTextString(edit), "11");
         ::DestroyWindow(hwnd);

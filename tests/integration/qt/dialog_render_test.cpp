@@ -6,7 +6,7 @@
 #include "backend/qt/dialog_units.h"
 #include "dialogs/config_dlg.h"
 #include "dialogs/info_dlg.h"
-#include "res/resource.h"
+#include "rc/resource.h"
 #include "test_support.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 // Runs on the desktop scripts/qvdesktop.py gives (buses, openbox, dunst,
 // trayer). With --foreign-window it is instead another application's window
 // for the stacking tests.
-#include "res/embedded.h"
+#include "rc/embedded.h"
 
 #include <QApplication>
 #include <QWidget>

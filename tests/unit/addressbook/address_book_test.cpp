@@ -5,7 +5,7 @@
 #include "fake_wab/fake_wab.h"
 #include "platform/module/lasterror.h"
 #include "platform/module/module.h"
-#include "res/embedded.h"
+#include "rc/embedded.h"
 #include "settings/settings.h"
 #include "support/support.h"
 

@@ -48,7 +48,7 @@ TEST(ToolTipTest, OneToolPerControlWithAnIdIdentifiedByItsWindow) {
     sim.Clock().After(10, [&] {
         HWND tip = dialog.m_toolTip.m_hWnd;
         ASSERT_NE(tip, nullptr);
-        EXPECT_EQ(sim.Windows().Window(tip)->maxTipWidth, 256);
+        EXPECT_EQ(sim.Windows().Window(tip)->toolTip.MaxTipWidth(), 256);
         const auto& tools = sim.Windows().Tools(tip);
         ASSERT_EQ(tools.size(), 2u);
         EXPECT_EQ(dialog.m_toolTip.GetToolCount(), 2);
@@ -61,7 +61,7 @@ TEST(ToolTipTest, OneToolPerControlWithAnIdIdentifiedByItsWindow) {
         ::PostMessageA(::GetDlgItem(dialog.m_hWnd, 1002), WM_MOUSEMOVE, 0, 0);
     });
     sim.Clock().After(20, [&] {
-        EXPECT_EQ(sim.Windows().Window(dialog.m_toolTip.m_hWnd)->relayed, 1);
+        EXPECT_EQ(sim.Windows().Window(dialog.m_toolTip.m_hWnd)->toolTip.Relayed(), 1);
         dialog.EndDialog(IDOK);
     });
     dialog.DoModal();

@@ -69,8 +69,8 @@ protected:
             seen.autologin = Check(dialog, IDC_AUTOLOGIN);
             seen.tooltip = Check(dialog, IDC_CALL_TOOLTIP);
             auto* spin = sim.Windows().Window(::GetDlgItem(dialog, IDC_TIMEOUT_SPIN));
-            seen.spinLow = spin->rangeLow;
-            seen.spinHigh = spin->rangeHigh;
+            seen.spinLow = spin->upDown.Low();
+            seen.spinHigh = spin->upDown.High();
             if (change)
                 change(dialog);
             ::PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0);
@@ -78,7 +78,9 @@ protected:
         return window->EditConfiguration();
     }
 
-    void LogIn() { window->m_pLogoutElement = qv::sim::SimElement::Anchor("logout.asp"); }
+    void LogIn() {
+        window->m_pLogoutElement = qv::sim::LoneElement(qv::sim::SimElement::Anchor("logout.asp"));
+    }
     static std::string RunEntry() {
         return ReadRegistryText(HKEY_CURRENT_USER, kRunKey, "Quorvia", "<none>");
     }

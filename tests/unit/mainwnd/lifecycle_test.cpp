@@ -12,12 +12,12 @@ using qv::systest::RecordingDlg;
 class LifecycleTest : public MainWindowTest {
 protected:
     // Logged in, with a logout link whose page answers after answerMs.
-    ComPtr<SimElement> LogIn(CBrowserDlg& dialog, int answerMs = 300) {
+    std::shared_ptr<SimElement> LogIn(CBrowserDlg& dialog, int answerMs = 300) {
         auto link = SimElement::Anchor("javascript:bttnLogout()");
         link->OnClick([this, &dialog, answerMs] {
             sim.Clock().After(answerMs, [&dialog] { dialog.m_pLogoutElement.reset(); });
         });
-        dialog.m_pLogoutElement = ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(link.get()));
+        dialog.m_pLogoutElement = qv::sim::LoneElement(link);
         dialog.m_bLoginPending = FALSE;
         dialog.UpdateLoginState(nullptr);
         return link;
@@ -34,7 +34,7 @@ TEST_F(LifecycleTest, CloseLogsOutReleasesEverythingAndEnds) {
     Configure();
     WriteSettingInt(nullptr, "XPosition", 300);
     CBrowserDlg dialog;
-    ComPtr<SimElement> link;
+    std::shared_ptr<SimElement> link;
     std::uint64_t closedAt = 0;
     const INT_PTR result = Run(dialog, [&] {
         link = LogIn(dialog);
@@ -56,7 +56,7 @@ TEST_F(LifecycleTest, QuitItemAndSystemMenuCloseEndTheSameWay) {
     for (WPARAM command : {WPARAM(MAKELONG(IDOK, BN_CLICKED)), WPARAM(0)}) {
         Configure();
         CBrowserDlg dialog;
-        ComPtr<SimElement> link;
+        std::shared_ptr<SimElement> link;
         const INT_PTR result = Run(dialog, [&] {
             link = LogIn(dialog);
             if (command)
@@ -73,7 +73,7 @@ TEST_F(LifecycleTest, QuitItemAndSystemMenuCloseEndTheSameWay) {
 TEST_F(LifecycleTest, ConsoleExitButtonLogsOutAndEnds) {
     Configure();
     CBrowserDlg dialog;
-    ComPtr<SimElement> link;
+    std::shared_ptr<SimElement> link;
     bool cancelled = false;
     const INT_PTR result = Run(dialog, [&] {
         link = LogIn(dialog);
@@ -88,7 +88,7 @@ TEST_F(LifecycleTest, ConsoleExitButtonLogsOutAndEnds) {
 TEST_F(LifecycleTest, PageClosingTheMainWindowEndsTheRunWithoutLogout) {
     Configure();
     CBrowserDlg dialog;
-    ComPtr<SimElement> link;
+    std::shared_ptr<SimElement> link;
     const INT_PTR result = Run(dialog, [&] {
         link = LogIn(dialog);
         BrowserOf(dialog)->FireWindowClosing(false);
@@ -119,7 +119,7 @@ TEST_F(LifecycleTest, EscapeHidesAndTheProgramRunsOn) {
 TEST_F(LifecycleTest, BrowserWindowDestroyedUnderTheDialogEndsItWithoutLogout) {
     Configure();
     CBrowserDlg dialog;
-    ComPtr<SimElement> link;
+    std::shared_ptr<SimElement> link;
     bool outlivesAnotherChild = false;
     const INT_PTR result = Run(dialog, [&] {
         link = LogIn(dialog);
@@ -153,7 +153,7 @@ TEST_F(LifecycleTest, PageClosingTheWindowLeavesTheEndToItsOwnHandling) {
 TEST_F(LifecycleTest, SessionEndIsNeverVetoedAndLeavesTheWindowRunning) {
     Configure();
     CBrowserDlg dialog;
-    ComPtr<SimElement> link;
+    std::shared_ptr<SimElement> link;
     LRESULT answer = FALSE;
     bool running = false;
     Run(dialog, [&] {

@@ -171,7 +171,7 @@ TEST_F(NotifyIconTest, LoginStateFollowsInTipAndMenus) {
     EXPECT_TRUE(system->GetMenuState(IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED); // pending
 
     dialog().m_bLoginPending = FALSE;
-    dialog().m_pLogoutElement = ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(link.get()));
+    dialog().m_pLogoutElement = qv::sim::LoneElement(link);
     dialog().UpdateLoginState(nullptr);
     EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged in");
     EXPECT_FALSE(system->GetMenuState(IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED);
@@ -189,8 +189,7 @@ TEST_F(NotifyIconTest, LoginAndAChangedConfigurationLogOutBeforeLoggingIn) {
         for (UINT command : {IDM_LOGIN, IDM_CONFIGURATION}) {
             auto link = SimElement::Anchor("javascript:bttnLogout()");
             link->OnClick([this] { dialog().m_pLogoutElement.reset(); });
-            dialog().m_pLogoutElement =
-                ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(link.get()));
+            dialog().m_pLogoutElement = qv::sim::LoneElement(link);
             dialog().configurationAnswer = changed;
             sim.Log().Clear();
             dialog().SendMessage(WM_COMMAND, command);
@@ -203,7 +202,7 @@ TEST_F(NotifyIconTest, LoginAndAChangedConfigurationLogOutBeforeLoggingIn) {
 
 TEST_F(NotifyIconTest, SystemMenuCommandsIgnoreTheLowBits) {
     auto link = SimElement::Anchor("javascript:bttnLogout()");
-    dialog().m_pLogoutElement = ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(link.get()));
+    dialog().m_pLogoutElement = qv::sim::LoneElement(link);
     dialog().SendMessage(WM_SYSCOMMAND, IDM_LOGOUT | 0x7);
     EXPECT_EQ(link->Clicks(), 1);
     // The platform's own items keep working.

@@ -346,7 +346,7 @@ TEST_F(PopupTest, ReloadCountdownRefreshesOnTheTickToZeroAndKeepsTheFrame) {
 TEST_F(PopupTest, GermanUserReadsTheTipInGerman) {
     ::setenv("LC_ALL", "de_DE.UTF-8", 1);
     auto link = qv::sim::SimElement::Anchor("javascript:bttnLogout()");
-    dialog().m_pLogoutElement = ComPtr<IHTMLElement>(static_cast<IHTMLElement*>(link.get()));
+    dialog().m_pLogoutElement = qv::sim::LoneElement(link);
     dialog().UpdateLoginState(nullptr);
     EXPECT_TRUE(sim.Shell().Tip().ends_with(" - Angemeldet")) << sim.Shell().Tip();
 }

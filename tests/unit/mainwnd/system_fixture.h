@@ -3,12 +3,12 @@
 #pragma once
 
 #include "app/browser_app.h"
+#include "app/custom_occ_manager.h"
 #include "backend/sim/sim_platform.h"
-#include "console/custom_occ_manager.h"
 #include "mainwnd/browser_dlg.h"
 #include "platform/module/module.h"
-#include "res/embedded.h"
-#include "res/resource.h"
+#include "rc/embedded.h"
+#include "rc/resource.h"
 #include "settings/settings.h"
 #include "support/support.h"
 

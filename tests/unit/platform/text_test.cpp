@@ -44,3 +44,12 @@ TEST(Text, CaseFoldingIsAsciiOnly) {
     EXPECT_EQ(AsciiLower("/WAB Ä"), "/wab Ä");
     EXPECT_EQ(AsciiUpper("readme-nl.htm ä"), "README-NL.HTM ä");
 }
+
+TEST(Text, FormatFillsOnlyPercentSAndPercentPercent) {
+    EXPECT_EQ(FormatText("http://%s/app-main.asp?app=3", "pabx"), "http://pabx/app-main.asp?app=3");
+    EXPECT_EQ(FormatText("http://h/x?a=%n&b=%x&c=%d%", "pabx"), "http://h/x?a=%n&b=%x&c=%d%");
+    EXPECT_EQ(FormatText("%s%s", "ab"), "abab");
+    EXPECT_EQ(FormatText("100%%/%%s", "ab"), "100%/%s");
+    EXPECT_EQ(FormatText("http://fixed/", "ab"), "http://fixed/");
+    EXPECT_EQ(FormatText("%s", "%n%s"), "%n%s"); // the argument is never a format
+}

@@ -3,7 +3,8 @@
 #pragma once
 
 #include "backend/qt/bridge/bridge_types.h"
-#include "backend/qt/browser/snapshot_document.h"
+#include "backend/qt/browser/bridge_commands.h"
+#include "platform/html/page_document.h"
 #include "platform/html/web_browser.h"
 
 #include <memory>
@@ -20,7 +21,7 @@ struct FrameState {
     std::string name;                         // window.name; frames are found again by it
     bridge::FrameId frame = bridge::kNoFrame; // its live document, if any
     std::shared_ptr<const bridge::FrameSnapshot> snapshot;
-    com::ComPtr<SnapshotDocument> document; // made on first ask
+    com::ComPtr<html::PageDocument> document; // made on first ask
     std::vector<com::ComPtr<QtFrameBrowser>> children;
     std::shared_ptr<BridgeLink> link;
 
@@ -32,7 +33,9 @@ struct FrameState {
         if (!snapshot)
             return S_OK;
         if (!document)
-            document = com::MakeCom<SnapshotDocument>(snapshot, link);
+            document = com::MakeCom<html::PageDocument>(
+                snapshot,
+                std::make_shared<BridgeCommands>(link, snapshot->frame, snapshot->sequence));
         *out = document.get();
         (*out)->AddRef();
         return S_OK;

@@ -31,12 +31,6 @@ HRESULT QtFrameBrowser::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-HRESULT QtFrameBrowser::GetTypeInfoCount(UINT* count) {
-    if (count)
-        *count = 0;
-    return S_OK;
-}
-
 // The engine does not load a chosen frame by address; frames change through
 // their own pages.
 HRESULT QtFrameBrowser::Navigate(const BSTR&, VARIANT*, VARIANT*, VARIANT*, VARIANT*) {

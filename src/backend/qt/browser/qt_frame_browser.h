@@ -4,11 +4,11 @@
 #pragma once
 
 #include "backend/qt/browser/frame_state.h"
-#include "platform/com/ref_counted.h"
+#include "platform/com/dispatch_object.h"
 
 namespace qv::qt {
 
-class QtFrameBrowser final : public com::RefCounted<IWebBrowser2> {
+class QtFrameBrowser final : public com::EarlyBound<IWebBrowser2> {
 public:
     QtFrameBrowser(std::string name, FrameState* parent, std::shared_ptr<BridgeLink> link,
                    IDispatch* application);
@@ -19,12 +19,6 @@ public:
     void Orphan();
 
     HRESULT QueryInterface(REFIID iid, void** object) override;
-    HRESULT GetTypeInfoCount(UINT* count) override;
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
 
     HRESULT Navigate(const BSTR& url, VARIANT* flags, VARIANT* targetFrame, VARIANT* postData,
                      VARIANT* headers) override;

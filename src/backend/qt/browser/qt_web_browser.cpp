@@ -102,12 +102,6 @@ HRESULT QtWebBrowser::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-HRESULT QtWebBrowser::GetTypeInfoCount(UINT* count) {
-    if (count)
-        *count = 0;
-    return S_OK;
-}
-
 // The profile keeps no cache, so navNoReadFromCache always holds; a target
 // frame is not supported (the program names none).
 HRESULT QtWebBrowser::Navigate(const BSTR& url, VARIANT* flags, VARIANT*, VARIANT*, VARIANT*) {

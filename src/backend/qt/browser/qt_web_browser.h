@@ -9,6 +9,7 @@
 #include "backend/qt/bridge/page_bridge_listener.h"
 #include "backend/qt/browser/frame_tree.h"
 #include "platform/com/connection_point.h"
+#include "platform/com/dispatch_object.h"
 #include "platform/com/ole_object.h"
 #include "platform/html/doc_host_ui_handler.h"
 
@@ -28,7 +29,7 @@ namespace qv::qt {
 class BrowserView;
 class DispatchExternal;
 
-class QtWebBrowser final : public com::RefCounted<IWebBrowser2, IOleObject, IConnectionPoint>,
+class QtWebBrowser final : public com::EarlyBound<IWebBrowser2, IOleObject, IConnectionPoint>,
                            private bridge::PageBridgeListener {
 public:
     // externalNames: the members window.external offers the page (the
@@ -45,12 +46,6 @@ public:
 
     // IUnknown, IDispatch
     HRESULT QueryInterface(REFIID iid, void** object) override;
-    HRESULT GetTypeInfoCount(UINT* count) override;
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
-        return E_NOTIMPL;
-    }
     // IWebBrowser2
     HRESULT Navigate(const BSTR& url, VARIANT* flags, VARIANT* targetFrame, VARIANT* postData,
                      VARIANT* headers) override;

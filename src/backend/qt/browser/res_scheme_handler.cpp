@@ -1,9 +1,9 @@
 #include "backend/qt/browser/res_scheme_handler.h"
 
+#include "localized/localized_resources.h"
 #include "platform/module/module.h"
 #include "platform/module/resources.h"
 #include "platform/text.h"
-#include "resources/localized_resources.h"
 
 #include <QBuffer>
 #include <QWebEngineProfile>

@@ -10,7 +10,7 @@
 #include "backend/qt/termination_signals.h"
 #include "platform/debug_trace.h"
 #include "platform/module/resources.h"
-#include "res/embedded.h"
+#include "rc/embedded.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -1,0 +1,42 @@
+# cmake -DSOURCE_DIR=<src> -P CheckLayering.cmake
+# Dependencies point down. Everything under src/ but src/backend/ includes
+# neither a backend nor Qt (<Q...>, <qt...>, <q....h>), and a folder includes
+# only folders below it in the order of README's "Architecture". Fails and
+# names each include that breaks a rule.
+set(order platform rc framework localized settings addressbook console dialogs mainwnd app)
+
+file(GLOB_RECURSE files LIST_DIRECTORIES false
+     ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.hpp ${SOURCE_DIR}/*.cpp ${SOURCE_DIR}/*.cc ${SOURCE_DIR}/*.c)
+set(found "")
+set(checked 0)
+foreach(file ${files})
+    file(RELATIVE_PATH rel ${SOURCE_DIR} ${file})
+    if(rel MATCHES "^backend/")
+        continue()
+    endif()
+    string(REGEX MATCH "^[^/]+" own ${rel})
+    list(FIND order ${own} own_rank)
+    if(own_rank EQUAL -1)
+        string(APPEND found "\n  src/${rel}: its folder is not in the order")
+        continue()
+    endif()
+    math(EXPR checked "${checked} + 1")
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(line ${includes})
+        if(line MATCHES "#[ \t]*include[ \t]*(\"backend/[^\"]*\"|<Q[^>]*>|<qt[^>]*>|<q[a-z0-9_]*\\.h>)")
+            string(APPEND found "\n  src/${rel}: ${CMAKE_MATCH_1}")
+        elseif(line MATCHES "#[ \t]*include[ \t]*\"([^/\"]+)/[^\"]*\"")
+            list(FIND order ${CMAKE_MATCH_1} rank)
+            if(rank GREATER own_rank)
+                string(APPEND found "\n  src/${rel}: \"${CMAKE_MATCH_1}/...\" is above ${own}/")
+            endif()
+        endif()
+    endforeach()
+endforeach()
+if(checked EQUAL 0)
+    message(FATAL_ERROR "no sources found under ${SOURCE_DIR}")
+endif()
+if(found)
+    message(FATAL_ERROR "includes against the layering:${found}")
+endif()
+message(STATUS "${checked} files include only what is below them")

@@ -1,7 +1,0 @@
-#include "console/custom_occ_manager.h"
-
-#include "console/custom_control_site.h"
-
-std::unique_ptr<COleControlSite> CCustomOccManager::CreateSite(COleControlContainer* container) {
-    return std::make_unique<CCustomControlSite>(container);
-}

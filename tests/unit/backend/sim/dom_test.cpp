@@ -1,0 +1,182 @@
+// The document model the product ships, as the program's scans see it, over
+// pages the simulation builds.
+#include "backend/sim/sim_platform.h"
+#include "platform/html/page_document.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qv::com::ComPtr;
+using qv::com::FromBstr;
+using qv::com::ToBstr;
+using qv::sim::SimDocument;
+using qv::sim::SimElement;
+
+ComPtr<IDispatch> Item(IDispatch* document, UINT index) {
+    IHTMLElementCollection* raw = nullptr;
+    EXPECT_EQ(ComPtr<IDispatch>(document).As<IHTMLDocument2>()->get_all(&raw), S_OK);
+    auto all = ComPtr<IHTMLElementCollection>::Adopt(raw);
+    IDispatch* element = nullptr;
+    VARIANT empty;
+    all->item(qv::com::MakeUintVariant(index), empty, &element);
+    return ComPtr<IDispatch>::Adopt(element);
+}
+
+std::string Text(HRESULT (IHTMLScriptElement::*get)(BSTR*), IHTMLScriptElement& element) {
+    BSTR value;
+    (element.*get)(&value);
+    return FromBstr(value);
+}
+
+TEST(DomTest, ElementsOfferOnlyTheInterfacesOfTheirKindAndStayTheSameObjects) {
+    auto page = SimDocument::Create("http://pabx:8080/app-main.asp?app=3", "Console");
+    page->Add(SimElement::InputText("un"))
+        .Add(SimElement::InputButton("submit"))
+        .Add(SimElement::Anchor("javascript:bttnLogout()"))
+        .Add(SimElement::Select("terminal", "empty", 1))
+        .Add(SimElement::Script("top.focus()"))
+        .Add(SimElement::Other("br"));
+    IDispatch* doc = page->Object();
+
+    auto text = Item(doc, 0);
+    EXPECT_TRUE(text.As<IHTMLInputTextElement>());
+    EXPECT_FALSE(text.As<IHTMLInputButtonElement>());
+    EXPECT_TRUE(text.As<IHTMLElement>());
+    auto button = Item(doc, 1);
+    EXPECT_TRUE(button.As<IHTMLInputButtonElement>());
+    EXPECT_FALSE(button.As<IHTMLInputTextElement>());
+    auto anchor = Item(doc, 2).As<IHTMLAnchorElement>();
+    ASSERT_TRUE(anchor);
+    BSTR href;
+    anchor->get_href(&href);
+    EXPECT_EQ(FromBstr(href), "javascript:bttnLogout()");
+    auto select = Item(doc, 3).As<IHTMLSelectElement>();
+    ASSERT_TRUE(select);
+    LONG options = 0;
+    select->get_length(&options);
+    EXPECT_EQ(options, 1);
+    EXPECT_TRUE(Item(doc, 4).As<IHTMLScriptElement>());
+    auto other = Item(doc, 5);
+    EXPECT_TRUE(other.As<IHTMLElement>());
+    EXPECT_FALSE(other.As<IHTMLScriptElement>());
+    EXPECT_FALSE(Item(doc, 6)); // past the end: no element
+    // A held element is the one the next scan finds.
+    EXPECT_EQ(Item(doc, 2).get(), Item(doc, 2).get());
+}
+
+TEST(DomTest, LocationPartsAsThePageReportsThem) {
+    auto page = SimDocument::Create("http://pabx:8080/app-main.asp?app=3", "Console");
+    auto document = ComPtr<IDispatch>(page->Object()).As<IHTMLDocument2>();
+    IHTMLLocation* raw = nullptr;
+    ASSERT_EQ(document->get_location(&raw), S_OK);
+    auto location = ComPtr<IHTMLLocation>::Adopt(raw);
+    BSTR value;
+    location->get_protocol(&value);
+    EXPECT_EQ(FromBstr(value), "http:");
+    location->get_host(&value);
+    EXPECT_EQ(FromBstr(value), "pabx:8080");
+    location->get_href(&value);
+    EXPECT_EQ(FromBstr(value), "http://pabx:8080/app-main.asp?app=3");
+    document->get_title(&value);
+    EXPECT_EQ(FromBstr(value), "Console");
+}
+
+TEST(DomTest, WritesAndClicksGoToThePageWhichMayRefuseThem) {
+    qv::sim::SimPlatform sim;
+    auto browser = qv::sim::SimBrowser::Create(sim.SharedLog(), "top");
+    auto user = SimElement::InputText("un", "old");
+    auto script = SimElement::Script("x");
+    script->FailWrites();
+    bool clicked = false;
+    auto submit = SimElement::InputButton("submit");
+    submit->OnClick([&] { clicked = true; });
+    auto page = SimDocument::Create("http://pabx/");
+    page->Add(user).Add(script).Add(submit);
+    browser->SetDocument(page);
+
+    auto input = Item(page->Object(), 0).As<IHTMLInputTextElement>();
+    ASSERT_EQ(input->put_value(ToBstr("alice")), S_OK);
+    EXPECT_EQ(user->Value(), "alice");
+    BSTR value;
+    input->get_value(&value);
+    EXPECT_EQ(FromBstr(value), "alice"); // what the program wrote reads back
+    auto scriptElement = Item(page->Object(), 1).As<IHTMLScriptElement>();
+    EXPECT_TRUE(FAILED(scriptElement->put_text(ToBstr("y"))));
+    EXPECT_EQ(script->Text(), "x");
+    EXPECT_EQ(Text(&IHTMLScriptElement::get_text, *scriptElement), "x");
+    auto button = page->Element(2);
+    EXPECT_EQ(button->click(), S_OK);
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(sim.Log().Lines(),
+              (std::vector<std::string>{"value(input:un) = \"alice\"", "click(input:submit)"}));
+
+    // Once the frame shows another document, the old one's commands fail.
+    browser->SetDocument(SimDocument::Create("http://pabx/next"));
+    EXPECT_TRUE(FAILED(button->click()));
+    EXPECT_TRUE(FAILED(input->put_value(ToBstr("bob"))));
+    EXPECT_EQ(submit->Clicks(), 1);
+    EXPECT_EQ(user->Value(), "alice");
+}
+
+// A page that takes every command and notes it.
+struct Recorder final : qv::html::IPageCommands {
+    bool SetValue(std::size_t index, const std::string& value) override {
+        seen.push_back("value " + std::to_string(index) + " " + value);
+        return true;
+    }
+    bool SetScriptText(std::size_t index, const std::string& text) override {
+        seen.push_back("text " + std::to_string(index) + " " + text);
+        return true;
+    }
+    bool Click(std::size_t index) override {
+        seen.push_back("click " + std::to_string(index));
+        return true;
+    }
+    std::vector<std::string> seen;
+};
+
+TEST(DomTest, AScriptReadOnlyInPartIsNotReplaced) {
+    auto content = std::make_shared<qv::html::PageContent>();
+    for (bool cut : {true, false}) {
+        qv::html::ElementInfo script;
+        script.kind = qv::html::ElementKind::Script;
+        script.text = "top.focus();";
+        script.truncated = cut;
+        content->elements.push_back(script);
+    }
+    auto commands = std::make_shared<Recorder>();
+    auto document = qv::com::MakeCom<qv::html::PageDocument>(content, commands);
+    ComPtr<IDispatch> cut(document->Element(0)->AsDispatch());
+    ComPtr<IDispatch> whole(document->Element(1)->AsDispatch());
+    EXPECT_TRUE(FAILED(cut.As<IHTMLScriptElement>()->put_text(ToBstr("x"))));
+    EXPECT_EQ(Text(&IHTMLScriptElement::get_text, *cut.As<IHTMLScriptElement>()), "top.focus();");
+    EXPECT_EQ(whole.As<IHTMLScriptElement>()->put_text(ToBstr("x")), S_OK);
+    EXPECT_EQ(Text(&IHTMLScriptElement::get_text, *whole.As<IHTMLScriptElement>()), "x");
+    EXPECT_EQ(commands->seen, (std::vector<std::string>{"text 1 x"}));
+}
+
+TEST(DomTest, BrowserRecordsNavigationsAndHandsOutItsDocument) {
+    qv::sim::SimPlatform sim;
+    auto browser = qv::sim::SimBrowser::Create(sim.SharedLog(), "top");
+    IDispatch* raw = nullptr;
+    ASSERT_EQ(browser->get_Document(&raw), S_OK);
+    EXPECT_EQ(raw, nullptr); // nothing loaded yet
+
+    VARIANT flags = qv::com::MakeI2Variant(navNoReadFromCache);
+    browser->Navigate(ToBstr("http://pabx/app-main.asp?app=3"), &flags, nullptr, nullptr, nullptr);
+    EXPECT_EQ(browser->LastNavigateFlags(), navNoReadFromCache);
+    auto frame = browser->AddFrame("poll");
+    frame->Refresh();
+    EXPECT_EQ(frame->Refreshes(), 1);
+    EXPECT_EQ(browser->Frame("poll"), frame);
+    EXPECT_TRUE(sim.Log().Contains("Navigate(top, http://pabx/app-main.asp?app=3, flags=4)"));
+
+    browser->SetDocument(SimDocument::Create("http://pabx/"));
+    ASSERT_EQ(browser->get_Document(&raw), S_OK);
+    auto document = ComPtr<IDispatch>::Adopt(raw);
+    EXPECT_TRUE(document.As<IHTMLDocument2>());
+    EXPECT_FALSE(document.As<IWebBrowser2>());
+}
+
+} // namespace

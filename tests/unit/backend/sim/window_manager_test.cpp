@@ -1,0 +1,78 @@
+// What only the simulated window manager offers: finer points of the
+// topmost band, the settings tests make, and forgetting destroyed windows.
+#include "backend/sim/sim_platform.h"
+#include "platform/ui/winapi.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using qv::sim::SimPlatform;
+
+class WindowManagerTest : public ::testing::Test {
+protected:
+    WindowManagerTest() {
+        qv::platform::DialogTemplate dialog;
+        dialog.style = WS_CAPTION | WS_SYSMENU;
+        dialog.cx = 100;
+        dialog.cy = 80;
+        ours = sim.Windows().CreateDialogWindow(dialog, {}, nullptr, DefWindowProcA);
+        ShowWindow(ours, SW_SHOWNORMAL);
+        other = sim.Windows().CreateForeignWindow("editor");
+    }
+
+    SimPlatform sim;
+    HWND ours = nullptr;
+    HWND other = nullptr;
+};
+
+TEST_F(WindowManagerTest, LeavingTheBandAndGoingToTheBottom) {
+    HWND third = sim.Windows().CreateForeignWindow("mail");
+    SetWindowPos(ours, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(ours, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Out of the band: on top of the others, no longer above the user's next choice.
+    EXPECT_FALSE(sim.Windows().Window(ours)->topmost);
+    EXPECT_EQ(sim.Windows().ZOrder().front(), ours);
+    SetWindowPos(ours, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(sim.Windows().ZOrder().back(), ours);
+    EXPECT_TRUE(sim.Windows().IsAbove(third, other));
+    // NOTOPMOST on a window outside the band does not move it.
+    SetWindowPos(ours, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(sim.Windows().ZOrder().back(), ours);
+    // Bottom takes a topmost window out of its band.
+    SetWindowPos(ours, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(ours, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_FALSE(sim.Windows().Window(ours)->topmost);
+    EXPECT_EQ(sim.Windows().Log().Count("SetWindowPos(w1, HWND_BOTTOM, SWP_NOSIZE|SWP_NOMOVE|"
+                                        "SWP_NOACTIVATE)"),
+              2u);
+}
+
+TEST_F(WindowManagerTest, WorkAreaMetricsAndCursorAreTheTestsToSet) {
+    sim.Windows().SetWorkArea(RECT{0, 30, 1280, 1024});
+    sim.Windows().SetMetric(SM_CXMINTRACK, 112);
+    sim.Windows().SetCursorPos(POINT{7, 9});
+    RECT area;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
+    EXPECT_EQ(area, (RECT{0, 30, 1280, 1024}));
+    EXPECT_EQ(GetSystemMetrics(SM_CXMINTRACK), 112);
+    POINT cursor;
+    ASSERT_TRUE(GetCursorPos(&cursor));
+    EXPECT_EQ(cursor, (POINT{7, 9}));
+    EXPECT_FALSE(SystemParametersInfoA(0x1234, 0, &area, 0));
+}
+
+TEST_F(WindowManagerTest, DestroyedWindowsAreForgottenWithTheirTimersAndMessages) {
+    SetTimer(ours, 1, 100, nullptr);
+    PostMessageA(ours, WM_USER, 0, 0);
+    ASSERT_TRUE(DestroyWindow(ours));
+    EXPECT_FALSE(IsWindow(ours));
+    EXPECT_FALSE(DestroyWindow(ours));
+    sim.Clock().Advance(1000);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_FALSE(ShowWindow(ours, SW_SHOW));
+    EXPECT_EQ(SendMessageA(ours, WM_USER, 0, 0), 0);
+}
+
+} // namespace

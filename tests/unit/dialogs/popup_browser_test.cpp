@@ -1,0 +1,180 @@
+// The second browser window: the console's configuration page in a window
+// of its own, and the readme.
+#include "../mainwnd/system_fixture.h"
+#include "backend/sim/sim_document.h"
+#include "dialogs/popup_browser_dlg.h"
+
+#include <algorithm>
+
+namespace {
+
+using qv::systest::MainWindowTest;
+
+class PopupBrowserTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        Configure();
+        window = std::make_unique<CBrowserDlg>();
+        Open(*window);
+        top = BrowserOf(*window);
+        ASSERT_NE(top, nullptr);
+    }
+
+    // Top-level windows holding a second browser control.
+    std::vector<HWND> PopupWindows() {
+        std::vector<HWND> found;
+        for (HWND hwnd : sim.Windows().Tree().TopLevel())
+            if (::GetDlgItem(hwnd, IDC_POPUP_EXPLORER))
+                found.push_back(hwnd);
+        return found;
+    }
+    qv::sim::SimBrowser* PopupBrowser(HWND popup) {
+        return sim.Windows().Browser(::GetDlgItem(popup, IDC_POPUP_EXPLORER));
+    }
+    RECT Rect(HWND hwnd) {
+        RECT r{};
+        ::GetWindowRect(hwnd, &r);
+        return r;
+    }
+
+    std::unique_ptr<CBrowserDlg> window;
+    qv::sim::SimBrowser* top = nullptr;
+};
+
+TEST_F(PopupBrowserTest, TheConsolesConfigurationPageOpensInAWindowThatGoesWhenClosed) {
+    top->FireBeforeNavigate2("javascript:bttnConfig()");
+    const auto answer = top->FireNewWindow2();
+    EXPECT_FALSE(answer.cancel);
+    const auto popups = PopupWindows();
+    ASSERT_EQ(popups.size(), 1u);
+    auto* browser = PopupBrowser(popups[0]);
+    ASSERT_NE(browser, nullptr);
+    // The page goes to our window's control, which the engine may find again.
+    EXPECT_EQ(answer.window.get(), browser->AsDispatch());
+    EXPECT_TRUE(browser->RegisteredAsBrowser());
+    EXPECT_TRUE(::IsWindowVisible(popups[0]));
+    // Owned by the main window, so it goes when the program ends.
+    const auto owned = sim.Windows().Tree().Owned(window->m_hWnd);
+    EXPECT_EQ(std::count(owned.begin(), owned.end(), popups[0]), 1);
+    EXPECT_TRUE(browser->Navigations().empty()) << "the request brings its own page";
+
+    browser->Load(qv::sim::SimDocument::Create("http://10.1.2.3/config.asp", "PABX settings"));
+    EXPECT_EQ(qv::platform::GetWindowTextString(popups[0]), "PABX settings");
+
+    // The page closes itself: the window goes (and the object with it, which
+    // the sanitizer build would report if it leaked).
+    EXPECT_FALSE(browser->FireWindowClosing(false));
+    DispatchPending();
+    EXPECT_TRUE(PopupWindows().empty());
+    EXPECT_TRUE(::IsWindow(window->m_hWnd));
+}
+
+TEST_F(PopupBrowserTest, OtherNewWindowsAreLeftToTheControl) {
+    for (const char* before : {"javascript:bttnHelp()", "http://10.1.2.3/other.asp"}) {
+        top->FireBeforeNavigate2(before);
+        const auto answer = top->FireNewWindow2();
+        EXPECT_FALSE(answer.cancel) << before;
+        EXPECT_EQ(answer.window, nullptr) << before;
+        EXPECT_TRUE(PopupWindows().empty()) << before;
+    }
+}
+
+TEST_F(PopupBrowserTest, SeveralConsoleWindowsLiveAndCloseIndependently) {
+    top->FireBeforeNavigate2("javascript:bttnConfig()");
+    top->FireNewWindow2();
+    top->FireNewWindow2();
+    auto popups = PopupWindows();
+    ASSERT_EQ(popups.size(), 2u);
+    // The user closes the first with Esc / the close box.
+    ::PostMessageA(popups[0], WM_COMMAND, IDCANCEL, 0);
+    DispatchPending();
+    EXPECT_EQ(PopupWindows(), std::vector<HWND>{popups[1]});
+    // The second outlives its control's window: it goes rather than linger hidden.
+    ::DestroyWindow(::GetDlgItem(popups[1], IDC_POPUP_EXPLORER));
+    DispatchPending();
+    EXPECT_TRUE(PopupWindows().empty());
+}
+
+TEST_F(PopupBrowserTest, ResizingKeepsTheControlFillingTheWindowAndFramesKeepTheCaption) {
+    top->FireBeforeNavigate2("javascript:bttnConfig()");
+    top->FireNewWindow2();
+    const HWND popup = PopupWindows().at(0);
+    auto* browser = PopupBrowser(popup);
+    ::MoveWindow(popup, 10, 10, 700, 500, TRUE);
+    RECT client;
+    ::GetClientRect(popup, &client);
+    LONG width = 0, height = 0;
+    browser->get_Width(&width);
+    browser->get_Height(&height);
+    // The template leaves one row below the control.
+    EXPECT_EQ(width, client.right);
+    EXPECT_EQ(height, client.bottom - 2);
+
+    browser->Load(qv::sim::SimDocument::Create("http://10.1.2.3/config.asp", "Settings"));
+    auto* frame = browser->AddFrame("inner");
+    browser->put_Width(100);
+    frame->Load(qv::sim::SimDocument::Create("http://10.1.2.3/inner.asp", "Inner"));
+    EXPECT_EQ(qv::platform::GetWindowTextString(popup), "Settings");
+    browser->get_Width(&width);
+    EXPECT_EQ(width, client.right) << "a frame's completion still refits the control";
+    ::PostMessageA(popup, WM_COMMAND, IDCANCEL, 0);
+    DispatchPending();
+}
+
+TEST_F(PopupBrowserTest, TheReadmeShowsThePageOfThisProgramInTheUsersLanguage) {
+    ::setenv("LC_ALL", "nl_NL.UTF-8", 1);
+    bool seen = false;
+    sim.Clock().After(10, [&] {
+        const auto popups = PopupWindows();
+        ASSERT_EQ(popups.size(), 1u);
+        auto* browser = PopupBrowser(popups[0]);
+        EXPECT_EQ(browser->Navigations(),
+                  std::vector<std::string>{std::string("res://") + qv::systest::kExePath +
+                                           "/readme-nl.htm"});
+        seen = true;
+        browser->FireWindowClosing(false);
+    });
+    EXPECT_TRUE(window->HandleCommand(IDM_README, 0));
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(PopupWindows().empty());
+}
+
+TEST_F(PopupBrowserTest, TheReadmeWindowTakesItsControlsPlaceHalfAsWideAgain) {
+    // Made from its template the window's client area starts at 96, 138 on
+    // the simulated screen, filled by a control of 367 x 524.
+    struct Case {
+        RECT work;
+        int minWidth, minHeight;
+        RECT expected;
+    };
+    const Case cases[] = {
+        {{0, 0, 1920, 1040}, 136, 39, {96, 138, 96 + 550, 138 + 524}},
+        // The minimum tracking size is the least it gets.
+        {{0, 0, 1920, 1040}, 600, 600, {96, 138, 96 + 600, 138 + 600}},
+        // Only the minimum tracking size has to fit the work area: that it
+        // does keeps the place, a window that does not is pulled back ...
+        {{0, 0, 500, 500}, 250, 200, {96, 138, 96 + 550, 138 + 524}},
+        {{0, 0, 300, 300}, 250, 200, {50, 100, 50 + 550, 100 + 524}},
+        // ... but never beyond its left and top edges.
+        {{200, 150, 300, 250}, 250, 200, {200, 150, 200 + 550, 150 + 524}},
+    };
+    for (const Case& c : cases) {
+        sim.Windows().SetWorkArea(c.work);
+        sim.Windows().SetMetric(SM_CXMINTRACK, c.minWidth);
+        sim.Windows().SetMetric(SM_CYMINTRACK, c.minHeight);
+        RECT placed{};
+        sim.Clock().After(10, [&] {
+            const HWND popup = PopupWindows().at(0);
+            placed = Rect(popup);
+            ::PostMessageA(popup, WM_COMMAND, IDCANCEL, 0);
+        });
+        window->HandleCommand(IDM_README, 0);
+        EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
+                  std::vector<LONG>(
+                      {c.expected.left, c.expected.top, c.expected.right, c.expected.bottom}))
+            << "work area right " << c.work.right;
+    }
+}
+
+} // namespace

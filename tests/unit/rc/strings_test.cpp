@@ -1,0 +1,167 @@
+// The string tables, checked by what every string must have rather than by a
+// copy of the texts (which would only repeat a typo): every id in all four
+// languages, the same format specifiers, one mnemonic per caption.
+#include "../localized/test_support.h"
+#include "framework/afxres.h"
+#include "localized/localized_resources.h"
+#include "platform/module/res_image.h"
+#include "platform/module/resources.h"
+#include "platform/text.h"
+#include "rc/resource.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <string>
+
+namespace {
+
+using namespace qv::restest;
+
+// language -> id -> text, read from the compiled tables themselves.
+std::map<LANGID, std::map<UINT, std::string>> Tables(HINSTANCE module) {
+    std::map<LANGID, std::map<UINT, std::string>> tables;
+    for (const auto& entry : module->resources->Entries()) {
+        if (entry.type != qv::platform::ResourceName::Ordinal(RT_STRING_ID))
+            continue;
+        for (UINT index = 0; index < 16; ++index) {
+            const auto text = qv::platform::StringFromBlock(entry.data, index);
+            if (text && !text->empty())
+                tables[entry.language][(entry.name.ordinal - 1u) * 16 + index] =
+                    qv::text::Utf16ToUtf8(*text);
+        }
+    }
+    return tables;
+}
+
+// The "%" sequences in order; the program fills patterns knowing only %s and %%.
+std::string Specifiers(const std::string& text) {
+    std::string found;
+    for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 2))
+        found += text.substr(at, 2) + " ";
+    return found;
+}
+
+int Mnemonics(const std::string& text) {
+    int count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '&')
+            continue;
+        if (text[i + 1] == '&')
+            ++i; // "&&" is a plain '&'
+        else
+            ++count;
+    }
+    return count;
+}
+
+class StringTableTest : public ::testing::Test {
+protected:
+    ScopedResources resources_{RealModule()};
+};
+
+TEST_F(StringTableTest, EveryIdInEveryLanguageWithTheSameSpecifiers) {
+    const auto tables = Tables(RealModule());
+    ASSERT_EQ(tables.size(), 4u);
+    const auto& neutral = tables.at(0);
+    // The program's ids, and the configuration dialog's tooltips.
+    for (UINT id : {IDS_OK,
+                    IDS_CANCEL,
+                    IDS_ABORT,
+                    IDS_RETRY,
+                    IDS_IGNORE,
+                    IDS_YES,
+                    IDS_NO,
+                    IDS_CLOSE,
+                    IDS_HELP,
+                    IDS_INFO,
+                    IDS_CONFIGURATION,
+                    IDS_LOGIN,
+                    IDS_LOGOUT,
+                    IDS_README,
+                    IDS_WAB_NOT_FOUND,
+                    IDS_WAB_LOAD_ERROR,
+                    IDS_LOGGED_OUT,
+                    IDS_LOGGED_IN,
+                    IDS_URL_FORMAT,
+                    IDS_README_URL,
+                    IDC_USER,
+                    IDC_PASSWORD,
+                    IDC_AUTOSTART,
+                    IDC_AUTOLOGIN,
+                    IDC_CALL_TOOLTIP,
+                    IDC_TIMEOUT,
+                    IDC_ADDRESS,
+                    AFX_IDP_PARSE_INT,
+                    AFX_IDP_PARSE_INT_RANGE})
+        EXPECT_TRUE(neutral.contains(id)) << id;
+    for (LANGID language : {0x0407, 0x040C, 0x0413}) {
+        ASSERT_TRUE(tables.contains(language)) << std::hex << language;
+        const auto& table = tables.at(language);
+        std::set<UINT> ids, expected;
+        for (const auto& [id, text] : table)
+            ids.insert(id);
+        for (const auto& [id, text] : neutral)
+            expected.insert(id);
+        EXPECT_EQ(ids, expected) << std::hex << language;
+    }
+    for (const auto& [language, table] : tables) {
+        for (const auto& [id, text] : table) {
+            const std::string specifiers = Specifiers(text);
+            EXPECT_EQ(specifiers, Specifiers(neutral.at(id))) << id << " in " << language;
+            for (std::size_t at = 0; at < specifiers.size(); at += 3)
+                EXPECT_TRUE(specifiers[at + 1] == 's' || specifiers[at + 1] == '%')
+                    << id << " in " << language << ": " << text;
+            // Button captions and menu items: one key each.
+            if (id < IDC_USER) {
+                EXPECT_EQ(Mnemonics(text), 1) << id << " in " << language << ": " << text;
+            }
+            EXPECT_EQ(text.find_first_not_of(" \t\r\n"), 0u) << id << " in " << language;
+            EXPECT_EQ(text.find_last_not_of(" \t\r\n"), text.size() - 1)
+                << id << " in " << language;
+        }
+    }
+    // The platform's own choice finds every one of them, whatever the user's language.
+    for (const Locale& locale : {kGerman, kFrench, kJapanese}) {
+        ScopedLocale user(locale.name);
+        for (const auto& [id, text] : neutral)
+            EXPECT_TRUE(HasString(id)) << locale.name << " id " << id;
+    }
+}
+
+TEST_F(StringTableTest, FormatsTheProgramDependsOn) {
+    for (const Locale& locale : {kGerman, kFrench, kDutch, kUsEnglish}) {
+        ScopedLocale user(locale.name);
+        EXPECT_EQ(LoadLocalizedString(IDS_URL_FORMAT), "http://%s/app-main.asp?app=3");
+    }
+    const std::pair<Locale, const char*> readme[] = {
+        {kUsEnglish, "en"}, {kGerman, "de"}, {kFrench, "fr"}, {kDutch, "nl"}};
+    for (const auto& [locale, code] : readme) {
+        ScopedLocale user(locale.name);
+        EXPECT_EQ(LoadLocalizedString(IDS_README_URL),
+                  std::string("res://%s/readme-") + code + ".htm");
+    }
+    ScopedLocale german(kGerman.name);
+    EXPECT_EQ(LoadLocalizedString(IDS_WAB_LOAD_ERROR), "Datei: %s\nFehler: %s");
+}
+
+TEST_F(StringTableTest, IdsWithoutStrings) {
+    for (const Locale& locale : {kGerman, kUsEnglish}) {
+        ScopedLocale user(locale.name);
+        for (UINT id : {110u, 112u, 1000u, 1029u, 1030u, 4000u, 65535u}) {
+            EXPECT_EQ(LoadLocalizedString(id), "") << id;
+            EXPECT_FALSE(HasString(id)) << id;
+        }
+    }
+}
+
+TEST(HasStringTest, DecidesOnTheLengthNotOnTheFirstCharacter) {
+    ScopedResources fixture(FixtureModule());
+    ScopedLocale user(kUsEnglish.name);
+    EXPECT_EQ(LoadLocalizedString(2000), "Échéance dépassée");
+    EXPECT_TRUE(HasString(2000));
+    EXPECT_TRUE(HasString(2001)) << "a single character";
+    EXPECT_FALSE(HasString(2002)) << "an empty string";
+}
+
+} // namespace

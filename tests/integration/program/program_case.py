@@ -71,10 +71,15 @@ class ProgramCase(unittest.TestCase):
         os.makedirs(SHOTS, exist_ok=True)
         cls.desktop = qvdesktop.Desktop(BUILD)
         cls.desktop.env.pop("DISPLAY", None)
-        cls.desktop.start_x(cls.SCREEN)
-        cls.desktop.start_full_desktop(tray=cls.TRAY_HOST)
-        if cls.MONITORS:
-            cls.desktop.set_monitors(cls.MONITORS)
+        # A desktop that cannot start gets no tearDownClass: end what did.
+        try:
+            cls.desktop.start_x(cls.SCREEN)
+            cls.desktop.start_full_desktop(tray=cls.TRAY_HOST)
+            if cls.MONITORS:
+                cls.desktop.set_monitors(cls.MONITORS)
+        except Exception:
+            cls.desktop.stop()
+            raise
         cls.base = cls.desktop.workdir
 
     @classmethod

@@ -25,7 +25,8 @@ endfunction()
 function(qv_add_unit_test)
     cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
-    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest GTest::gtest_main)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} qv_test_support
+        GTest::gmock GTest::gtest GTest::gtest_main)
     # A user's LANGUAGE would override the locale the tests set.
     gtest_discover_tests(${T_NAME} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit
         ENVIRONMENT "LANGUAGE=")
@@ -62,4 +63,16 @@ function(qv_add_benchmark)
     cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
     add_executable(${B_NAME} ${B_SOURCES})
     target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
+endfunction()
+
+# qv_add_desktop_tests(TARGET <binary> [PREFIX <p>] [FILTER <gtest filter>]
+#                      [LAUNCHER_ARGS <args...>])
+# Registers each case of a GoogleTest binary that needs a display as a test
+# of its own, run on a private desktop by scripts/qvdesktop.py.
+function(qv_add_desktop_tests)
+    cmake_parse_arguments(D "" "TARGET;PREFIX;FILTER" "LAUNCHER_ARGS" ${ARGN})
+    set_property(TARGET ${D_TARGET} PROPERTY CROSSCOMPILING_EMULATOR ${Python3_EXECUTABLE}
+                 ${CMAKE_SOURCE_DIR}/scripts/qvdesktop.py ${D_LAUNCHER_ARGS} --)
+    gtest_discover_tests(${D_TARGET} DISCOVERY_MODE PRE_TEST TEST_PREFIX "${D_PREFIX}"
+        TEST_FILTER "${D_FILTER}" PROPERTIES LABELS integration TIMEOUT 300)
 endfunction()

@@ -1,14 +1,23 @@
 """A private desktop for running Quorvia Browser: X server, session bus with a
 notification daemon, window manager, tray host, the test console, and a
-throwaway settings folder. Used by the demo script and the integration tests.
+throwaway settings folder. Used by the demo script and the integration tests;
+run as a script it puts a command on such a desktop:
+
+    python3 qvdesktop.py [--no-tray] [--system-bus] [--env NAME=VALUE]... -- COMMAND [ARG...]
+
+The command sees DISPLAY and DBUS_SESSION_BUS_ADDRESS (and with --system-bus
+DBUS_SYSTEM_BUS_ADDRESS, a private bus where anyone may own any name), and
+QV_TRAY_HOST_PID, the tray host's process; its exit status is the script's.
 """
 
+import argparse
 import ctypes
 import os
 import re
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 import urllib.request
@@ -28,6 +37,23 @@ def scramble(password: str) -> str:
         c = byte - 256 if byte >= 0x80 else byte
         out.append("%04x" % ((r ^ c) & 0xFFFF))
     return "".join(out)
+
+
+SYSTEM_BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:dir=%s</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+"""
 
 
 def wait_until(condition, timeout, step=0.1):
@@ -79,21 +105,71 @@ class Desktop:
             raise RuntimeError("dbus-daemon did not start")
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
 
+    def _start_daemon(self, argv, ready, what):
+        """Starts a daemon and waits until ready() holds; one that ends on
+        its own before that (seen when many desktops start at once) is
+        started again. Generous deadlines: the machine may be busy."""
+        log = os.path.join(self.workdir, os.path.basename(argv[0]) + ".log")
+        for _ in range(3):
+            with open(log, "ab") as out:
+                proc = self._spawn(argv, stdout=out, stderr=out)
+            if wait_until(lambda: proc.poll() is not None or ready(), 30) and proc.poll() is None:
+                return
+            if proc.poll() is None:
+                break
+        with open(log, errors="replace") as f:
+            raise RuntimeError("%s (%s)" % (what, f.read()[-500:].strip()))
+
     def start_window_manager(self):
-        self._spawn(["openbox", "--sm-disable"])
-        wait_until(lambda: self._run_ok(["wmctrl", "-m"]), 10)
+        self._start_daemon(["openbox", "--sm-disable"], lambda: self._run_ok(["wmctrl", "-m"]),
+                           "openbox did not take the screen")
 
     def start_notification_daemon(self):
-        self._spawn(["dunst"])
-        wait_until(lambda: self._run_ok(
+        self._start_daemon(["dunst"], lambda: self._run_ok(
             ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.Notifications",
-             "/org/freedesktop/Notifications", "org.freedesktop.Notifications.GetServerInformation"]),
-            10)
+             "/org/freedesktop/Notifications",
+             "org.freedesktop.Notifications.GetServerInformation"]),
+            "dunst did not reach the bus")
+
+    def start_system_bus(self):
+        """A private system bus where anyone may own any name (logind's too)."""
+        config = os.path.join(self.workdir, "system-bus.conf")
+        with open(config, "w") as f:
+            f.write(SYSTEM_BUS_CONFIG % self.workdir)
+        proc = self._spawn(["dbus-daemon", "--config-file=" + config, "--nofork",
+                            "--print-address"], stdout=subprocess.PIPE, text=True)
+        address = proc.stdout.readline().strip()
+        if not address:
+            raise RuntimeError("the system bus did not start")
+        self.env["DBUS_SYSTEM_BUS_ADDRESS"] = address
 
     def start_tray_host(self):
-        self.tray = self._spawn(["trayer", "--edge", "top", "--align", "right", "--widthtype",
-                                 "request", "--height", "24", "--SetDockType", "true"])
-        time.sleep(0.5)
+        # At the bottom, so an icon's position is never the screen's edge.
+        self.tray = self._spawn(["trayer", "--edge", "bottom", "--align", "right",
+                                 "--widthtype", "request", "--height", "24",
+                                 "--SetDockType", "true"])
+        self.env["QV_TRAY_HOST_PID"] = str(self.tray.pid)
+        if not wait_until(self.tray_host_ready, 10):
+            raise RuntimeError("trayer did not take the notification area")
+
+    def tray_host_ready(self):
+        """Whether a tray host owns the notification area's selection."""
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XGetSelectionOwner.restype = ctypes.c_ulong
+        x11.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        display = x11.XOpenDisplay(self.env["DISPLAY"].encode())
+        if not display:
+            return False
+        try:
+            atom = x11.XInternAtom(display, b"_NET_SYSTEM_TRAY_S0", 0)
+            return x11.XGetSelectionOwner(display, atom) != 0
+        finally:
+            x11.XCloseDisplay(display)
 
     def start_wayland(self, socket="wayland-qv"):
         """A headless Wayland compositor beside the X server, as a Wayland
@@ -114,11 +190,13 @@ class Desktop:
             self.env["XDG_RUNTIME_DIR"] = runtime
         return self.env["XDG_RUNTIME_DIR"]
 
-    def start_full_desktop(self, tray=True):
+    def start_full_desktop(self, tray=True, system_bus=False):
         self.runtime_dir()
         if not self.env.get("DISPLAY"):
             self.start_x()
         self.start_session_bus()
+        if system_bus:
+            self.start_system_bus()
         self.start_window_manager()
         self.start_notification_daemon()
         if tray:
@@ -241,6 +319,8 @@ class Desktop:
                        "--disable-gpu --disable-background-networking --disable-component-update "
                        "--no-first-run --disable-sync")
         env.setdefault("QT_LOGGING_RULES", "qt.webenginecontext=false")
+        # What the program does, for waits on its steps (and a failure's log).
+        env.setdefault("QUORVIA_DEBUG", "console,shell")
         return env
 
     def start_program(self, *args, env=None):
@@ -252,11 +332,23 @@ class Desktop:
                 environment.pop(name, None)
             else:
                 environment[name] = value
-        log = open(os.path.join(self.workdir, "quorvia.log"), "ab")
+        self.log_path = os.path.join(self.workdir, "quorvia.log")
+        log = open(self.log_path, "ab")
+        self.log_start = log.tell()
         proc = subprocess.Popen(argv, env=environment, stdout=log, stderr=log,
                                 start_new_session=True)
         self.procs.append(proc)
         return proc
+
+    def program_said(self, text):
+        """How often the program last started wrote a line holding text."""
+        try:
+            with open(self.log_path, "rb") as f:
+                f.seek(self.log_start)
+                lines = f.read().decode(errors="replace").splitlines()
+        except (AttributeError, OSError):
+            return 0
+        return sum(text in line for line in lines)
 
     # --- looking at the screen ---------------------------------------------
 
@@ -314,3 +406,40 @@ class Desktop:
                 pass
             proc.wait()
         self.procs = []
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description="Runs a command on a private desktop.")
+    parser.add_argument("--no-tray", action="store_true", help="no notification area")
+    parser.add_argument("--system-bus", action="store_true", help="a private system bus too")
+    parser.add_argument("--env", action="append", default=[], metavar="NAME=VALUE",
+                        help="a variable for the command")
+    parser.add_argument("command", nargs=argparse.REMAINDER)
+    args = parser.parse_args(argv)
+    command = args.command[1:] if args.command[:1] == ["--"] else args.command
+    if not command:
+        parser.error("no command")
+    # Listing a test binary's cases needs no desktop.
+    if "--gtest_list_tests" in command:
+        os.execvp(command[0], command)
+    desktop = Desktop(os.path.dirname(os.path.abspath(__file__)))
+    desktop.env.pop("DISPLAY", None)
+    desktop.env.pop("WAYLAND_DISPLAY", None)
+    desktop.env.pop("XDG_RUNTIME_DIR", None)
+    # The command's end is the desktop's: a signal to the launcher ends both.
+    signal.signal(signal.SIGTERM, lambda number, frame: sys.exit(128 + number))
+    try:
+        desktop.start_full_desktop(tray=not args.no_tray, system_bus=args.system_bus)
+        env = dict(desktop.env)
+        env.update(item.split("=", 1) for item in args.env)
+        return subprocess.run(command, env=env).returncode
+    except RuntimeError as error:
+        print("desktop: %s" % error, file=sys.stderr)
+        return 1
+    finally:
+        desktop.stop()
+        shutil.rmtree(desktop.workdir, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -126,8 +126,11 @@ BOOL CBrowserDlg::CheckLogoutLink(IDispatch* element) {
     // only when the login state does, not once per link.
     const bool wasLoggedIn = static_cast<bool>(m_pLogoutElement);
     m_pLogoutElement = object.As<IHTMLElement>();
-    if (wasLoggedIn != static_cast<bool>(m_pLogoutElement))
+    if (wasLoggedIn != static_cast<bool>(m_pLogoutElement)) {
+        if (m_pLogoutElement)
+            QV_TRACE(Console, "logged in: the console shows its logout link");
         UpdateLoginState(nullptr);
+    }
     return m_pLogoutElement ? TRUE : FALSE;
 }
 
@@ -151,8 +154,6 @@ bool CBrowserDlg::IsConsoleDocument(IHTMLDocument2* document) const {
 
 void CBrowserDlg::DecideLogin(IDispatch* document, IWebBrowser2* frame) {
     if (ScanDocument(document, SCAN_LOGOUT_LINK)) {
-        if (m_bLoginPending)
-            QV_TRACE(Console, "logged in: the console shows its logout link");
         m_bLoginPending = FALSE;
         UpdateLoginState(nullptr);
         return;

@@ -1,10 +1,17 @@
-// The bridge tests need a real engine and a display (Xvfb in CI).
+// The bridge and browser tests need a real engine and a display (Xvfb in CI);
+// the browser's also the res: scheme.
+#ifdef QV_TEST_RES_SCHEME
+#include "backend/qt/browser/res_scheme_handler.h"
+#endif
 
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (::testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();
     // The engine prints its whole configuration at start-up otherwise.
     if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES")) {
         qputenv("QT_LOGGING_RULES", "qt.webenginecontext=false");
@@ -20,7 +27,9 @@ int main(int argc, char** argv) {
                 "--no-proxy-server");
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+#ifdef QV_TEST_RES_SCHEME
+    qv::qt::RegisterResScheme();
+#endif
     QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -16,6 +16,8 @@ from qvdesktop import wait_until  # noqa: E402
 BUILD = os.environ.get("QV_BUILD_DIR", os.path.join(os.path.dirname(__file__), "..", "..", "..",
                                                      "build"))
 SHOTS = os.environ.get("QV_SCREENSHOT_DIR", os.path.join(BUILD, "screenshots"))
+# The program's trace line once it sees the console's logout link.
+LOGGED_IN = "logged in: the console shows its logout link"
 # The program's logout wait is 5 s; the process gets a little more to end.
 CLOSE_BOUND = 7.0
 
@@ -30,6 +32,9 @@ class NotificationWatch:
         self.lines = []
         self.thread = threading.Thread(target=self._read, daemon=True)
         self.thread.start()
+        # dbus-monitor has become a monitor when it loses its own name.
+        if not wait_until(lambda: any("member=NameLost" in line for line in self.lines), 10):
+            raise RuntimeError("dbus-monitor did not start")
 
     def _read(self):
         for line in self.proc.stdout:
@@ -66,10 +71,15 @@ class ProgramCase(unittest.TestCase):
         os.makedirs(SHOTS, exist_ok=True)
         cls.desktop = qvdesktop.Desktop(BUILD)
         cls.desktop.env.pop("DISPLAY", None)
-        cls.desktop.start_x(cls.SCREEN)
-        cls.desktop.start_full_desktop(tray=cls.TRAY_HOST)
-        if cls.MONITORS:
-            cls.desktop.set_monitors(cls.MONITORS)
+        # A desktop that cannot start gets no tearDownClass: end what did.
+        try:
+            cls.desktop.start_x(cls.SCREEN)
+            cls.desktop.start_full_desktop(tray=cls.TRAY_HOST)
+            if cls.MONITORS:
+                cls.desktop.set_monitors(cls.MONITORS)
+        except Exception:
+            cls.desktop.stop()
+            raise
         cls.base = cls.desktop.workdir
 
     @classmethod
@@ -128,14 +138,47 @@ class ProgramCase(unittest.TestCase):
         return self.desktop.console_state()["logins"]
 
     def wait_logged_in(self, count=1, timeout=20):
-        """Until the console counted the login and showed its logged-in page
-        (the buttons frame with the logout link) that many times."""
+        """Until the console counted the login, the program saw the
+        logged-in page (the logout link) that many times, and the page's
+        poll frame has come twice more: the frames have loaded and run."""
         state = self.desktop.console_state
         self.assertTrue(wait_until(lambda: state()["logins"] >= count and
-                                   state()["requests"].get("/vp-buttons.asp", 0) >= count,
-                                   timeout),
-                        "login #%d did not complete: %r" % (count, state()))
-        time.sleep(0.5)  # the frame's document completes right after its request
+                                   self.desktop.program_said(LOGGED_IN) >= count, timeout),
+                        "login #%d did not complete: %r\n%s" % (count, state(),
+                                                                self.program_log()))
+        polls = self.requests("/vp-poll.asp")
+        self.assertTrue(wait_until(lambda: self.requests("/vp-poll.asp") >= polls + 2, timeout),
+                        "the console page does not poll: %r" % state())
+
+    def windows_shown(self):
+        """The program's visible windows (menus too)."""
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid",
+                              str(self.program.pid), ""], env=self.desktop.env,
+                             capture_output=True, text=True).stdout
+        return set(out.split())
+
+    def menu_command(self, opener, mnemonic):
+        """Opens a menu by the xdotool arguments opener and takes an item
+        by its mnemonic. The opener is repeated until it takes: an icon just
+        docked may miss a click."""
+        d = self.desktop
+        before = self.windows_shown()
+        menu = None
+        for _ in range(5):
+            d._run_ok(["xdotool"] + opener)
+            menu = wait_until(lambda: self.windows_shown() - before, 3)
+            if menu:
+                break
+        self.assertTrue(menu, "%s opened no menu" % opener)
+        # Mapped is not yet taking keys. The popup grabs the keyboard without
+        # taking the focus, so there is nothing to wait on but a moment.
+        time.sleep(0.3)
+        d._run_ok(["xdotool", "key", mnemonic])
+
+    def shows(self, window, timeout=10):
+        """Until the window is the active one: mapped and drawn."""
+        d = self.desktop
+        return wait_until(lambda: d.active_window_id() == int(window["id"], 16), timeout)
 
     def hide_with_escape(self, window):
         d = self.desktop

@@ -33,7 +33,6 @@ class AddressBookTest(ProgramCase):
         self.hide_with_escape(window)
         watch = NotificationWatch(self.desktop.env)
         self.addCleanup(watch.stop)
-        time.sleep(0.5)
         self.desktop.sim("sim/call?row1=%s&row2=Call&duration=4" % number)
         shown = wait_until(lambda: [c for c in watch.calls("Notify") if name in c], 15)
         self.assertTrue(shown, "no notification with the name: %r" % watch.lines[-30:])

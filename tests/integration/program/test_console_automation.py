@@ -5,7 +5,6 @@ its window without taking the keyboard, and logs out when it ends."""
 import os
 import re
 import subprocess
-import time
 import unittest
 
 from program_case import CLOSE_BOUND, SHOTS, NotificationWatch, ProgramCase, wait_until
@@ -34,7 +33,6 @@ class ConsoleAutomationTest(ProgramCase):
         titled = wait_until(lambda: (lambda w: w if w and "PABX Console" in w["title"] else None)(
             self.desktop.window_of(self.program.pid)), 10)
         self.assertIsNotNone(titled, "the console's title never became the caption")
-        time.sleep(1)
         self.desktop.screenshot(os.path.join(SHOTS, "logged_in.png"))
         self.desktop.sim("sim/drop")
         self.wait_logged_in(2, timeout=15)
@@ -47,7 +45,9 @@ class ConsoleAutomationTest(ProgramCase):
         d.seed_settings(address, "demo", "not-the-password")
         self.program = d.start_program()
         self.assertTrue(wait_until(lambda: d.console_state()["failed_logins"] >= 1, 20))
-        time.sleep(5)
+        # Back at the form, the program leaves it alone.
+        self.assertTrue(wait_until(lambda: d.program_said("login form left alone"), 20),
+                        self.program_log())
         self.assertEqual(d.console_state()["failed_logins"], 1)
         self.assertEqual(d.console_state()["logins"], 0)
 
@@ -58,7 +58,6 @@ class ConsoleAutomationTest(ProgramCase):
         self.hide_with_escape(window)
         watch = NotificationWatch(self.desktop.env)
         self.addCleanup(watch.stop)
-        time.sleep(0.5)
         self.desktop.sim("sim/call?row1=0301234567&row2=Call&duration=4")
         shown = wait_until(lambda: [c for c in watch.calls("Notify") if "0301234567" in c], 15)
         self.assertTrue(shown, "no notification: %r" % watch.lines[-20:])
@@ -120,7 +119,6 @@ class ConsoleAutomationTest(ProgramCase):
         window = self.start()
         self.wait_logged_in(1)
         d = self.desktop
-        time.sleep(1.5)
         current = d.window_of(self.program.pid)
         # The Exit link sits in the console's button row at the top left.
         geometry = subprocess.run(["xdotool", "getwindowgeometry", str(int(current["id"], 16))],

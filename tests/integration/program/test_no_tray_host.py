@@ -3,7 +3,6 @@ menu is in the window itself: the page's context menu offers it below the
 engine's items, opened by the right button, or with the page having the
 keyboard, by the menu key or Shift+F10."""
 
-import subprocess
 import time
 import unittest
 
@@ -13,24 +12,13 @@ from program_case import CLOSE_BOUND, ProgramCase, wait_until
 class NoTrayHostTest(ProgramCase):
     TRAY_HOST = False
 
-    def windows_shown(self):
-        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid",
-                              str(self.program.pid), ""], env=self.desktop.env,
-                             capture_output=True, text=True).stdout
-        return set(out.split())
-
     def command(self, opener, mnemonic):
         """Opens the page's menu and takes an item by its mnemonic."""
-        d = self.desktop
-        before = self.windows_shown()
         if opener == "right button":
-            d._run_ok(["xdotool", "mousemove", str(self.page[0]), str(self.page[1]), "click", "3"])
+            self.menu_command(["mousemove", str(self.page[0]), str(self.page[1]), "click", "3"],
+                              mnemonic)
         else:
-            d._run_ok(["xdotool", "key", opener])
-        opened = wait_until(lambda: self.windows_shown() - before, 10)
-        self.assertTrue(opened, "%s opened no menu" % opener)
-        time.sleep(0.3)  # mapped is not yet taking keys
-        d._run_ok(["xdotool", "key", mnemonic])
+            self.menu_command(["key", opener], mnemonic)
 
     def titled(self, title):
         return next((w for w in self.desktop.windows()

@@ -2,7 +2,6 @@
 #include "../../contract/window_system_contract.h"
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
-#include "desktop_session.h"
 #include "test_support.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,6 @@
 // logind's PrepareForSleep on the private system bus, and the session end,
 // as the platform's broadcast messages.
 #include "backend/qt/system_events.h"
-#include "desktop_session.h"
 #include "test_support.h"
 
 #include <QDBusConnection>
@@ -14,9 +13,8 @@ class PowerSessionTest : public QtBackendTest {
 protected:
     // A stand-in for logind: owns its name on the private system bus.
     static QDBusConnection FakeLogind() {
-        QDBusConnection bus = QDBusConnection::connectToBus(
-            QString::fromStdString(DesktopSession::Get().SystemBusAddress()),
-            QStringLiteral("qv_fake_logind"));
+        QDBusConnection bus =
+            QDBusConnection::connectToBus(SystemBusAddress(), QStringLiteral("qv_fake_logind"));
         bus.registerService(QStringLiteral("org.freedesktop.login1"));
         return bus;
     }
@@ -50,9 +48,8 @@ TEST_F(PowerSessionTest, PrepareForSleepIsSuspendThenResume) {
 TEST_F(PowerSessionTest, SignalFromAnotherSenderIsIgnored) {
     QDBusConnection logind = FakeLogind();
     HWND hwnd = CreatePlainWindow(100, 100);
-    QDBusConnection stranger = QDBusConnection::connectToBus(
-        QString::fromStdString(DesktopSession::Get().SystemBusAddress()),
-        QStringLiteral("qv_stranger"));
+    QDBusConnection stranger =
+        QDBusConnection::connectToBus(SystemBusAddress(), QStringLiteral("qv_stranger"));
     Emit(stranger, true);
     // Then the real one, which must be the first to arrive.
     Emit(logind, false);

@@ -1,7 +1,6 @@
 // The notification icon in trayer and balloon tips as dunst notifications.
 #include "backend/qt/program_icon.h"
 #include "backend/qt/qt_shell.h"
-#include "desktop_session.h"
 #include "platform/module/icon.h"
 #include "test_support.h"
 
@@ -10,8 +9,14 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QUrl>
+#include <csignal>
 #include <cstdio>
+#include <fstream>
+#include <spawn.h>
 #include <sstream>
+#include <sys/wait.h>
+
+extern char** environ;
 
 namespace qv::test {
 namespace {
@@ -37,6 +42,38 @@ bool TrayIconCentre(QPoint& centre) {
     }
     return false;
 }
+
+// The launcher's tray host, ended and started again from the same command
+// line; the one started here is ended with the test.
+class TrayHost {
+public:
+    void Stop() {
+        const pid_t pid = std::atoi(qgetenv("QV_TRAY_HOST_PID").constData());
+        ASSERT_GT(pid, 0) << "not run by the desktop launcher";
+        std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+        for (std::string arg; std::getline(in, arg, '\0');)
+            argv_.push_back(arg);
+        ASSERT_FALSE(argv_.empty());
+        ::kill(pid, SIGTERM);
+    }
+    void Start() {
+        std::vector<char*> args;
+        for (auto& arg : argv_)
+            args.push_back(arg.data());
+        args.push_back(nullptr);
+        ASSERT_EQ(::posix_spawnp(&restarted_, args[0], nullptr, nullptr, args.data(), environ), 0);
+    }
+    ~TrayHost() {
+        if (restarted_ > 0) {
+            ::kill(restarted_, SIGTERM);
+            ::waitpid(restarted_, nullptr, 0);
+        }
+    }
+
+private:
+    std::vector<std::string> argv_;
+    pid_t restarted_ = 0;
+};
 
 class ShellTest : public QtBackendTest {
 protected:
@@ -79,8 +116,7 @@ TEST_F(ShellTest, VersionFiveExactlyWhenTheNotificationServiceAnswers) {
     info.cbSize = sizeof info;
     EXPECT_EQ(::DllGetVersion(&info), S_OK);
     // The private system bus has no notification service.
-    qt::QtShell lonely(QDBusConnection::connectToBus(
-        QString::fromStdString(DesktopSession::Get().SystemBusAddress()), "qv_no_service"));
+    qt::QtShell lonely(QDBusConnection::connectToBus(SystemBusAddress(), "qv_no_service"));
     EXPECT_FALSE(lonely.Version());
 }
 
@@ -228,14 +264,15 @@ TEST_F(ShellTest, LosingTheTrayHostFailsModifyUntilItIsBack) {
     ASSERT_TRUE(QTest::qWaitFor([] { return qt::QtShell::HasNotificationArea(); }, 10000));
     NOTIFYICONDATAA data = Record();
     ASSERT_TRUE(::Shell_NotifyIconA(NIM_ADD, &data));
-    DesktopSession::Get().StopTrayHost();
+    TrayHost host;
+    host.Stop();
     ASSERT_TRUE(QTest::qWaitFor([] { return !qt::QtShell::HasNotificationArea(); }, 10000));
     data.uFlags = 0;
     EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &data));
     data.uFlags = NIF_MESSAGE | NIF_ICON;
     EXPECT_FALSE(::Shell_NotifyIconA(NIM_ADD, &data));
 
-    ASSERT_EQ(DesktopSession::Get().StartTrayHost(), "");
+    host.Start();
     ASSERT_TRUE(QTest::qWaitFor([] { return qt::QtShell::HasNotificationArea(); }, 10000));
     ASSERT_TRUE(::Shell_NotifyIconA(NIM_ADD, &data));
     QSystemTrayIcon* tray = shell_->TrayIcon(hwnd_, 1);

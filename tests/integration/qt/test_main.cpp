@@ -1,7 +1,6 @@
-// Starts the desktop (buses, openbox, dunst, trayer) inside the X server of
-// xvfb-run, then the application and the tests. With --foreign-window it
-// is instead another application's window for the stacking tests.
-#include "desktop_session.h"
+// Runs on the desktop scripts/qvdesktop.py gives (buses, openbox, dunst,
+// trayer). With --foreign-window it is instead another application's window
+// for the stacking tests.
 #include "rc/embedded.h"
 
 #include <QApplication>
@@ -29,20 +28,9 @@ int ForeignWindow(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "--foreign-window") == 0)
         return ForeignWindow(argc, argv);
-    auto& desktop = qv::test::DesktopSession::Get();
-    const std::string problem = desktop.StartBusesAndWindowManager();
-    if (!problem.empty()) {
-        std::fprintf(stderr, "desktop: %s\n", problem.c_str());
-        desktop.StopAll();
-        return 1;
-    }
-    for (const std::string& more : {desktop.StartNotificationDaemon(), desktop.StartTrayHost()}) {
-        if (!more.empty()) {
-            std::fprintf(stderr, "desktop: %s\n", more.c_str());
-            desktop.StopAll();
-            return 1;
-        }
-    }
+    ::testing::InitGoogleTest(&argc, argv);
+    if (::testing::GTEST_FLAG(list_tests))
+        return RUN_ALL_TESTS();
     // Fixed, so measured sizes do not depend on the machine's settings.
     qputenv("QT_QPA_PLATFORM", "xcb");
     qputenv("QT_SCALE_FACTOR", "1");
@@ -50,8 +38,5 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quorvia-test"));
     qv::res::InstallEmbeddedResources(argv[0]);
-    ::testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    desktop.StopAll();
-    return result;
+    return RUN_ALL_TESTS();
 }

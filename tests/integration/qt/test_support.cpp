@@ -1,15 +1,51 @@
 #include "test_support.h"
 
-#include "desktop_session.h"
 #include "platform/module/resources.h"
 #include "platform/ui/winapi.h"
 
 #include <QDir>
 #include <QTest>
 #include <QWidget>
+#include <chrono>
+#include <cstdio>
 #include <sstream>
+#include <sys/wait.h>
+#include <thread>
 
 namespace qv::test {
+
+std::string RunCommand(const std::string& command, int* status) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        if (status)
+            *status = -1;
+        return out;
+    }
+    char buffer[4096];
+    while (std::size_t n = fread(buffer, 1, sizeof(buffer), pipe))
+        out.append(buffer, n);
+    const int rc = pclose(pipe);
+    if (status)
+        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return out;
+}
+
+bool PollUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        // Another process's state: nothing to wait on but time.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+QString SystemBusAddress() {
+    return qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
+}
 
 void QtBackendTest::SetUp() {
     ws_ = std::make_unique<qt::QtWindowSystem>();

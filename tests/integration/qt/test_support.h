@@ -9,9 +9,11 @@
 #include "platform/ui/winapi.h"
 
 #include <QString>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -52,6 +54,12 @@ unsigned long ActiveXWindow();
 std::vector<unsigned long> StackingOrder();
 // Index in the stacking order, -1 when absent.
 int StackIndex(unsigned long window);
+// Runs a shell command; its standard output, and its exit status in *status.
+std::string RunCommand(const std::string& command, int* status = nullptr);
+// Polls an outside condition (another process's state) until it holds.
+bool PollUntil(const std::function<bool()>& condition, int timeoutMs);
+// The private system bus of the desktop the tests run on.
+QString SystemBusAddress();
 // Saves a widget's picture under the build tree; returns the path.
 QString SaveScreenshot(QWidget* widget, const QString& name);
 

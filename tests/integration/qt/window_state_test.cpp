@@ -1,5 +1,4 @@
 // Window states and placement against openbox, beyond the shared contract.
-#include "desktop_session.h"
 #include "test_support.h"
 
 #include <QApplication>

@@ -7,12 +7,11 @@
 #include "platform/module/module.h"
 #include "rc/embedded.h"
 #include "settings/settings.h"
+#include "support/support.h"
 
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <memory>
-#include <stdlib.h>
 
 namespace {
 
@@ -27,17 +26,12 @@ Contact Person(std::string name, std::string phone, ULONG tag = PR_HOME_TELEPHON
     return Contact{std::move(name), {{tag, std::move(phone)}}};
 }
 
-class AddressBookTest : public ::testing::Test {
+class AddressBookTest : public qv::test::ConfigHomeTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/qv-wab-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
         // The machine registry is <prefix>/etc/quorvia/machine.reg beside <prefix>/bin.
         std::filesystem::create_directories(root_ + "/etc/quorvia");
         std::filesystem::create_directories(root_ + "/bin");
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-        ::setenv("LC_ALL", "en_US.UTF-8", 1);
         qv::platform::SetModuleFileNameForTesting(root_ + "/bin/quorvia");
         static HINSTANCE resources = qv::res::InstallEmbeddedResources(root_ + "/bin/quorvia");
         ASSERT_NE(resources, nullptr);
@@ -56,10 +50,6 @@ protected:
         if (fake_)
             FreeLibrary(fake_);
         qv::platform::SetModuleFileNameForTesting("");
-        ::unsetenv("XDG_CONFIG_HOME");
-        ::unsetenv("LC_ALL");
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
     }
 
     static void SetDllPath(const std::string& path) {
@@ -80,7 +70,7 @@ protected:
         EXPECT_EQ(state_->badFrees, 0);
     }
 
-    std::string root_;
+    qv::test::ScopedLocale locale_{"en_US.UTF-8"};
     HMODULE fake_ = nullptr;
     fakewab::State* state_ = nullptr;
 };

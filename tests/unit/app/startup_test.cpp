@@ -132,6 +132,25 @@ protected:
     static void UseFakeLibrary() {
         ASSERT_TRUE(WriteRegistryText(HKEY_LOCAL_MACHINE, QV_FAKE_WAB, kWabKey, "", REG_SZ));
     }
+    // The book cannot be had: a box (text starting so) before the window,
+    // and after OK the program runs as usual without the book.
+    void ExpectReportedAndLeftOut(const std::string& text) {
+        bool held = true;
+        Run({"/wab"}, [&] {
+            auto* dialog = dynamic_cast<CBrowserDlg*>(AfxGetMainWnd());
+            ASSERT_NE(dialog, nullptr);
+            held = dialog->m_pAddressBook != nullptr;
+        });
+        EXPECT_FALSE(held);
+        ASSERT_EQ(sim.Windows().MessageBoxes().size(), 1u);
+        const auto& box = sim.Windows().MessageBoxes()[0];
+        EXPECT_EQ(box.type, MB_OK);
+        EXPECT_EQ(box.owner, nullptr);
+        EXPECT_EQ(box.text.rfind(text, 0), 0u) << box.text;
+        const auto& lines = sim.Log().Lines();
+        EXPECT_LT(FirstLine(lines, "MessageBox("), FirstLine(lines, "CreateDialog("));
+        EXPECT_EQ(NavigatedUrl(), kDefaultUrl);
+    }
     static std::vector<std::string>::const_iterator FirstLine(const std::vector<std::string>& lines,
                                                               const std::string& start) {
         return std::find_if(lines.begin(), lines.end(),
@@ -143,40 +162,14 @@ protected:
 };
 
 TEST_F(AddressBookStartTest, MissingLibraryIsReportedBeforeTheWindowAndTheProgramRunsOn) {
-    bool held = true;
-    Run({"/wab"}, [&] {
-        auto* dialog = dynamic_cast<CBrowserDlg*>(AfxGetMainWnd());
-        ASSERT_NE(dialog, nullptr);
-        held = dialog->m_pAddressBook != nullptr;
-    });
-    EXPECT_FALSE(held);
-    ASSERT_EQ(sim.Windows().MessageBoxes().size(), 1u);
-    const auto& box = sim.Windows().MessageBoxes()[0];
-    EXPECT_EQ(box.type, MB_OK);
-    EXPECT_EQ(box.owner, nullptr);
-    EXPECT_EQ(box.text.rfind("Cannot find wab32.dll", 0), 0u);
-    const auto& lines = sim.Log().Lines();
-    EXPECT_LT(FirstLine(lines, "MessageBox("), FirstLine(lines, "CreateDialog("));
-    // After OK the program runs as usual.
-    EXPECT_EQ(NavigatedUrl(), kDefaultUrl);
+    ExpectReportedAndLeftOut("Cannot find wab32.dll");
 }
 
 TEST_F(AddressBookStartTest, BookThatCannotBeOpenedIsReportedAndLeftOut) {
     UseFakeLibrary();
     state_->failCall = fakewab::Call::WABOpen;
     state_->failStatus = HRESULT(0x80040111u);
-    bool held = true;
-    Run({"/wab"}, [&] {
-        auto* dialog = dynamic_cast<CBrowserDlg*>(AfxGetMainWnd());
-        ASSERT_NE(dialog, nullptr);
-        held = dialog->m_pAddressBook != nullptr;
-    });
-    EXPECT_FALSE(held);
-    ASSERT_EQ(sim.Windows().MessageBoxes().size(), 1u);
-    EXPECT_EQ(sim.Windows().MessageBoxes()[0].text, "Error #80040111 (CdoE_LOGON_FAILED)");
-    const auto& lines = sim.Log().Lines();
-    EXPECT_LT(FirstLine(lines, "MessageBox("), FirstLine(lines, "CreateDialog("));
-    EXPECT_EQ(NavigatedUrl(), kDefaultUrl);
+    ExpectReportedAndLeftOut("Error #80040111 (CdoE_LOGON_FAILED)");
     EXPECT_EQ(state_->objects, 0);
 }
 

@@ -23,6 +23,7 @@ TEST(ScriptTextTest, RowRunsFromTheFirstQuoteAfterItsTargetToTheNextQuote) {
     EXPECT_EQ(ExtractRow(kRow1 + "='0301234567';", kRow1Target), "0301234567");
     // Either kind of quote opens and either closes; no escapes.
     EXPECT_EQ(ExtractRow(kRow1 + "=\"it's\"", kRow1Target), "it");
+    EXPECT_EQ(ExtractRow(kRow1 + "=\"ab\"; x='c'", kRow1Target), "ab");
     EXPECT_EQ(ExtractRow(kRow1 + " = 'a\\'b'", kRow1Target), "a\\");
     // The first quote after the target, even one of a later statement.
     EXPECT_EQ(ExtractRow(kRow1 + "=x; y='later'", kRow1Target), "later");

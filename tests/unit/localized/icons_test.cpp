@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <vector>
 
 namespace {
@@ -27,35 +28,26 @@ protected:
     }
 };
 
-TEST_F(IconTest, GroupListsFourImagesInOrder) {
-    ASSERT_EQ(group_.size(), 6u + 4 * 14);
-    struct Expected {
-        int size, bits, id;
-    };
-    const Expected expected[] = {{32, 4, 1}, {16, 4, 2}, {32, 8, 3}, {16, 8, 4}};
-    for (int i = 0; i < 4; ++i) {
+// Every image of the group is found by its own size and depth, with its
+// size; deeper requests take the deepest image of the size.
+TEST_F(IconTest, EachImageIsPickedByItsSizeAndDepth) {
+    ASSERT_GE(group_.size(), 6u);
+    const int count = group_[4] | (group_[5] << 8);
+    ASSERT_EQ(group_.size(), 6u + count * 14);
+    std::map<int, std::pair<int, WORD>> deepest; // size -> (bits, id)
+    for (int i = 0; i < count; ++i) {
         const BYTE* entry = group_.data() + 6 + i * 14;
-        EXPECT_EQ(entry[0], expected[i].size);
-        EXPECT_EQ(entry[1], expected[i].size);
-        EXPECT_EQ(entry[6] | (entry[7] << 8), expected[i].bits);
-        EXPECT_EQ(entry[12] | (entry[13] << 8), expected[i].id);
+        const int side = entry[0], bits = entry[6] | (entry[7] << 8);
+        const WORD id = WORD(entry[12] | (entry[13] << 8));
+        DWORD size = 0;
+        EXPECT_EQ(Pick(side, side, bits, &size), id) << side << "x" << bits;
+        EXPECT_EQ(size, ImageSize(id));
+        if (bits > deepest[side].first)
+            deepest[side] = {bits, id};
     }
-}
-
-TEST_F(IconTest, ExactSizeAndDepth) {
-    DWORD size = 0;
-    EXPECT_EQ(Pick(16, 16, 4, &size), 2);
-    EXPECT_EQ(size, ImageSize(2));
-    EXPECT_EQ(Pick(32, 32, 4), 1);
-    EXPECT_EQ(Pick(32, 32, 8), 3);
-    EXPECT_EQ(Pick(16, 16, 8, &size), 4);
-    EXPECT_EQ(size, ImageSize(4));
-}
-
-TEST_F(IconTest, DeepRequestsTakeTheFirstDeepImage) {
-    EXPECT_EQ(Pick(16, 16, 24), 4);
-    EXPECT_EQ(Pick(16, 16, 32), 4);
-    EXPECT_EQ(Pick(32, 32, 32), 3);
+    EXPECT_EQ(deepest.size(), 2u) << "a small and a large image";
+    for (auto [side, best] : deepest)
+        EXPECT_EQ(Pick(side, side, 32), best.second) << side;
 }
 
 TEST_F(IconTest, NoFitLeavesTheChoiceToThePlatform) {

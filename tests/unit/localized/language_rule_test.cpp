@@ -1,12 +1,13 @@
 // The language rule: which copy of a resource a user gets.
 #include "localized/localized_resources.h"
-#include "platform/module/dialog_template.h"
 #include "platform/module/langid.h"
+#include "platform/module/res_image.h"
 #include "rc/resource.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <set>
 #include <string>
 
 namespace {
@@ -58,35 +59,6 @@ TEST(LanguageChoiceTest, OtherwiseTheSmallestLanguagePresent) {
     EXPECT_EQ(Choose(0x0407, {}), 0xFFFF);
 }
 
-std::string MenuItemText(const Locale& locale) {
-    ScopedLocale user(locale.name);
-    HMENU menu = LoadLocalizedMenu(IDR_TRAY_MENU);
-    if (!menu)
-        return "<no menu>";
-    std::string text = "<bad menu>";
-    HMENU popup = GetSubMenu(menu, 0);
-    if (GetMenuItemCount(menu) == 1 && popup && GetMenuItemCount(popup) == 1 &&
-        GetMenuItemID(popup, 0) == 1) {
-        char buffer[64] = {};
-        GetMenuStringA(popup, 0, buffer, sizeof buffer, MF_BYPOSITION);
-        text = buffer;
-    }
-    DestroyMenu(menu);
-    return text;
-}
-
-TEST(LocalizedLookupTest, MenuInTheUsersLanguageOfAnySublanguage) {
-    ScopedResources resources(RealModule());
-    for (const Locale& locale : {kGerman, kSwissGerman})
-        EXPECT_EQ(MenuItemText(locale), "&Beenden") << locale.name;
-    for (const Locale& locale : {kFrench, kBelgianFrench})
-        EXPECT_EQ(MenuItemText(locale), "&Quitter") << locale.name;
-    for (const Locale& locale : {kDutch, kBelgianDutch})
-        EXPECT_EQ(MenuItemText(locale), "&Beëindigen") << locale.name;
-    for (const Locale& locale : {kUsEnglish, kJapanese})
-        EXPECT_EQ(MenuItemText(locale), "&Quit") << locale.name;
-}
-
 TEST(LocalizedLookupTest, LocalesMapToTheExpectedLanguageIds) {
     // The rest of these tests rely on this mapping.
     for (const Locale& locale : {kGerman, kSwissGerman, kFrench, kBelgianFrench, kDutch,
@@ -96,40 +68,42 @@ TEST(LocalizedLookupTest, LocalesMapToTheExpectedLanguageIds) {
     }
 }
 
-std::string DialogCaption(WORD id) {
-    const auto data = LockLocalizedBytes(id, RT_DIALOG_ID);
-    const auto parsed = qv::platform::ParseDialogTemplate(data.data(), data.size());
-    return parsed ? parsed->caption : "<none>";
-}
-
-TEST(LocalizedLookupTest, NeutralOnlyTemplatesServeEveryone) {
-    ScopedResources resources(RealModule());
-    for (const Locale& locale : {kGerman, kBelgianFrench, kDutch, kJapanese}) {
-        ScopedLocale user(locale.name);
-        EXPECT_EQ(DialogCaption(IDD_INFO_DIALOG), "Info") << locale.name;
-        EXPECT_EQ(DialogCaption(IDD_BROWSER_DIALOG), "Quorvia Browser") << locale.name;
-        EXPECT_EQ(DialogCaption(IDD_POPUP_BROWSER), "") << locale.name;
-        EXPECT_EQ(DialogCaption(IDD_CONFIG_DIALOG), locale.id == 0x0407   ? "Konfiguration"
-                                                    : locale.id == 0x0413 ? "Configuratie"
-                                                                          : "Configuration")
-            << locale.name;
-    }
-}
-
-TEST(LocalizedLookupTest, IconGroupComesFromGermanForEveryone) {
+// The shipped resources for users of every sublanguage: the copy in the
+// user's language where there is one, else the smallest language present
+// (the neutral copy, where there is one).
+TEST(LocalizedLookupTest, ShippedResourcesComeInTheUsersLanguageElseTheSmallestPresent) {
     ScopedResources resources(RealModule());
     HMODULE module = RealModule();
-    HRSRC german = FindResourceExA(module, MAKEINTRESOURCEA(RT_GROUP_ICON_ID),
-                                   MAKEINTRESOURCEA(IDR_MAINFRAME), 0x0407);
-    ASSERT_NE(german, nullptr);
-    for (const Locale& locale : {kUsEnglish, kJapanese, kFrench, kBelgianDutch, kSwissGerman}) {
-        ScopedLocale user(locale.name);
-        DWORD size = 0;
-        HGLOBAL group = FindLocalizedResource(MAKEINTRESOURCEA(IDR_MAINFRAME),
-                                              MAKEINTRESOURCEA(RT_GROUP_ICON_ID), &size);
-        EXPECT_EQ(group, LoadResource(module, german)) << locale.name;
-        EXPECT_EQ(size, SizeofResource(module, german));
+    const std::pair<WORD, WORD> shipped[] = {
+        {RT_MENU_ID, IDR_TRAY_MENU},       {RT_DIALOG_ID, IDD_CONFIG_DIALOG},
+        {RT_DIALOG_ID, IDD_INFO_DIALOG},   {RT_DIALOG_ID, IDD_BROWSER_DIALOG},
+        {RT_DIALOG_ID, IDD_POPUP_BROWSER}, {RT_GROUP_ICON_ID, IDR_MAINFRAME}};
+    for (auto [type, name] : shipped) {
+        std::set<LANGID> present;
+        for (const auto& entry : module->resources->Entries())
+            if (entry.type.ordinal == type && entry.name.isOrdinal && entry.name.ordinal == name)
+                present.insert(entry.language);
+        ASSERT_FALSE(present.empty()) << name;
+        for (const Locale& locale : {kGerman, kSwissGerman, kFrench, kBelgianFrench, kDutch,
+                                     kBelgianDutch, kUsEnglish, kJapanese}) {
+            ScopedLocale user(locale.name);
+            LANGID expected = *present.begin();
+            for (LANGID language : present)
+                if (language && PRIMARYLANGID(language) == PRIMARYLANGID(locale.id))
+                    expected = language;
+            HRSRC want =
+                FindResourceExA(module, MAKEINTRESOURCEA(type), MAKEINTRESOURCEA(name), expected);
+            DWORD size = 0;
+            EXPECT_EQ(FindLocalizedResource(MAKEINTRESOURCEA(name), MAKEINTRESOURCEA(type), &size),
+                      LoadResource(module, want))
+                << name << " for " << locale.name;
+            EXPECT_EQ(size, SizeofResource(module, want));
+        }
     }
+    ScopedLocale user(kSwissGerman.name);
+    HMENU menu = LoadLocalizedMenu(IDR_TRAY_MENU);
+    EXPECT_NE(menu, nullptr);
+    DestroyMenu(menu);
 }
 
 std::string FixtureText(WORD name) {

@@ -5,26 +5,16 @@
 #include "platform/module/resources.h"
 #include "platform/types.h"
 #include "rc/embedded.h"
+#include "support/support.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace qv::restest {
 
-inline std::vector<std::byte> ReadFileBytes(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::byte> bytes(chars.size());
-    for (std::size_t i = 0; i < chars.size(); ++i)
-        bytes[i] = std::byte(static_cast<unsigned char>(chars[i]));
-    return bytes;
-}
+using qv::test::ReadBytes;
+using qv::test::ScopedLocale;
 
 // The embedded resources, installed once as the program does at start-up.
 inline HINSTANCE RealModule() {
@@ -34,7 +24,7 @@ inline HINSTANCE RealModule() {
 
 inline HINSTANCE FixtureModule() {
     static std::unique_ptr<HINSTANCE__> module =
-        qv::platform::LoadResourceModuleCopy(ReadFileBytes(QV_RESOURCES_FIXTURE_RES));
+        qv::platform::LoadResourceModuleCopy(ReadBytes(QV_RESOURCES_FIXTURE_RES));
     return module.get();
 }
 
@@ -50,27 +40,6 @@ public:
 
 private:
     HINSTANCE previous_;
-};
-
-// The user's locale (LC_ALL) for one scope.
-class ScopedLocale {
-public:
-    explicit ScopedLocale(const char* locale) {
-        if (const char* old = std::getenv("LC_ALL"))
-            previous_ = old;
-        setenv("LC_ALL", locale, 1);
-    }
-    ~ScopedLocale() {
-        if (previous_)
-            setenv("LC_ALL", previous_->c_str(), 1);
-        else
-            unsetenv("LC_ALL");
-    }
-    ScopedLocale(const ScopedLocale&) = delete;
-    ScopedLocale& operator=(const ScopedLocale&) = delete;
-
-private:
-    std::optional<std::string> previous_;
 };
 
 // A locale and the language id it stands for.

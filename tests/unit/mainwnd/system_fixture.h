@@ -10,36 +10,23 @@
 #include "rc/embedded.h"
 #include "rc/resource.h"
 #include "settings/settings.h"
+#include "support/support.h"
 
-#include <filesystem>
-#include <gtest/gtest.h>
-#include <stdlib.h>
 #include <string>
 
 namespace qv::systest {
 
 inline constexpr const char* kExePath = "/opt/quorvia/quorvia";
 
-class SystemTest : public ::testing::Test {
+class SystemTest : public qv::test::ConfigHomeTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/qv-system-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        root_ = pattern;
-        ::setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-        ::setenv("LC_ALL", "en_US.UTF-8", 1);
         qv::platform::SetModuleFileNameForTesting(kExePath);
         static HINSTANCE resources = qv::res::InstallEmbeddedResources(kExePath);
         ASSERT_NE(resources, nullptr);
         SetSettingsCompany("Belmar");
     }
-    void TearDown() override {
-        qv::platform::SetModuleFileNameForTesting("");
-        ::unsetenv("XDG_CONFIG_HOME");
-        ::unsetenv("LC_ALL");
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
+    void TearDown() override { qv::platform::SetModuleFileNameForTesting(""); }
 
     // A configured user, so the window logs in at start.
     static void Configure(const char* address = "10.1.2.3", const char* user = "alice") {
@@ -53,7 +40,7 @@ protected:
     }
     std::vector<std::string> Navigations() { return sim.Log().Matching("Navigate("); }
 
-    std::string root_;
+    qv::test::ScopedLocale locale_{"en_US.UTF-8"};
     qv::sim::SimPlatform sim;
 };
 

@@ -17,7 +17,10 @@ TEST(Text, BrokenInputBecomesReplacementCharacters) {
               u"a\uFFFDb");
     EXPECT_EQ(SanitizeUtf8("\xC3"), "\xEF\xBF\xBD");                 // truncated sequence
     EXPECT_EQ(SanitizeUtf8("\xC0\xAF"), "\xEF\xBF\xBD\xEF\xBF\xBD"); // overlong
-    EXPECT_EQ(SanitizeUtf8("ok é"), "ok é");
+    EXPECT_EQ(SanitizeUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"); // surrogate
+    EXPECT_EQ(SanitizeUtf8("\xF4\x90\x80\x80").substr(0, 3), "\xEF\xBF\xBD"); // past U+10FFFF
+    EXPECT_EQ(SanitizeUtf8("Men\xFC"), "Men\xEF\xBF\xBD");                    // Latin-1
+    EXPECT_EQ(SanitizeUtf8("ok é \xF0\x9F\x93\x9E"), "ok é \xF0\x9F\x93\x9E");
 }
 
 TEST(Text, CutNeverSplitsACharacter) {

@@ -1,6 +1,6 @@
 // Runs the built quorvia-reg binary, with stdin from /dev/null (no terminal).
-#include "../platform/registry/temp_config.h"
 #include "cmdline.h"
+#include "support/support.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -8,12 +8,14 @@
 
 namespace {
 
+using namespace qv::test;
+
 struct Result {
     int code = -1;
     std::string out, err;
 };
 
-class RegToolTest : public TempConfigTest {
+class RegToolTest : public ConfigHomeTest {
 protected:
     Result Run(const std::string& args) {
         const std::string out = root_ + "/out.txt", err = root_ + "/err.txt";

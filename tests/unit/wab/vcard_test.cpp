@@ -3,6 +3,7 @@
 #include "book.h"
 #include "contact.h"
 #include "platform/wab/wab.h"
+#include "support/support.h"
 #include "vcard.h"
 
 #include <cstdio>
@@ -246,16 +247,11 @@ TEST(WabContactMapping, AddressesByKind) {
 }
 
 TEST(WabBookSource, DefaultPathFollowsXdgDataHome) {
-    const char* home = std::getenv("HOME");
-    const std::string savedHome = home ? home : "";
-    ::setenv("XDG_DATA_HOME", "/data/x", 1);
+    qv::test::ScopedEnv data("XDG_DATA_HOME", "/data/x"), home("HOME", "/home/h");
     EXPECT_EQ(qv::wab::DefaultBookPath(), "/data/x/quorvia/contacts");
     // A relative XDG_DATA_HOME is ignored, as the base directory rules say.
-    ::setenv("XDG_DATA_HOME", "rel", 1);
-    ::setenv("HOME", "/home/h", 1);
+    data.Set("rel");
     EXPECT_EQ(qv::wab::DefaultBookPath(), "/home/h/.local/share/quorvia/contacts");
-    ::unsetenv("XDG_DATA_HOME");
-    ::setenv("HOME", savedHome.c_str(), 1);
 }
 
 } // namespace

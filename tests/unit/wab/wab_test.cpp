@@ -2,6 +2,7 @@
 // WABOpen, read through the interfaces only.
 #include "platform/com/com_ptr.h"
 #include "platform/wab/wab.h"
+#include "support/support.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -152,22 +153,6 @@ std::map<ULONG, std::string> Texts(Session& s, const Row& row) {
     return texts;
 }
 
-class TempFolder {
-public:
-    TempFolder() {
-        char pattern[] = "/tmp/qv-wab-XXXXXX";
-        path_ = ::mkdtemp(pattern) ? pattern : "";
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 TEST(WabOpen, ReadsVersion21WithQuotedPrintableAndLatin1) {
     Session s = OpenFixture("v21.vcf");
     auto rows = AllRows(s);
@@ -272,7 +257,7 @@ TEST(WabOpen, FolderReadsEveryVcfByName) {
 TEST(WabOpen, AFolderOfTenThousandOneCardFilesIsReadWhole) {
     // As tools export a vdir; one file in UTF-16 with its byte-order mark,
     // and a FIFO that must neither hang nor count.
-    TempFolder folder;
+    qv::test::TempDir folder;
     char name[32];
     for (int i = 0; i < 10000; ++i) {
         std::snprintf(name, sizeof name, "/%05d.vcf", i);
@@ -298,8 +283,8 @@ TEST(WabOpen, AFolderOfTenThousandOneCardFilesIsReadWhole) {
 }
 
 TEST(WabOpen, DefaultBookComesFromXdgDataHome) {
-    TempFolder data;
-    ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    qv::test::TempDir data;
+    qv::test::ScopedEnv dataHome("XDG_DATA_HOME", data.path());
     // No folder yet: an empty book, for every way of asking for the default.
     for (const char* path : {static_cast<const char*>(nullptr), ""}) {
         Session s = Open(path);
@@ -316,7 +301,6 @@ TEST(WabOpen, DefaultBookComesFromXdgDataHome) {
     ASSERT_EQ(Entry()(book.put(), wab.put(), nullptr, 0), S_OK);
     Session s{S_OK, book, wab};
     EXPECT_EQ(Names(AllRows(s)), std::vector<std::string>{"Default Me"});
-    ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST(WabOpen, RefusesBadArgumentsAndMissingBooks) {

@@ -8,7 +8,7 @@ namespace {
 using qv::platform::LangIdFromLocaleName;
 using qv::platform::UserUiLocaleName;
 using qv::test::FixtureModule;
-using qv::test::LocaleGuard;
+using qv::test::ScopedLocale;
 
 struct Mapping {
     const char* locale;
@@ -86,49 +86,49 @@ TEST(LangId, UnknownOrPosixIsUsEnglish) {
 
 TEST(LangId, UserDefaultTakesTheFirstNonEmptyVariable) {
     {
-        LocaleGuard locale("fr_CA.UTF-8", "de_DE.UTF-8", "nl_NL.UTF-8");
+        ScopedLocale locale("fr_CA.UTF-8", "de_DE.UTF-8", "nl_NL.UTF-8");
         EXPECT_EQ(GetUserDefaultLangID(), 0x0C0C);
     }
     {
-        LocaleGuard locale("", "de_AT.UTF-8", "nl_NL.UTF-8");
+        ScopedLocale locale("", "de_AT.UTF-8", "nl_NL.UTF-8");
         EXPECT_EQ(GetUserDefaultLangID(), 0x0C07);
     }
     {
-        LocaleGuard locale(std::nullopt, "", "nl_BE.UTF-8");
+        ScopedLocale locale(std::nullopt, "", "nl_BE.UTF-8");
         EXPECT_EQ(GetUserDefaultLangID(), 0x0813);
     }
     {
-        LocaleGuard locale(std::nullopt, std::nullopt, std::nullopt);
+        ScopedLocale locale(std::nullopt, std::nullopt, std::nullopt);
         EXPECT_EQ(GetUserDefaultLangID(), 0x0409);
     }
     {
-        LocaleGuard locale("C");
+        ScopedLocale locale("C");
         EXPECT_EQ(GetUserDefaultLangID(), 0x0409);
     }
 }
 
 TEST(LangId, LanguageListComesFirstExceptInTheCLocale) {
     {
-        LocaleGuard locale("fr_FR.UTF-8", std::nullopt, std::nullopt, "de_AT:nl");
+        ScopedLocale locale("fr_FR.UTF-8", std::nullopt, std::nullopt, "de_AT:nl");
         EXPECT_EQ(GetUserDefaultLangID(), 0x0C07);
     }
     {
         // C.UTF-8 is not the C locale: the list counts.
-        LocaleGuard locale(std::nullopt, std::nullopt, "C.UTF-8", "nl_BE");
+        ScopedLocale locale(std::nullopt, std::nullopt, "C.UTF-8", "nl_BE");
         EXPECT_EQ(UserUiLocaleName(), "nl_BE");
     }
     for (const char* c : {"C", "POSIX"}) {
-        LocaleGuard locale(std::nullopt, c, "de_DE.UTF-8", "nl");
+        ScopedLocale locale(std::nullopt, c, "de_DE.UTF-8", "nl");
         EXPECT_EQ(UserUiLocaleName(), c);
         EXPECT_EQ(GetUserDefaultLangID(), 0x0409);
     }
     {
-        LocaleGuard locale(std::nullopt, std::nullopt, std::nullopt, "de");
+        ScopedLocale locale(std::nullopt, std::nullopt, std::nullopt, "de");
         EXPECT_EQ(UserUiLocaleName(), "C");
     }
     {
         // Nothing known in the list: as if it were not set.
-        LocaleGuard locale(std::nullopt, std::nullopt, "nl_NL.UTF-8", "::klingon:");
+        ScopedLocale locale(std::nullopt, std::nullopt, "nl_NL.UTF-8", "::klingon:");
         EXPECT_EQ(GetUserDefaultLangID(), 0x0413);
     }
 }
@@ -137,7 +137,7 @@ TEST(LangId, TheFirstListedLanguageWithTextsWins) {
     // The fixture has strings in the neutral copy (English), German and French.
     FixtureModule module;
     const auto chosen = [](const char* list) {
-        LocaleGuard locale(std::nullopt, std::nullopt, "nl_NL.UTF-8", list);
+        ScopedLocale locale(std::nullopt, std::nullopt, "nl_NL.UTF-8", list);
         return UserUiLocaleName();
     };
     EXPECT_EQ(chosen("es:it:fr_BE:de"), "fr_BE");

@@ -9,7 +9,7 @@
 namespace {
 
 using qv::test::FixtureModule;
-using qv::test::LocaleGuard;
+using qv::test::ScopedLocale;
 
 const LPCSTR kRcData = MAKEINTRESOURCEA(10);
 const LPCSTR kMenu = MAKEINTRESOURCEA(RT_MENU_ID);
@@ -63,7 +63,7 @@ TEST(Resources, EnumeratesLanguagesAscendingAndStopsWhenAsked) {
 
 TEST(Resources, FindFallsBackToPrimaryThenNeutral) {
     FixtureModule module;
-    LocaleGuard locale("en_US.UTF-8");
+    ScopedLocale locale("en_US.UTF-8");
     // RCDATA 250 exists in 0x0007 and 0x0407 only.
     EXPECT_EQ(FoundText(kRcData, 250, 0x0407), "de-DE");
     EXPECT_EQ(FoundText(kRcData, 250, 0x0807), "de-neutral");
@@ -87,11 +87,11 @@ TEST(Resources, FindFallsBackToPrimaryThenNeutral) {
 TEST(Resources, NeutralRequestWithoutNeutralCopyTakesUsersLanguageElseLowest) {
     FixtureModule module;
     {
-        LocaleGuard locale("de_DE.UTF-8");
+        ScopedLocale locale("de_DE.UTF-8");
         EXPECT_EQ(FoundText(kRcData, 250, 0), "de-DE");
     }
     {
-        LocaleGuard locale("fr_FR.UTF-8");
+        ScopedLocale locale("fr_FR.UTF-8");
         EXPECT_EQ(FoundText(kRcData, 250, 0), "de-neutral");
         // The icon group exists in German only; everyone finds it.
         HRSRC group =
@@ -136,10 +136,10 @@ TEST(Resources, LoadStringFollowsTheUsersLanguage) {
     for (const Case& c : {Case{"de_DE.UTF-8", "Hallo"}, Case{"de_CH.UTF-8", "Grüezi"},
                           Case{"de_AT.UTF-8", "Hallo"}, Case{"fr_FR", "Bonjour"},
                           Case{"fr_BE", "Bonjour"}, Case{"C", "Hello"}, Case{"ja_JP", "Hello"}}) {
-        LocaleGuard locale(c.locale);
+        ScopedLocale locale(c.locale);
         EXPECT_EQ(LoadString(1), c.text) << c.locale;
     }
-    LocaleGuard locale(std::nullopt, std::nullopt, "de_DE.UTF-8");
+    ScopedLocale locale(std::nullopt, std::nullopt, "de_DE.UTF-8");
     EXPECT_EQ(LoadString(17), "Siebzehn");
     EXPECT_EQ(LoadString(1026), "Datei: %s\nFehler: %s");
     // The German block is found, and it has no string 2: no per-string fallback.
@@ -150,7 +150,7 @@ TEST(Resources, LoadStringFollowsTheUsersLanguage) {
 
 TEST(Resources, LoadStringCutsOnCharacterBoundaries) {
     FixtureModule module;
-    LocaleGuard locale("en_US.UTF-8");
+    ScopedLocale locale("en_US.UTF-8");
     const std::string full = "Grüße €😀"; // 15 bytes, ends in a 4-byte character
     EXPECT_EQ(LoadString(20), full);
     EXPECT_EQ(LoadString(20, 16), full);

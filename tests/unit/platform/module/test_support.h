@@ -1,15 +1,12 @@
 // Shared pieces of the module tests: the compiled fixture resources and a
-// guard that sets the locale variables for one test.
+// writer of .res images.
 #pragma once
 
 #include "platform/module/res_image.h"
 #include "platform/module/resources.h"
+#include "support/support.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <variant>
@@ -18,47 +15,8 @@
 namespace qv::test {
 
 inline std::vector<std::byte> ReadFixtureRes() {
-    std::ifstream in(QV_MODULE_FIXTURE_RES, std::ios::binary);
-    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<std::byte> bytes(chars.size());
-    for (std::size_t i = 0; i < chars.size(); ++i)
-        bytes[i] = static_cast<std::byte>(chars[i]);
-    return bytes;
+    return ReadBytes(QV_MODULE_FIXTURE_RES);
 }
-
-// Sets LC_ALL, LC_MESSAGES, LANG and LANGUAGE (nullopt unsets) and restores
-// them after.
-class LocaleGuard {
-public:
-    LocaleGuard(std::optional<std::string> all, std::optional<std::string> messages = std::nullopt,
-                std::optional<std::string> lang = std::nullopt,
-                std::optional<std::string> language = std::nullopt) {
-        for (const char* name : kNames) {
-            const char* value = std::getenv(name);
-            saved_.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-        }
-        Set("LC_ALL", all);
-        Set("LC_MESSAGES", messages);
-        Set("LANG", lang);
-        Set("LANGUAGE", language);
-    }
-    ~LocaleGuard() {
-        for (std::size_t i = 0; i < std::size(kNames); ++i)
-            Set(kNames[i], saved_[i]);
-    }
-    LocaleGuard(const LocaleGuard&) = delete;
-    LocaleGuard& operator=(const LocaleGuard&) = delete;
-
-private:
-    static void Set(const char* name, const std::optional<std::string>& value) {
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
-    static constexpr const char* kNames[] = {"LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE"};
-    std::vector<std::optional<std::string>> saved_;
-};
 
 // The fixture module, installed as the resource handle while it lives.
 class FixtureModule {

@@ -1,6 +1,6 @@
 #include "platform/registry/autostart.h"
 #include "platform/registry/registry.h"
-#include "temp_config.h"
+#include "support/support.h"
 
 #include <cstring>
 
@@ -8,9 +8,11 @@ namespace autostart = qv::platform::registry::autostart;
 
 namespace {
 
+using namespace qv::test;
+
 constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-class AutostartTest : public TempConfigTest {
+class AutostartTest : public ConfigHomeTest {
 protected:
     LSTATUS SetRun(const char* name, const std::string& command) {
         HKEY key = nullptr;

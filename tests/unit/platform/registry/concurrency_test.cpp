@@ -1,5 +1,5 @@
 #include "platform/registry/registry.h"
-#include "temp_config.h"
+#include "support/support.h"
 
 #include <cstring>
 #include <string>
@@ -8,7 +8,9 @@
 
 namespace {
 
-class ConcurrencyTest : public TempConfigTest {};
+using namespace qv::test;
+
+class ConcurrencyTest : public ConfigHomeTest {};
 
 constexpr int kWriters = 4;
 constexpr int kValuesEach = 25;

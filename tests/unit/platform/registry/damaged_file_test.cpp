@@ -1,7 +1,7 @@
 #include "platform/debug_trace.h"
 #include "platform/registry/regfile.h"
 #include "platform/registry/registry.h"
-#include "temp_config.h"
+#include "support/support.h"
 
 #include <chrono>
 #include <cstring>
@@ -12,7 +12,9 @@
 
 namespace {
 
-class DamagedFileTest : public TempConfigTest {
+using namespace qv::test;
+
+class DamagedFileTest : public ConfigHomeTest {
 protected:
     std::string Query(const char* path, const char* name) {
         HKEY key = nullptr;

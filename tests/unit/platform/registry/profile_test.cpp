@@ -1,11 +1,13 @@
 #include "platform/registry/profile.h"
-#include "temp_config.h"
+#include "support/support.h"
 
 #include <cstring>
 
 namespace {
 
-class ProfileTest : public TempConfigTest {
+using namespace qv::test;
+
+class ProfileTest : public ConfigHomeTest {
 protected:
     std::string Get(const char* section, const char* key, const char* def = "dflt",
                     DWORD size = 256, const char* file = "test.ini") {

@@ -1,7 +1,7 @@
 #include "platform/module/module.h"
 #include "platform/registry/hives.h"
 #include "platform/registry/registry.h"
-#include "temp_config.h"
+#include "support/support.h"
 
 #include <csignal>
 #include <cstring>
@@ -14,7 +14,9 @@
 
 namespace {
 
-class RegistryTest : public TempConfigTest {
+using namespace qv::test;
+
+class RegistryTest : public ConfigHomeTest {
 protected:
     HKEY Create(const char* path, HKEY root = HKEY_CURRENT_USER) {
         HKEY key = nullptr;

@@ -1,8 +1,10 @@
 # cmake -DSOURCE_DIR=<src> -P CheckLayering.cmake
 # Dependencies point down. Everything under src/ but src/backend/ includes
 # neither a backend nor Qt (<Q...>, <qt...>, <q....h>), and a folder includes
-# only folders below it in the order of README's "Architecture". Fails and
-# names each include that breaks a rule.
+# only folders below it in the order of README's "Architecture". A backend
+# sits on the platform alone: under src/backend/ only the program's main
+# (backend/qt/program/) includes system code. Fails and names each include
+# that breaks a rule.
 set(order platform rc framework localized settings addressbook console dialogs mainwnd app)
 
 file(GLOB_RECURSE files LIST_DIRECTORIES false
@@ -12,6 +14,19 @@ set(checked 0)
 foreach(file ${files})
     file(RELATIVE_PATH rel ${SOURCE_DIR} ${file})
     if(rel MATCHES "^backend/")
+        if(rel MATCHES "^backend/qt/program/")
+            continue()
+        endif()
+        math(EXPR checked "${checked} + 1")
+        file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^/\"]+/")
+        foreach(line ${includes})
+            if(line MATCHES "#[ \t]*include[ \t]*\"([^/\"]+)/[^\"]*\"")
+                list(FIND order ${CMAKE_MATCH_1} rank)
+                if(rank GREATER 0)
+                    string(APPEND found "\n  src/${rel}: \"${CMAKE_MATCH_1}/...\" is system code")
+                endif()
+            endif()
+        endforeach()
         continue()
     endif()
     string(REGEX MATCH "^[^/]+" own ${rel})
@@ -30,6 +45,20 @@ foreach(file ${files})
             if(rank GREATER own_rank)
                 string(APPEND found "\n  src/${rel}: \"${CMAKE_MATCH_1}/...\" is above ${own}/")
             endif()
+        endif()
+    endforeach()
+endforeach()
+# Nor does a backend link system code: only the program does.
+file(GLOB_RECURSE lists LIST_DIRECTORIES false ${SOURCE_DIR}/backend/CMakeLists.txt)
+foreach(list ${lists})
+    file(RELATIVE_PATH rel ${SOURCE_DIR} ${list})
+    if(rel MATCHES "^backend/qt/program/")
+        continue()
+    endif()
+    file(READ ${list} content)
+    foreach(folder ${order})
+        if(NOT folder STREQUAL "platform" AND content MATCHES "[ \t\n(]qv_${folder}[ \t\n)]")
+            string(APPEND found "\n  src/${rel}: links qv_${folder}")
         endif()
     endforeach()
 endforeach()

@@ -163,6 +163,36 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A plain loop: find() would call memchr for every character of a line.
+bool IsBlank(char c, std::string_view blanks) {
+    for (char blank : blanks)
+        if (c == blank)
+            return true;
+    return false;
+}
+
+std::string_view Trim(std::string_view in, std::string_view blanks) {
+    while (!in.empty() && IsBlank(in.front(), blanks))
+        in.remove_prefix(1);
+    return TrimRight(in, blanks);
+}
+
+std::string_view TrimRight(std::string_view in, std::string_view blanks) {
+    while (!in.empty() && IsBlank(in.back(), blanks))
+        in.remove_suffix(1);
+    return in;
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 std::string FormatText(std::string_view pattern, std::string_view argument) {
     return FormatText(pattern, {argument});
 }

@@ -150,6 +150,10 @@ void PrintValue(Console& console, const reg::RegValue& value) {
                 << TypeName(value.type) << "    " << FormatData(value.type, value.data) << "\n";
 }
 
+LSTATUS OpenForReading(const Command& cmd, Key& key) {
+    return RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &key.handle);
+}
+
 // The command's key and below it, depth first and without recursion (key
 // paths may nest deeply). visit(full name, key, subkeys to descend into)
 // returns false to stop; a key gone meanwhile is passed over.
@@ -173,8 +177,7 @@ template <class Visit> void WalkKeys(const Command& cmd, Visit visit) {
 int Query(const Command& cmd, Console& console) {
     reg::ReadSnapshot once;
     Key top;
-    if (LSTATUS rc = RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &top.handle);
-        rc != LSTATUS(ERROR_SUCCESS))
+    if (LSTATUS rc = OpenForReading(cmd, top); rc != LSTATUS(ERROR_SUCCESS))
         return Fail(console, ErrorText(rc, cmd.key));
     LSTATUS rc = ERROR_SUCCESS;
     if (cmd.valueName && !cmd.recurse) {
@@ -259,9 +262,7 @@ int Delete(const Command& cmd, Console& console) {
         if (cmd.key.path.empty())
             return Fail(console, "ERROR: A root key cannot be deleted.");
         Key probe;
-        if (LSTATUS rc =
-                RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &probe.handle);
-            rc != LSTATUS(ERROR_SUCCESS))
+        if (LSTATUS rc = OpenForReading(cmd, probe); rc != LSTATUS(ERROR_SUCCESS))
             return Fail(console, ErrorText(rc, cmd.key));
         if (!cmd.force &&
             !Confirmed(console,
@@ -311,8 +312,7 @@ int Delete(const Command& cmd, Console& console) {
 int Export(const Command& cmd, Console& console) {
     reg::ReadSnapshot once;
     Key top;
-    if (LSTATUS rc = RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &top.handle);
-        rc != LSTATUS(ERROR_SUCCESS))
+    if (LSTATUS rc = OpenForReading(cmd, top); rc != LSTATUS(ERROR_SUCCESS))
         return Fail(console, ErrorText(rc, cmd.key));
     if (reg::FileExists(cmd.file) && !cmd.force &&
         !Confirmed(console, "File " + cmd.file + " already exists. Overwrite (Yes/No)?", "/y"))

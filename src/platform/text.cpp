@@ -132,20 +132,25 @@ std::string SanitizeUtf8(std::string_view in) {
     return out;
 }
 
-std::string AsciiLower(std::string_view in) {
+namespace {
+
+// in with the letters from..from+25 moved to the case that starts at to.
+std::string ShiftAsciiCase(std::string_view in, char from, char to) {
     std::string out(in);
     for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        if (c >= from && c <= from + 25)
+            c = static_cast<char>(c - from + to);
     return out;
 }
 
+} // namespace
+
+std::string AsciiLower(std::string_view in) {
+    return ShiftAsciiCase(in, 'A', 'a');
+}
+
 std::string AsciiUpper(std::string_view in) {
-    std::string out(in);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
+    return ShiftAsciiCase(in, 'a', 'A');
 }
 
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {

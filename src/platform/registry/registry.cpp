@@ -266,6 +266,29 @@ LSTATUS CopyOut(const std::vector<BYTE>& data, LPBYTE out, LPDWORD size) {
     return ERROR_SUCCESS;
 }
 
+// The key's subkeys in order; the path down to the Run key is there even
+// before anything was written below it.
+LSTATUS SubkeyNames(const KeyRef& ref, std::vector<std::string>& names) {
+    if (ref.hive != Hive::Users) {
+        std::shared_ptr<const HiveView> view;
+        if (LSTATUS rc = ReadView(ref.hive, view); rc != LSTATUS(ERROR_SUCCESS))
+            return rc;
+        names = view->index.Subkeys(ref.path);
+    }
+    if (!IsRunOrAbove(ref) || IsRunKey(ref))
+        return ERROR_SUCCESS;
+    std::string_view rest =
+        autostart::kRunKeyPath.substr(ref.path.empty() ? 0 : ref.path.size() + 1);
+    std::string next(rest.substr(0, rest.find('\\')));
+    if (std::none_of(names.begin(), names.end(), [&](const auto& n) { return Same(n, next); })) {
+        names.push_back(next);
+        std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
+            return qv::text::AsciiLower(a) < qv::text::AsciiLower(b);
+        });
+    }
+    return ERROR_SUCCESS;
+}
+
 LSTATUS GiveValue(const RegValue& value, LPDWORD type, LPBYTE out, LPDWORD size) {
     if (type)
         *type = value.type;
@@ -414,24 +437,8 @@ LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
     if (LSTATUS rc = ResolveFor(hKey, KEY_ENUMERATE_SUB_KEYS, ref); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
     std::vector<std::string> names;
-    if (ref.hive != Hive::Users) {
-        std::shared_ptr<const HiveView> view;
-        if (LSTATUS rc = ReadView(ref.hive, view); rc != LSTATUS(ERROR_SUCCESS))
-            return rc;
-        names = view->index.Subkeys(ref.path);
-    }
-    if (IsRunOrAbove(ref) && !IsRunKey(ref)) {
-        std::string_view rest =
-            autostart::kRunKeyPath.substr(ref.path.empty() ? 0 : ref.path.size() + 1);
-        std::string next(rest.substr(0, rest.find('\\')));
-        if (std::none_of(names.begin(), names.end(),
-                         [&](const auto& n) { return Same(n, next); })) {
-            names.push_back(next);
-            std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
-                return qv::text::AsciiLower(a) < qv::text::AsciiLower(b);
-            });
-        }
-    }
+    if (LSTATUS rc = SubkeyNames(ref, names); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
     if (dwIndex >= names.size())
         return ERROR_NO_MORE_ITEMS;
     if (LSTATUS rc = CopyName(names[dwIndex], lpName, lpcchName); rc != LSTATUS(ERROR_SUCCESS))

@@ -17,8 +17,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
-#include <utility>
 #include <chrono>
+#include <utility>
 
 namespace qv::qt {
 

@@ -29,7 +29,7 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 // ASCII white space; kLineBlanks leaves out the line feed that ends a line.
 inline constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 inline constexpr std::string_view kLineBlanks = " \t\r\v\f";
-bool IsBlank(char c, std::string_view blanks = kLineBlanks);
+bool IsBlank(char c, std::string_view blanks);
 // Without the characters of blanks at both ends (Trim) or at the end.
 std::string_view Trim(std::string_view in, std::string_view blanks = kWhiteSpace);
 std::string_view TrimRight(std::string_view in, std::string_view blanks = kWhiteSpace);

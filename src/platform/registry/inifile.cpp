@@ -24,7 +24,8 @@ std::string ValueOf(std::string_view line) {
 
 // Quotes a value that would not read back as itself.
 std::string QuoteIfNeeded(std::string_view value) {
-    bool edges = !value.empty() && (text::IsBlank(value.front()) || text::IsBlank(value.back()));
+    bool edges = !value.empty() && (text::IsBlank(value.front(), text::kLineBlanks) ||
+                                    text::IsBlank(value.back(), text::kLineBlanks));
     bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                   value.back() == value.front();
     if (edges || quoted)

@@ -93,7 +93,7 @@ std::optional<std::string> ReadQuoted(std::string_view s, std::size_t& pos) {
 }
 
 void SkipBlanks(std::string_view s, std::size_t& pos) {
-    while (pos < s.size() && text::IsBlank(s[pos]))
+    while (pos < s.size() && text::IsBlank(s[pos], text::kLineBlanks))
         ++pos;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
+#include <utility>
 
 namespace qv::testconsole {
 
@@ -55,6 +57,68 @@ void AppendHex(std::string& out, const char* format, unsigned value) {
     out += buf;
 }
 
+// in with every character escape writes something for replaced, appended to
+// out; an invalid sequence becomes U+FFFD.
+template <class Escape> std::string Escaped(std::string_view in, std::string out, Escape escape) {
+    while (!in.empty()) {
+        char32_t cp = 0;
+        const std::size_t len = SequenceLength(in, &cp);
+        if (len == 0) {
+            out += kReplacement;
+            in.remove_prefix(1);
+            continue;
+        }
+        if (!escape(out, cp))
+            out.append(in.substr(0, len));
+        in.remove_prefix(len);
+    }
+    return out;
+}
+
+using Replacements = std::span<const std::pair<char32_t, const char*>>;
+
+bool AppendReplacement(std::string& out, char32_t cp, Replacements replacements) {
+    for (const auto& [c, replacement] : replacements) {
+        if (cp == c) {
+            out += replacement;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The escapes of one character: each writes the replacement and returns
+// true, or returns false to keep the character.
+bool HtmlEntity(std::string& out, char32_t cp) {
+    static constexpr std::pair<char32_t, const char*> kEntities[] = {
+        {'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&#39;"}};
+    return AppendReplacement(out, cp, kEntities);
+}
+
+bool JsEscape(std::string& out, char32_t cp) {
+    if (cp == '\\')
+        out += "\\\\";
+    else if (cp < 0x20 || cp == 0x7F || cp == '"' || cp == '\'' || cp == '<' || cp == '>' ||
+             cp == '&')
+        AppendHex(out, "\\x%02X", static_cast<unsigned>(cp));
+    else if (cp == 0x2028 || cp == 0x2029)
+        AppendHex(out, "\\u%04X", static_cast<unsigned>(cp));
+    else
+        return false;
+    return true;
+}
+
+bool JsonEscape(std::string& out, char32_t cp) {
+    static constexpr std::pair<char32_t, const char*> kShort[] = {
+        {'"', "\\\""}, {'\\', "\\\\"}, {'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}};
+    if (AppendReplacement(out, cp, kShort))
+        return true;
+    if (cp >= 0x20 && cp != 0x7F)
+        return false;
+    AppendHex(out, "\\u%04X", static_cast<unsigned>(cp));
+    return true;
+}
+
 } // namespace
 
 bool IsValidUtf8(std::string_view in) {
@@ -71,100 +135,15 @@ bool IsValidUtf8(std::string_view in) {
 std::string HtmlEscape(std::string_view in) {
     std::string out;
     out.reserve(in.size());
-    while (!in.empty()) {
-        char32_t cp = 0;
-        const std::size_t len = SequenceLength(in, &cp);
-        if (len == 0) {
-            out += kReplacement;
-            in.remove_prefix(1);
-            continue;
-        }
-        switch (cp) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
-            out.append(in.substr(0, len));
-        }
-        in.remove_prefix(len);
-    }
-    return out;
+    return Escaped(in, std::move(out), HtmlEntity);
 }
 
 std::string JsStringLiteral(std::string_view in) {
-    std::string out = "\"";
-    while (!in.empty()) {
-        char32_t cp = 0;
-        const std::size_t len = SequenceLength(in, &cp);
-        if (len == 0) {
-            out += kReplacement;
-            in.remove_prefix(1);
-            continue;
-        }
-        if (cp == '\\') {
-            out += "\\\\";
-        } else if (cp < 0x20 || cp == 0x7F || cp == '"' || cp == '\'' || cp == '<' || cp == '>' ||
-                   cp == '&') {
-            AppendHex(out, "\\x%02X", static_cast<unsigned>(cp));
-        } else if (cp == 0x2028 || cp == 0x2029) {
-            AppendHex(out, "\\u%04X", static_cast<unsigned>(cp));
-        } else {
-            out.append(in.substr(0, len));
-        }
-        in.remove_prefix(len);
-    }
-    out += '"';
-    return out;
+    return Escaped(in, "\"", JsEscape) + '"';
 }
 
 std::string JsonString(std::string_view in) {
-    std::string out = "\"";
-    while (!in.empty()) {
-        char32_t cp = 0;
-        const std::size_t len = SequenceLength(in, &cp);
-        if (len == 0) {
-            out += kReplacement;
-            in.remove_prefix(1);
-            continue;
-        }
-        switch (cp) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (cp < 0x20 || cp == 0x7F)
-                AppendHex(out, "\\u%04X", static_cast<unsigned>(cp));
-            else
-                out.append(in.substr(0, len));
-        }
-        in.remove_prefix(len);
-    }
-    out += '"';
-    return out;
+    return Escaped(in, "\"", JsonEscape) + '"';
 }
 
 } // namespace qv::testconsole

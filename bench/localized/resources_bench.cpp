@@ -20,51 +20,27 @@ void Setup() {
 
 constexpr UINT kIds[] = {101, 102, 108, 114, 115, 1002, 1024, 1026, 1027, 1028, 1032, 1034};
 
-void BM_LoadLocalizedString(benchmark::State& state) {
+template <class Lookup> void BM_StringLookup(benchmark::State& state, Lookup lookup) {
     Setup();
     std::size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(LoadLocalizedString(kIds[i++ % std::size(kIds)]));
+        benchmark::DoNotOptimize(lookup(kIds[i++ % std::size(kIds)]));
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_LoadLocalizedString);
+BENCHMARK_CAPTURE(BM_StringLookup, LoadLocalizedString, &LoadLocalizedString);
+BENCHMARK_CAPTURE(BM_StringLookup, HasString, &HasString);
 
-void BM_HasString(benchmark::State& state) {
-    Setup();
-    std::size_t i = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(HasString(kIds[i++ % std::size(kIds)]));
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_HasString);
-
-void BM_GetVersionInfoString(benchmark::State& state) {
+// key: a string of the block (the first, the last), or null for the file version.
+void BM_GetVersionInfoString(benchmark::State& state, const char* key) {
     Setup();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(GetVersionInfoString("ProductName"));
+        benchmark::DoNotOptimize(GetVersionInfoString(key));
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_GetVersionInfoString);
-
-void BM_GetVersionInfoStringLastKey(benchmark::State& state) {
-    Setup();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(GetVersionInfoString("SpecialBuild"));
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_GetVersionInfoStringLastKey);
-
-void BM_GetFileVersion(benchmark::State& state) {
-    Setup();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(GetVersionInfoString(nullptr));
-    }
-    state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_GetFileVersion);
+BENCHMARK_CAPTURE(BM_GetVersionInfoString, ProductName, "ProductName");
+BENCHMARK_CAPTURE(BM_GetVersionInfoString, LastKey, "SpecialBuild");
+BENCHMARK_CAPTURE(BM_GetVersionInfoString, FileVersion, nullptr);
 
 } // namespace

@@ -22,14 +22,6 @@ bool TakeSwitch(std::string& text, std::string_view name) {
     return true;
 }
 
-std::string Trim(const std::string& text) {
-    constexpr const char* kBlanks = " \t\r\n\v\f";
-    const auto first = text.find_first_not_of(kBlanks);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
 // The Explorer click on every navigation would sound with each console poll.
 void SilenceNavigationSound() {
     if (!ReadRegistryText(HKEY_CURRENT_USER, kNavigatingSoundKey, "", "").empty())
@@ -43,7 +35,7 @@ CommandLineRequest ParseCommandLine(std::string tail) {
     CommandLineRequest request;
     request.addressBook = TakeSwitch(text, kAddressBookSwitch);
     request.navClick = TakeSwitch(text, kNavClickSwitch);
-    request.urlFormat = Trim(text);
+    request.urlFormat = std::string(qv::text::Trim(text));
     return request;
 }
 

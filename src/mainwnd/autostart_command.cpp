@@ -1,21 +1,10 @@
 #include "mainwnd/autostart_command.h"
 
-namespace {
-
-constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
-
-std::string_view Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(kWhiteSpace);
-    if (first == text.npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(kWhiteSpace) - first + 1);
-}
-
-} // namespace
+#include "platform/text.h"
 
 std::string AutostartCommandLine(std::string_view executable, std::string_view arguments) {
-    const std::string_view path = Trim(executable);
-    const std::string_view args = Trim(arguments);
+    const std::string_view path = qv::text::Trim(executable);
+    const std::string_view args = qv::text::Trim(arguments);
     std::string command;
     if (path.find_first_of("\r\n\t ") != path.npos)
         command.append("\"").append(path).append("\"");

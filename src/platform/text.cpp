@@ -132,20 +132,25 @@ std::string SanitizeUtf8(std::string_view in) {
     return out;
 }
 
-std::string AsciiLower(std::string_view in) {
+namespace {
+
+// in with the letters from..from+25 moved to the case that starts at to.
+std::string ShiftAsciiCase(std::string_view in, char from, char to) {
     std::string out(in);
     for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        if (c >= from && c <= from + 25)
+            c = static_cast<char>(c - from + to);
     return out;
 }
 
+} // namespace
+
+std::string AsciiLower(std::string_view in) {
+    return ShiftAsciiCase(in, 'A', 'a');
+}
+
 std::string AsciiUpper(std::string_view in) {
-    std::string out(in);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
+    return ShiftAsciiCase(in, 'a', 'A');
 }
 
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
@@ -161,6 +166,36 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
             return false;
     }
     return true;
+}
+
+// A plain loop: find() would call memchr for every character of a line.
+bool IsBlank(char c, std::string_view blanks) {
+    for (char blank : blanks)
+        if (c == blank)
+            return true;
+    return false;
+}
+
+std::string_view Trim(std::string_view in, std::string_view blanks) {
+    while (!in.empty() && IsBlank(in.front(), blanks))
+        in.remove_prefix(1);
+    return TrimRight(in, blanks);
+}
+
+std::string_view TrimRight(std::string_view in, std::string_view blanks) {
+    while (!in.empty() && IsBlank(in.back(), blanks))
+        in.remove_suffix(1);
+    return in;
+}
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
 }
 
 std::string FormatText(std::string_view pattern, std::string_view argument) {

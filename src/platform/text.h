@@ -26,6 +26,16 @@ std::string AsciiLower(std::string_view in);
 std::string AsciiUpper(std::string_view in);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
+// ASCII white space; kLineBlanks leaves out the line feed that ends a line.
+inline constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
+inline constexpr std::string_view kLineBlanks = " \t\r\v\f";
+bool IsBlank(char c, std::string_view blanks);
+// Without the characters of blanks at both ends (Trim) or at the end.
+std::string_view Trim(std::string_view in, std::string_view blanks = kWhiteSpace);
+std::string_view TrimRight(std::string_view in, std::string_view blanks = kWhiteSpace);
+// 0 to 15 for a hexadecimal digit of either case, -1 for any other character.
+int HexDigitValue(char c);
+
 // A "%s" pattern filled without printf, since patterns come from resources
 // and the command line: every "%s" becomes the argument, "%%" one "%", and
 // any other "%" stays as it is.

@@ -1,21 +1,12 @@
 #include "settings/scramble.h"
 
+#include "platform/text.h"
 #include "settings/settings.h"
 
 namespace qv::settings {
 namespace {
 
 constexpr std::size_t kGroup = 4;
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -44,7 +35,7 @@ std::string UnscramblePassword(std::string_view stored, DWORD seed) {
         std::string_view group = stored.substr(0, kGroup);
         std::uint32_t v = 0;
         for (char c : group) {
-            int d = HexDigit(c);
+            int d = qv::text::HexDigitValue(c);
             if (d < 0)
                 break;
             v = v * 16 + static_cast<std::uint32_t>(d);

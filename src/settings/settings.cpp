@@ -65,6 +65,16 @@ int ScanDecimal(const char* text) {
     return static_cast<int>(value); // modular since C++20
 }
 
+// use's answer for the key opened with access; false when it cannot be opened.
+template <class Use> bool WithKey(HKEY root, LPCSTR subkey, REGSAM access, Use use) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, subkey, 0, access, &key) != ERROR_SUCCESS)
+        return false;
+    const bool answer = use(key);
+    RegCloseKey(key);
+    return answer;
+}
+
 } // namespace qv::settings
 
 std::string ReadRegistryText(HKEY root, LPCSTR subkey, LPCSTR name, LPCSTR def) {
@@ -133,22 +143,16 @@ bool WriteRegistryText(HKEY root, LPCSTR text, LPCSTR subkey, LPCSTR name, DWORD
 }
 
 bool DeleteRegistryValue(HKEY root, LPCSTR subkey, LPCSTR name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return false;
-    bool ok = RegDeleteValueA(key, name) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return ok;
+    return qv::settings::WithKey(root, subkey, KEY_ALL_ACCESS, [&](HKEY key) {
+        return RegDeleteValueA(key, name) == ERROR_SUCCESS;
+    });
 }
 
 bool RegistryValueExists(HKEY root, LPCSTR subkey, LPCSTR name) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    bool exists =
-        !name || RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return exists;
+    return qv::settings::WithKey(root, subkey, KEY_READ, [&](HKEY key) {
+        return !name ||
+               RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    });
 }
 
 void SetSettingsCompany(LPCSTR company) {

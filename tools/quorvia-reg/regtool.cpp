@@ -150,11 +150,34 @@ void PrintValue(Console& console, const reg::RegValue& value) {
                 << TypeName(value.type) << "    " << FormatData(value.type, value.data) << "\n";
 }
 
+LSTATUS OpenForReading(const Command& cmd, Key& key) {
+    return RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &key.handle);
+}
+
+// The command's key and below it, depth first and without recursion (key
+// paths may nest deeply). visit(full name, key, subkeys to descend into)
+// returns false to stop; a key gone meanwhile is passed over.
+template <class Visit> void WalkKeys(const Command& cmd, Visit visit) {
+    std::vector<std::string> pending{cmd.key.path};
+    while (!pending.empty()) {
+        std::string path = std::move(pending.back());
+        pending.pop_back();
+        Key key;
+        if (RegOpenKeyExA(cmd.key.root, path.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS)
+            continue;
+        const std::string full = path.empty() ? cmd.key.rootName : cmd.key.rootName + "\\" + path;
+        std::vector<std::string> subkeys;
+        if (!visit(full, key.handle, subkeys))
+            break;
+        for (auto it = subkeys.rbegin(); it != subkeys.rend(); ++it)
+            pending.push_back(path.empty() ? *it : path + "\\" + *it);
+    }
+}
+
 int Query(const Command& cmd, Console& console) {
     reg::ReadSnapshot once;
     Key top;
-    if (LSTATUS rc = RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &top.handle);
-        rc != LSTATUS(ERROR_SUCCESS))
+    if (LSTATUS rc = OpenForReading(cmd, top); rc != LSTATUS(ERROR_SUCCESS))
         return Fail(console, ErrorText(rc, cmd.key));
     LSTATUS rc = ERROR_SUCCESS;
     if (cmd.valueName && !cmd.recurse) {
@@ -168,17 +191,10 @@ int Query(const Command& cmd, Console& console) {
         }
         return Fail(console, rc != LSTATUS(ERROR_SUCCESS) ? ErrorText(rc, cmd.key) : kNotFound);
     }
-    // Depth first, without recursion: key paths may nest deeply.
-    std::vector<std::string> pending{cmd.key.path};
     int matches = 0;
-    while (!pending.empty()) {
-        std::string path = std::move(pending.back());
-        pending.pop_back();
-        Key key;
-        if (RegOpenKeyExA(cmd.key.root, path.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS)
-            continue;
-        const std::string full = path.empty() ? cmd.key.rootName : cmd.key.rootName + "\\" + path;
-        auto values = Values(key.handle, rc);
+    bool failed = false;
+    WalkKeys(cmd, [&](const std::string& full, HKEY key, std::vector<std::string>& descend) {
+        auto values = Values(key, rc);
         if (cmd.valueName) {
             std::erase_if(values, [&](const auto& v) {
                 return !qv::text::EqualsIgnoreAsciiCase(v.name, *cmd.valueName);
@@ -191,18 +207,22 @@ int Query(const Command& cmd, Console& console) {
             for (const auto& value : values)
                 PrintValue(console, value);
         }
-        auto subkeys = Subkeys(key.handle, rc);
-        if (rc != LSTATUS(ERROR_SUCCESS))
-            return Fail(console, ErrorText(rc, cmd.key));
+        auto subkeys = Subkeys(key, rc);
+        if (rc != LSTATUS(ERROR_SUCCESS)) {
+            failed = true;
+            return false;
+        }
         if (!cmd.recurse) {
             console.out << "\n";
             for (const auto& name : subkeys)
                 console.out << full << "\\" << name << "\n";
-            break;
+            return false;
         }
-        for (auto it = subkeys.rbegin(); it != subkeys.rend(); ++it)
-            pending.push_back(path.empty() ? *it : path + "\\" + *it);
-    }
+        descend = std::move(subkeys);
+        return true;
+    });
+    if (failed)
+        return Fail(console, ErrorText(rc, cmd.key));
     if (cmd.valueName) {
         console.out << "\nEnd of search: " << matches << " match(es) found.\n";
         return matches > 0 ? 0 : 1;
@@ -242,9 +262,7 @@ int Delete(const Command& cmd, Console& console) {
         if (cmd.key.path.empty())
             return Fail(console, "ERROR: A root key cannot be deleted.");
         Key probe;
-        if (LSTATUS rc =
-                RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &probe.handle);
-            rc != LSTATUS(ERROR_SUCCESS))
+        if (LSTATUS rc = OpenForReading(cmd, probe); rc != LSTATUS(ERROR_SUCCESS))
             return Fail(console, ErrorText(rc, cmd.key));
         if (!cmd.force &&
             !Confirmed(console,
@@ -294,34 +312,26 @@ int Delete(const Command& cmd, Console& console) {
 int Export(const Command& cmd, Console& console) {
     reg::ReadSnapshot once;
     Key top;
-    if (LSTATUS rc = RegOpenKeyExA(cmd.key.root, cmd.key.path.c_str(), 0, KEY_READ, &top.handle);
-        rc != LSTATUS(ERROR_SUCCESS))
+    if (LSTATUS rc = OpenForReading(cmd, top); rc != LSTATUS(ERROR_SUCCESS))
         return Fail(console, ErrorText(rc, cmd.key));
     if (reg::FileExists(cmd.file) && !cmd.force &&
         !Confirmed(console, "File " + cmd.file + " already exists. Overwrite (Yes/No)?", "/y"))
         return 1;
     reg::RegDocument doc;
     LSTATUS rc = ERROR_SUCCESS;
-    std::vector<std::string> pending{cmd.key.path};
-    while (!pending.empty()) {
-        std::string path = std::move(pending.back());
-        pending.pop_back();
-        Key key;
-        if (RegOpenKeyExA(cmd.key.root, path.c_str(), 0, KEY_READ, &key.handle) != ERROR_SUCCESS)
-            continue;
+    WalkKeys(cmd, [&](const std::string& full, HKEY key, std::vector<std::string>& descend) {
         reg::RegSection section;
-        section.path = path.empty() ? cmd.key.rootName : cmd.key.rootName + "\\" + path;
-        for (auto& value : Values(key.handle, rc)) {
+        section.path = full;
+        for (auto& value : Values(key, rc)) {
             reg::RegEntry entry;
             entry.kind = reg::RegEntry::Kind::Value;
             entry.value = std::move(value);
             section.entries.push_back(std::move(entry));
         }
         doc.sections.push_back(std::move(section));
-        auto subkeys = Subkeys(key.handle, rc);
-        for (auto it = subkeys.rbegin(); it != subkeys.rend(); ++it)
-            pending.push_back(path.empty() ? *it : path + "\\" + *it);
-    }
+        descend = Subkeys(key, rc);
+        return true;
+    });
     if (rc != LSTATUS(ERROR_SUCCESS))
         return Fail(console, ErrorText(rc, cmd.key));
     if (!reg::ReplaceFileAtomically(cmd.file, reg::SerializeRegText(doc), 0600))

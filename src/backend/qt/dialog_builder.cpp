@@ -26,26 +26,6 @@ namespace {
 using platform::ControlClass;
 using platform::DialogControl;
 
-std::string ClassName(const DialogControl& control) {
-    switch (control.Class()) {
-    case ControlClass::Button:
-        return "Button";
-    case ControlClass::Edit:
-        return "Edit";
-    case ControlClass::Static:
-        return "Static";
-    case ControlClass::ListBox:
-        return "ListBox";
-    case ControlClass::ScrollBar:
-        return "ScrollBar";
-    case ControlClass::ComboBox:
-        return "ComboBox";
-    case ControlClass::Other:
-        break;
-    }
-    return control.windowClass.text;
-}
-
 bool IsUpDown(const DialogControl& control) {
     return text::EqualsIgnoreAsciiCase(control.windowClass.text, UPDOWN_CLASSA);
 }
@@ -294,7 +274,7 @@ void DialogBuilder::AddControl(const DialogControl& control) {
     platform::WindowRecord record;
     record.parent = hwnd_;
     record.id = static_cast<int>(control.id);
-    record.className = ClassName(control);
+    record.className = control.ClassName();
     record.style = control.style | WS_CHILD;
     record.exStyle = control.exStyle;
     record.proc = [this, system = &system_](HWND h, UINT m, WPARAM w, LPARAM l) {

@@ -18,6 +18,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace qv::qt {
 
@@ -327,23 +328,15 @@ void QtWindowSystem::SetWaitCursor(bool on) {
 
 int QtWindowSystem::MessageBox(HWND owner, const std::string& text, const std::string& caption,
                                UINT type) {
+    static constexpr std::pair<UINT, QMessageBox::Icon> kIcons[] = {
+        {MB_ICONERROR, QMessageBox::Critical},
+        {MB_ICONQUESTION, QMessageBox::Question},
+        {MB_ICONEXCLAMATION, QMessageBox::Warning},
+        {MB_ICONINFORMATION, QMessageBox::Information}};
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    switch (type & 0xF0) {
-    case MB_ICONERROR:
-        icon = QMessageBox::Critical;
-        break;
-    case MB_ICONQUESTION:
-        icon = QMessageBox::Question;
-        break;
-    case MB_ICONEXCLAMATION:
-        icon = QMessageBox::Warning;
-        break;
-    case MB_ICONINFORMATION:
-        icon = QMessageBox::Information;
-        break;
-    default:
-        break;
-    }
+    for (const auto& [style, shown] : kIcons)
+        if ((type & 0xF0) == style)
+            icon = shown;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     if ((type & 0x0F) == MB_OKCANCEL)
         buttons = QMessageBox::Ok | QMessageBox::Cancel;

@@ -19,16 +19,6 @@ namespace {
 
 constexpr LRESULT kDlgcWantAllKeys = 0x0004;
 
-LRESULT CopyText(const std::string& text, WPARAM size, LPARAM buffer) {
-    if (size == 0 || !buffer)
-        return 0;
-    const std::string_view cut = text::CutUtf8(text, size - 1);
-    auto* out = reinterpret_cast<char*>(buffer);
-    cut.copy(out, cut.size());
-    out[cut.size()] = '\0';
-    return static_cast<LRESULT>(cut.size());
-}
-
 } // namespace
 
 void QtWindowSystem::SetControlText(HWND hwnd, QtWindow& window, const std::string& text) {
@@ -100,7 +90,7 @@ LRESULT QtWindowSystem::DefaultProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         SetControlText(hwnd, *window, lParam ? reinterpret_cast<const char*>(lParam) : "");
         return TRUE;
     case WM_GETTEXT:
-        return CopyText(ControlText(hwnd, *window), wParam, lParam);
+        return platform::CopyWindowText(ControlText(hwnd, *window), wParam, lParam);
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(ControlText(hwnd, *window).size());
     case WM_SETICON: {
@@ -121,12 +111,8 @@ LRESULT QtWindowSystem::DefaultProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     }
     case WM_GETICON:
         return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? window->bigIcon : window->smallIcon);
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        BeginPaint(hwnd, paint);
-        EndPaint(hwnd, paint);
-        return 0;
-    }
+    case WM_PAINT:
+        return platform::PaintNothing(*this, hwnd);
     case WM_ERASEBKGND:
     case WM_ICONERASEBKGND:
         return TRUE; // Qt has painted the background already

@@ -109,18 +109,10 @@ private:
 class SimDocument::Page final : public qv::html::IPageCommands {
 public:
     bool SetValue(std::size_t index, const std::string& value) override {
-        SimElement* element = Live(index);
-        if (!element || !element->TakeValue(value))
-            return false;
-        Log("value(" + element->Label() + ") = \"" + value + "\"");
-        return true;
+        return Put(index, &SimElement::TakeValue, "value", value);
     }
     bool SetScriptText(std::size_t index, const std::string& text) override {
-        SimElement* element = Live(index);
-        if (!element || !element->TakeText(text))
-            return false;
-        Log("text(" + element->Label() + ") = \"" + text + "\"");
-        return true;
+        return Put(index, &SimElement::TakeText, "text", text);
     }
     bool Click(std::size_t index) override {
         SimElement* element = Live(index);
@@ -136,6 +128,14 @@ public:
     bool detached = false;
 
 private:
+    bool Put(std::size_t index, bool (SimElement::*take)(const std::string&), const char* what,
+             const std::string& text) {
+        SimElement* element = Live(index);
+        if (!element || !(element->*take)(text))
+            return false;
+        Log(std::string(what) + "(" + element->Label() + ") = \"" + text + "\"");
+        return true;
+    }
     SimElement* Live(std::size_t index) {
         return detached || index >= elements.size() ? nullptr : elements[index].get();
     }

@@ -2,6 +2,7 @@
 
 #include "platform/shell/notify_icon.h"
 
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -27,33 +28,28 @@ std::string Flags(UINT flags, const std::vector<std::pair<UINT, const char*>>& n
     return out.empty() ? "0" : out;
 }
 
+// The value's name, or its number for one without.
+template <class Value>
+std::string Named(Value value, std::initializer_list<std::pair<Value, const char*>> names) {
+    for (const auto& [known, name] : names)
+        if (value == known)
+            return name;
+    return std::to_string(value);
+}
+
 } // namespace
 
 std::string ShowCommandName(int command) {
-    switch (command) {
-    case SW_HIDE:
-        return "SW_HIDE";
-    case SW_SHOWNORMAL:
-        return "SW_SHOWNORMAL";
-    case SW_SHOWMINIMIZED:
-        return "SW_SHOWMINIMIZED";
-    case SW_MAXIMIZE:
-        return "SW_MAXIMIZE";
-    case SW_SHOWNOACTIVATE:
-        return "SW_SHOWNOACTIVATE";
-    case SW_SHOW:
-        return "SW_SHOW";
-    case SW_MINIMIZE:
-        return "SW_MINIMIZE";
-    case SW_SHOWMINNOACTIVE:
-        return "SW_SHOWMINNOACTIVE";
-    case SW_SHOWNA:
-        return "SW_SHOWNA";
-    case SW_RESTORE:
-        return "SW_RESTORE";
-    default:
-        return std::to_string(command);
-    }
+    return Named(command, {{SW_HIDE, "SW_HIDE"},
+                           {SW_SHOWNORMAL, "SW_SHOWNORMAL"},
+                           {SW_SHOWMINIMIZED, "SW_SHOWMINIMIZED"},
+                           {SW_MAXIMIZE, "SW_MAXIMIZE"},
+                           {SW_SHOWNOACTIVATE, "SW_SHOWNOACTIVATE"},
+                           {SW_SHOW, "SW_SHOW"},
+                           {SW_MINIMIZE, "SW_MINIMIZE"},
+                           {SW_SHOWMINNOACTIVE, "SW_SHOWMINNOACTIVE"},
+                           {SW_SHOWNA, "SW_SHOWNA"},
+                           {SW_RESTORE, "SW_RESTORE"}});
 }
 
 std::string InsertAfterName(HWND insertAfter, const std::string& windowName) {
@@ -79,16 +75,8 @@ std::string SwpFlagsName(UINT flags) {
 }
 
 std::string NimName(DWORD message) {
-    switch (message) {
-    case NIM_ADD:
-        return "NIM_ADD";
-    case NIM_MODIFY:
-        return "NIM_MODIFY";
-    case NIM_DELETE:
-        return "NIM_DELETE";
-    default:
-        return std::to_string(message);
-    }
+    return Named(message,
+                 {{NIM_ADD, "NIM_ADD"}, {NIM_MODIFY, "NIM_MODIFY"}, {NIM_DELETE, "NIM_DELETE"}});
 }
 
 std::string NifFlagsName(UINT flags) {

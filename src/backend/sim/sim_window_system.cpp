@@ -3,7 +3,6 @@
 
 #include "backend/sim/sim_browser.h"
 #include "backend/sim/sim_names.h"
-#include "platform/text.h"
 #include "platform/ui/winapi.h"
 
 #include <algorithm>
@@ -137,15 +136,8 @@ LRESULT SimWindowSystem::DefaultProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         if (IsTopLevel(hwnd))
             Record("SetWindowText(" + window->name + ", \"" + window->text + "\")");
         return TRUE;
-    case WM_GETTEXT: {
-        if (wParam == 0 || !lParam)
-            return 0;
-        auto cut = qv::text::CutUtf8(window->text, wParam - 1);
-        auto* buffer = reinterpret_cast<char*>(lParam);
-        cut.copy(buffer, cut.size());
-        buffer[cut.size()] = '\0';
-        return static_cast<LRESULT>(cut.size());
-    }
+    case WM_GETTEXT:
+        return qv::platform::CopyWindowText(window->text, wParam, lParam);
     case WM_GETTEXTLENGTH:
         return static_cast<LRESULT>(window->text.size());
     case WM_SETICON: {
@@ -156,12 +148,8 @@ LRESULT SimWindowSystem::DefaultProc(HWND hwnd, UINT message, WPARAM wParam, LPA
     }
     case WM_GETICON:
         return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? window->bigIcon : window->smallIcon);
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        BeginPaint(hwnd, paint);
-        EndPaint(hwnd, paint);
-        return 0;
-    }
+    case WM_PAINT:
+        return qv::platform::PaintNothing(*this, hwnd);
     default:
         return 0;
     }

@@ -22,26 +22,6 @@ LONG DluY(int dlu) {
 constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
 constexpr WORD kLoadStateFromStream = 0x0376;
 
-std::string ClassName(const qv::platform::DialogControl& control) {
-    using qv::platform::ControlClass;
-    switch (control.Class()) {
-    case ControlClass::Button:
-        return "Button";
-    case ControlClass::Edit:
-        return "Edit";
-    case ControlClass::Static:
-        return "Static";
-    case ControlClass::ListBox:
-        return "ListBox";
-    case ControlClass::ScrollBar:
-        return "ScrollBar";
-    case ControlClass::ComboBox:
-        return "ComboBox";
-    default:
-        return control.windowClass.text;
-    }
-}
-
 } // namespace
 
 HWND SimWindowSystem::CreateDialogWindow(const qv::platform::DialogTemplate& dialog,
@@ -84,7 +64,7 @@ void SimWindowSystem::CreateControl(HWND dialog, const qv::platform::DialogContr
     qv::platform::WindowRecord record;
     record.parent = dialog;
     record.id = static_cast<int>(control.id & 0xFFFF);
-    record.className = ClassName(control);
+    record.className = control.ClassName();
     record.style = control.style | WS_CHILD;
     record.exStyle = control.exStyle;
 

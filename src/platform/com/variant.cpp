@@ -9,68 +9,52 @@ void VariantInit(VARIANT* v) {
 }
 
 namespace qv::com {
+namespace {
+
+template <class Field, class Value>
+VARIANT Holding(VARTYPE type, Field VARIANT::*field, Value value) {
+    VARIANT v;
+    v.vt = type;
+    v.*field = value;
+    return v;
+}
+
+} // namespace
 
 VARIANT MakeBstrVariant(std::string_view utf8) {
-    VARIANT v;
-    v.vt = VT_BSTR;
-    v.bstrVal = ToBstr(utf8);
-    return v;
+    return Holding(VT_BSTR, &VARIANT::bstrVal, ToBstr(utf8));
 }
 
 VARIANT MakeBoolVariant(bool value) {
-    VARIANT v;
-    v.vt = VT_BOOL;
-    v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
+    return Holding(VT_BOOL, &VARIANT::boolVal, value ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
 VARIANT MakeI2Variant(SHORT value) {
-    VARIANT v;
-    v.vt = VT_I2;
-    v.iVal = value;
-    return v;
+    return Holding(VT_I2, &VARIANT::iVal, value);
 }
 
 VARIANT MakeI4Variant(LONG value) {
-    VARIANT v;
-    v.vt = VT_I4;
-    v.lVal = value;
-    return v;
+    return Holding(VT_I4, &VARIANT::lVal, value);
 }
 
 VARIANT MakeUintVariant(UINT value) {
-    VARIANT v;
-    v.vt = VT_UINT;
-    v.uintVal = value;
-    return v;
+    return Holding(VT_UINT, &VARIANT::uintVal, value);
 }
 
 VARIANT MakeDispatchVariant(IDispatch* object) {
-    VARIANT v;
-    v.vt = VT_DISPATCH;
-    v.pdispVal = object;
-    return v;
+    return Holding(VT_DISPATCH, &VARIANT::pdispVal, object);
 }
 
 VARIANT MakeVariantRef(VARIANT* target) {
-    VARIANT v;
-    v.vt = VT_VARIANT | VT_BYREF;
-    v.pvarVal = target;
-    return v;
+    return Holding(VT_VARIANT | VT_BYREF, &VARIANT::pvarVal, target);
 }
 
 VARIANT MakeBoolRef(VARIANT_BOOL* target) {
-    VARIANT v;
-    v.vt = VT_BOOL | VT_BYREF;
-    v.pboolVal = target;
-    return v;
+    return Holding(VT_BOOL | VT_BYREF, &VARIANT::pboolVal, target);
 }
 
 VARIANT MakeDispatchRef(IDispatch** target) {
-    VARIANT v;
-    v.vt = VT_DISPATCH | VT_BYREF;
-    v.ppdispVal = target;
-    return v;
+    return Holding(VT_DISPATCH | VT_BYREF, &VARIANT::ppdispVal, target);
 }
 
 BSTR ToBstr(std::string_view utf8) {

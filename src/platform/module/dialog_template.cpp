@@ -3,6 +3,8 @@
 #include "platform/module/byte_reader.h"
 #include "platform/text.h"
 
+#include <iterator>
+
 namespace qv::platform {
 namespace {
 
@@ -60,20 +62,31 @@ bool ReadControl(ByteReader& in, bool extended, DialogControl& control) {
 
 } // namespace
 
+namespace {
+
+// The predefined classes in the order of their ordinals, named as registered.
+constexpr const char* kPredefinedNames[] = {"Button",  "Edit",      "Static",
+                                            "ListBox", "ScrollBar", "ComboBox"};
+constexpr WORD kFirstPredefined = WORD(ControlClass::Button);
+
+} // namespace
+
 ControlClass DialogControl::Class() const {
     if (windowClass.ordinal) {
         const WORD atom = *windowClass.ordinal;
         return atom >= 0x80 && atom <= 0x85 ? static_cast<ControlClass>(atom) : ControlClass::Other;
     }
-    static constexpr std::pair<const char*, ControlClass> kNames[] = {
-        {"button", ControlClass::Button},       {"edit", ControlClass::Edit},
-        {"static", ControlClass::Static},       {"listbox", ControlClass::ListBox},
-        {"scrollbar", ControlClass::ScrollBar}, {"combobox", ControlClass::ComboBox},
-    };
-    for (const auto& [name, cls] : kNames)
-        if (qv::text::EqualsIgnoreAsciiCase(windowClass.text, name))
-            return cls;
+    for (WORD i = 0; i < std::size(kPredefinedNames); ++i)
+        if (qv::text::EqualsIgnoreAsciiCase(windowClass.text, kPredefinedNames[i]))
+            return static_cast<ControlClass>(kFirstPredefined + i);
     return ControlClass::Other;
+}
+
+std::string DialogControl::ClassName() const {
+    const ControlClass predefined = Class();
+    if (predefined == ControlClass::Other)
+        return windowClass.text;
+    return kPredefinedNames[WORD(predefined) - kFirstPredefined];
 }
 
 std::optional<DialogTemplate> ParseDialogTemplate(const BYTE* data, std::size_t size) {

@@ -56,6 +56,9 @@ struct DialogControl {
 
     // The predefined class, also when the template names it by string ("Button").
     ControlClass Class() const;
+    // The class a window of this control registers under: a predefined one
+    // by its usual name ("Button"), any other as the template names it.
+    std::string ClassName() const;
 };
 
 struct DialogTemplate {

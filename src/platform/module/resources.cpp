@@ -141,9 +141,10 @@ std::optional<std::u16string> StringFromBlock(std::span<const BYTE> block, UINT 
     }
 }
 
-std::unique_ptr<HINSTANCE__> LoadResourceModule(std::span<const std::byte> image,
-                                                std::string path) {
-    auto parsed = ResourceImage::Parse(image);
+namespace {
+
+std::unique_ptr<HINSTANCE__> ModuleOf(std::shared_ptr<const ResourceImage> parsed,
+                                      std::string path) {
     if (!parsed)
         return nullptr;
     auto module = std::make_unique<HINSTANCE__>();
@@ -152,15 +153,16 @@ std::unique_ptr<HINSTANCE__> LoadResourceModule(std::span<const std::byte> image
     return module;
 }
 
+} // namespace
+
+std::unique_ptr<HINSTANCE__> LoadResourceModule(std::span<const std::byte> image,
+                                                std::string path) {
+    return ModuleOf(ResourceImage::Parse(image), std::move(path));
+}
+
 std::unique_ptr<HINSTANCE__> LoadResourceModuleCopy(std::span<const std::byte> image,
                                                     std::string path) {
-    auto parsed = ResourceImage::ParseCopy(image);
-    if (!parsed)
-        return nullptr;
-    auto module = std::make_unique<HINSTANCE__>();
-    module->path = std::move(path);
-    module->resources = std::move(parsed);
-    return module;
+    return ModuleOf(ResourceImage::ParseCopy(image), std::move(path));
 }
 
 } // namespace qv::platform

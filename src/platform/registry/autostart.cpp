@@ -30,11 +30,7 @@ bool IsReserved(char c) {
 }
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (IsSpace(s.front()) || s.front() == '\r'))
-        s.remove_prefix(1);
-    while (!s.empty() && (IsSpace(s.back()) || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
+    return text::Trim(s, " \t\r");
 }
 
 std::string EscapeString(std::string_view s) {

@@ -126,20 +126,11 @@ LONG Traced(const char* action, Hive hive, LONG rc) {
     return rc;
 }
 
-LONG ReadHiveFile(Hive hive, RegDocument& doc) {
-    doc = RegDocument{};
-    HiveFile file = LocateHive(hive);
-    if (file.path.empty())
-        return ERROR_SUCCESS;
-    // Readers need the lock only to wait out a writer; where no lock file can
-    // be made (a read-only /etc) the rename still keeps reads whole.
-    FileLock lock =
-        FileLock::Acquire(file.path + ".lock", false, file.writable && FileExists(file.path));
-    std::string text;
-    switch (ReadFileBounded(file.path, text, kMaxRegFileSize)) {
+// What a file that could not be read means for its hive: success when it
+// was read or is missing.
+LONG ReadError(ReadStatus status) {
+    switch (status) {
     case ReadStatus::Ok:
-        doc = ParseHiveText(text, RootName(hive));
-        return ERROR_SUCCESS;
     case ReadStatus::Missing:
         return ERROR_SUCCESS;
     case ReadStatus::Denied:
@@ -151,6 +142,22 @@ LONG ReadHiveFile(Hive hive, RegDocument& doc) {
         break;
     }
     return ERROR_BADDB;
+}
+
+LONG ReadHiveFile(Hive hive, RegDocument& doc) {
+    doc = RegDocument{};
+    HiveFile file = LocateHive(hive);
+    if (file.path.empty())
+        return ERROR_SUCCESS;
+    // Readers need the lock only to wait out a writer; where no lock file can
+    // be made (a read-only /etc) the rename still keeps reads whole.
+    FileLock lock =
+        FileLock::Acquire(file.path + ".lock", false, file.writable && FileExists(file.path));
+    std::string text;
+    const ReadStatus status = ReadFileBounded(file.path, text, kMaxRegFileSize);
+    if (status == ReadStatus::Ok)
+        doc = ParseHiveText(text, RootName(hive));
+    return ReadError(status);
 }
 
 LONG UpdateHiveFile(Hive hive, const HiveEdit& edit) {
@@ -167,24 +174,14 @@ LONG UpdateHiveFile(Hive hive, const HiveEdit& edit) {
     RemoveStaleTemporaries(file.path);
     std::string text;
     mode_t mode = user ? kUserFileMode : kMachineFileMode;
-    switch (ReadFileBounded(file.path, text, kMaxRegFileSize)) {
-    case ReadStatus::Ok:
-        if (!user) {
-            struct stat st {};
-            if (::stat(file.path.c_str(), &st) == 0)
-                mode = st.st_mode & 07777;
-        }
-        break;
-    case ReadStatus::Missing:
-        break;
-    case ReadStatus::Denied:
-        return ERROR_ACCESS_DENIED;
-    case ReadStatus::NotRegular:
-        return ERROR_BAD_FILE_TYPE;
-    case ReadStatus::TooLarge:
-    case ReadStatus::Failed:
-        // Never replace a file we could not read: its content would be lost.
-        return ERROR_BADDB;
+    const ReadStatus status = ReadFileBounded(file.path, text, kMaxRegFileSize);
+    // Never replace a file we could not read: its content would be lost.
+    if (LONG rc = ReadError(status); rc != ERROR_SUCCESS)
+        return rc;
+    if (status == ReadStatus::Ok && !user) {
+        struct stat st {};
+        if (::stat(file.path.c_str(), &st) == 0)
+            mode = st.st_mode & 07777;
     }
     RegDocument doc = ParseHiveText(text, RootName(hive));
     bool changed = false;

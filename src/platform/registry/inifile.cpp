@@ -5,16 +5,9 @@
 namespace qv::platform::registry {
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-}
-
+// A line's blanks: its end is already cut off.
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return text::Trim(s, text::kLineBlanks);
 }
 
 bool Same(std::string_view a, std::string_view b) {
@@ -31,7 +24,8 @@ std::string ValueOf(std::string_view line) {
 
 // Quotes a value that would not read back as itself.
 std::string QuoteIfNeeded(std::string_view value) {
-    bool edges = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    bool edges = !value.empty() && (text::IsBlank(value.front(), text::kLineBlanks) ||
+                                    text::IsBlank(value.back(), text::kLineBlanks));
     bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                   value.back() == value.front();
     if (edges || quoted)

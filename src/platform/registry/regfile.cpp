@@ -15,22 +15,25 @@ constexpr DWORD kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRe
 // regedit wraps hex data near 80 columns; so do we, for readable diffs.
 constexpr std::size_t kWrapColumn = 76;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-}
-
+// A line's blanks: its end is already cut off.
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return text::Trim(s, text::kLineBlanks);
 }
 
 std::string_view TrimRight(std::string_view s) {
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
+    return text::TrimRight(s, text::kLineBlanks);
+}
+
+// Hexadecimal digits (eight at most) as a number; nullopt for anything else.
+std::optional<DWORD> HexValue(std::string_view digits) {
+    DWORD value = 0;
+    for (char c : digits) {
+        const int d = text::HexDigitValue(c);
+        if (d < 0)
+            return std::nullopt;
+        value = value * 16 + static_cast<DWORD>(d);
+    }
+    return value;
 }
 
 // The next quote or backslash; a plain loop, as find_first_of calls memchr per byte.
@@ -39,16 +42,6 @@ std::size_t FindQuoteOrBackslash(std::string_view s, std::size_t pos) {
         if (s[pos] == '"' || s[pos] == '\\')
             return pos;
     return std::string_view::npos;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
@@ -100,7 +93,7 @@ std::optional<std::string> ReadQuoted(std::string_view s, std::size_t& pos) {
 }
 
 void SkipBlanks(std::string_view s, std::size_t& pos) {
-    while (pos < s.size() && IsBlank(s[pos]))
+    while (pos < s.size() && text::IsBlank(s[pos], text::kLineBlanks))
         ++pos;
 }
 
@@ -148,14 +141,10 @@ bool ParseHexBytes(std::string_view list, std::vector<BYTE>& out) {
             return comma == std::string_view::npos && start > 0; // a trailing comma only
         if (token.size() > 2)
             return false;
-        int value = 0;
-        for (char c : token) {
-            int d = HexDigit(c);
-            if (d < 0)
-                return false;
-            value = value * 16 + d;
-        }
-        out.push_back(static_cast<BYTE>(value));
+        const auto value = HexValue(token);
+        if (!value)
+            return false;
+        out.push_back(static_cast<BYTE>(*value));
         if (comma == std::string_view::npos)
             return true;
         start = comma + 1;
@@ -189,13 +178,10 @@ bool ParseData(std::string_view data, bool unicodeFile, RegEntry& entry) {
         std::string_view digits = data.substr(6);
         if (digits.empty() || digits.size() > 8)
             return false;
-        DWORD v = 0;
-        for (char c : digits) {
-            int d = HexDigit(c);
-            if (d < 0)
-                return false;
-            v = v * 16 + static_cast<DWORD>(d);
-        }
+        const std::optional<DWORD> number = HexValue(digits);
+        if (!number)
+            return false;
+        const DWORD v = *number;
         value.type = kRegDword;
         value.data = {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)};
         return true;
@@ -208,13 +194,10 @@ bool ParseData(std::string_view data, bool unicodeFile, RegEntry& entry) {
         std::size_t close = data.find(')', pos);
         if (close == std::string_view::npos || close == pos + 1 || close - pos - 1 > 8)
             return false;
-        type = 0;
-        for (std::size_t i = pos + 1; i < close; ++i) {
-            int d = HexDigit(data[i]);
-            if (d < 0)
-                return false;
-            type = type * 16 + static_cast<DWORD>(d);
-        }
+        const std::optional<DWORD> number = HexValue(data.substr(pos + 1, close - pos - 1));
+        if (!number)
+            return false;
+        type = *number;
         pos = close + 1;
     }
     if (pos >= data.size() || data[pos] != ':')

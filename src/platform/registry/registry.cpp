@@ -124,6 +124,13 @@ LSTATUS Resolve(HKEY key, KeyRef& ref) {
     return ERROR_SUCCESS;
 }
 
+// The key, when its handle was opened with the right asked for.
+LSTATUS ResolveFor(HKEY key, REGSAM right, KeyRef& ref) {
+    if (LSTATUS rc = Resolve(key, ref); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    return ref.access & right ? LSTATUS(ERROR_SUCCESS) : LSTATUS(ERROR_ACCESS_DENIED);
+}
+
 bool Same(std::string_view a, std::string_view b) {
     return qv::text::EqualsIgnoreAsciiCase(a, b);
 }
@@ -157,6 +164,14 @@ LSTATUS Descend(const KeyRef& parent, LPCSTR subKey, KeyRef& child) {
     }
     child.path = reg::NormalizeKeyPath(parent.path + "\\" + subKey);
     return ERROR_SUCCESS;
+}
+
+// The subkey of key named subKey (the key itself for none).
+LSTATUS ResolveSubkey(HKEY key, LPCSTR subKey, KeyRef& ref) {
+    KeyRef parent;
+    if (LSTATUS rc = Resolve(key, parent); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
+    return Descend(parent, subKey, ref);
 }
 
 LSTATUS KeyExists(const KeyRef& ref, bool& exists) {
@@ -251,6 +266,35 @@ LSTATUS CopyOut(const std::vector<BYTE>& data, LPBYTE out, LPDWORD size) {
     return ERROR_SUCCESS;
 }
 
+// The key's subkeys in order; the path down to the Run key is there even
+// before anything was written below it.
+LSTATUS SubkeyNames(const KeyRef& ref, std::vector<std::string>& names) {
+    if (ref.hive != Hive::Users) {
+        std::shared_ptr<const HiveView> view;
+        if (LSTATUS rc = ReadView(ref.hive, view); rc != LSTATUS(ERROR_SUCCESS))
+            return rc;
+        names = view->index.Subkeys(ref.path);
+    }
+    if (!IsRunOrAbove(ref) || IsRunKey(ref))
+        return ERROR_SUCCESS;
+    std::string_view rest =
+        autostart::kRunKeyPath.substr(ref.path.empty() ? 0 : ref.path.size() + 1);
+    std::string next(rest.substr(0, rest.find('\\')));
+    if (std::none_of(names.begin(), names.end(), [&](const auto& n) { return Same(n, next); })) {
+        names.push_back(next);
+        std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
+            return qv::text::AsciiLower(a) < qv::text::AsciiLower(b);
+        });
+    }
+    return ERROR_SUCCESS;
+}
+
+LSTATUS GiveValue(const RegValue& value, LPDWORD type, LPBYTE out, LPDWORD size) {
+    if (type)
+        *type = value.type;
+    return CopyOut(value.data, out, size);
+}
+
 // Copies a name with its terminator; the count comes back without it.
 LSTATUS CopyName(const std::string& name, LPSTR out, LPDWORD count) {
     if (!out || !count)
@@ -273,10 +317,8 @@ LSTATUS RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired, HKEY
     if (!phkResult)
         return ERROR_INVALID_PARAMETER;
     *phkResult = nullptr;
-    KeyRef parent, ref;
-    if (LSTATUS rc = Resolve(hKey, parent); rc != LSTATUS(ERROR_SUCCESS))
-        return rc;
-    if (LSTATUS rc = Descend(parent, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+    KeyRef ref;
+    if (LSTATUS rc = ResolveSubkey(hKey, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
     bool exists = false;
     if (LSTATUS rc = KeyExists(ref, exists); rc != LSTATUS(ERROR_SUCCESS))
@@ -297,10 +339,8 @@ LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD dwOption
     *phkResult = nullptr;
     if (dwOptions != REG_OPTION_NON_VOLATILE)
         return ERROR_INVALID_PARAMETER;
-    KeyRef parent, ref;
-    if (LSTATUS rc = Resolve(hKey, parent); rc != LSTATUS(ERROR_SUCCESS))
-        return rc;
-    if (LSTATUS rc = Descend(parent, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+    KeyRef ref;
+    if (LSTATUS rc = ResolveSubkey(hKey, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
     if (!HiveWritable(ref.hive))
         return ERROR_ACCESS_DENIED;
@@ -322,27 +362,21 @@ LSTATUS RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, LPSTR, DWORD dwOption
 LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD, LPDWORD lpType, LPBYTE lpData,
                          LPDWORD lpcbData) {
     KeyRef ref;
-    if (LSTATUS rc = Resolve(hKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+    if (LSTATUS rc = ResolveFor(hKey, KEY_QUERY_VALUE, ref); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
-    if (!(ref.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     if (lpData && !lpcbData)
         return ERROR_INVALID_PARAMETER;
     RegValue value;
     if (LSTATUS rc = LoadValue(ref, lpValueName, value); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
-    if (lpType)
-        *lpType = value.type;
-    return CopyOut(value.data, lpData, lpcbData);
+    return GiveValue(value, lpType, lpData, lpcbData);
 }
 
 LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,
                        DWORD cbData) {
     KeyRef ref;
-    if (LSTATUS rc = Resolve(hKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+    if (LSTATUS rc = ResolveFor(hKey, KEY_SET_VALUE, ref); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
-    if (!(ref.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     std::string_view name = lpValueName ? lpValueName : "";
     if (!ValidValueName(name) || (!lpData && cbData > 0))
         return ERROR_INVALID_PARAMETER;
@@ -371,10 +405,8 @@ LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const
 
 LSTATUS RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     KeyRef ref;
-    if (LSTATUS rc = Resolve(hKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+    if (LSTATUS rc = ResolveFor(hKey, KEY_SET_VALUE, ref); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
-    if (!(ref.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     std::string_view name = lpValueName ? lpValueName : "";
     if (IsRunKey(ref)) {
         const LSTATUS rc = autostart::Remove(name);
@@ -402,29 +434,11 @@ LSTATUS RegCloseKey(HKEY hKey) {
 LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD,
                       LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime) {
     KeyRef ref;
-    if (LSTATUS rc = Resolve(hKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+    if (LSTATUS rc = ResolveFor(hKey, KEY_ENUMERATE_SUB_KEYS, ref); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
-    if (!(ref.access & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
     std::vector<std::string> names;
-    if (ref.hive != Hive::Users) {
-        std::shared_ptr<const HiveView> view;
-        if (LSTATUS rc = ReadView(ref.hive, view); rc != LSTATUS(ERROR_SUCCESS))
-            return rc;
-        names = view->index.Subkeys(ref.path);
-    }
-    if (IsRunOrAbove(ref) && !IsRunKey(ref)) {
-        std::string_view rest =
-            autostart::kRunKeyPath.substr(ref.path.empty() ? 0 : ref.path.size() + 1);
-        std::string next(rest.substr(0, rest.find('\\')));
-        if (std::none_of(names.begin(), names.end(),
-                         [&](const auto& n) { return Same(n, next); })) {
-            names.push_back(next);
-            std::sort(names.begin(), names.end(), [](const auto& a, const auto& b) {
-                return qv::text::AsciiLower(a) < qv::text::AsciiLower(b);
-            });
-        }
-    }
+    if (LSTATUS rc = SubkeyNames(ref, names); rc != LSTATUS(ERROR_SUCCESS))
+        return rc;
     if (dwIndex >= names.size())
         return ERROR_NO_MORE_ITEMS;
     if (LSTATUS rc = CopyName(names[dwIndex], lpName, lpcchName); rc != LSTATUS(ERROR_SUCCESS))
@@ -441,10 +455,8 @@ LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
 LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName, LPDWORD,
                       LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData) {
     KeyRef ref;
-    if (LSTATUS rc = Resolve(hKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+    if (LSTATUS rc = ResolveFor(hKey, KEY_QUERY_VALUE, ref); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
-    if (!(ref.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
     if (lpData && !lpcbData)
         return ERROR_INVALID_PARAMETER;
     std::vector<RegValue> values;
@@ -457,18 +469,14 @@ LSTATUS RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcch
     if (LSTATUS rc = CopyName(value.name, lpValueName, lpcchValueName);
         rc != LSTATUS(ERROR_SUCCESS))
         return rc;
-    if (lpType)
-        *lpType = value.type;
-    return CopyOut(value.data, lpData, lpcbData);
+    return GiveValue(value, lpType, lpData, lpcbData);
 }
 
 LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
-    KeyRef parent, ref;
+    KeyRef ref;
     if (!lpSubKey)
         return ERROR_INVALID_PARAMETER;
-    if (LSTATUS rc = Resolve(hKey, parent); rc != LSTATUS(ERROR_SUCCESS))
-        return rc;
-    if (LSTATUS rc = Descend(parent, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+    if (LSTATUS rc = ResolveSubkey(hKey, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
     if (ref.path.empty() || IsRunOrAbove(ref) || !HiveWritable(ref.hive))
         return ERROR_ACCESS_DENIED;
@@ -483,10 +491,8 @@ LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
 }
 
 LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
-    KeyRef parent, ref;
-    if (LSTATUS rc = Resolve(hKey, parent); rc != LSTATUS(ERROR_SUCCESS))
-        return rc;
-    if (LSTATUS rc = Descend(parent, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
+    KeyRef ref;
+    if (LSTATUS rc = ResolveSubkey(hKey, lpSubKey, ref); rc != LSTATUS(ERROR_SUCCESS))
         return rc;
     const bool keepKey = !lpSubKey || ref.path.empty() || IsRunOrAbove(ref);
     if (!HiveWritable(ref.hive))

@@ -6,14 +6,8 @@
 using qv::platform::GetWindowSystem;
 using qv::platform::IWindowSystem;
 
-namespace {
-IWindowSystem* Ws() {
-    return GetWindowSystem();
-}
-} // namespace
-
 LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     auto* record = ws ? ws->Tree().Find(hwnd) : nullptr;
     if (!record || !record->proc)
         return 0;
@@ -23,7 +17,7 @@ LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws || (hwnd && !ws->Tree().Contains(hwnd)))
         return FALSE;
     ws->Queue().Post(hwnd, message, wParam, lParam);
@@ -31,19 +25,19 @@ BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void PostQuitMessage(int exitCode) {
-    if (IWindowSystem* ws = Ws())
+    if (IWindowSystem* ws = GetWindowSystem())
         ws->Queue().PostQuit(exitCode);
 }
 
 BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT first, UINT last, UINT flags) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws || !msg)
         return FALSE;
     return ws->Queue().Peek(*msg, hwnd, first, last, flags) ? TRUE : FALSE;
 }
 
 BOOL WaitMessageTimeout(DWORD timeoutMs) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws)
         return FALSE;
     auto& queue = ws->Queue();
@@ -63,7 +57,7 @@ BOOL WaitMessageTimeout(DWORD timeoutMs) {
 }
 
 BOOL WaitMessageOrEvent(DWORD timeoutMs) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws)
         return FALSE;
     auto& queue = ws->Queue();
@@ -77,7 +71,7 @@ BOOL WaitMessageOrEvent(DWORD timeoutMs) {
 }
 
 BOOL GetMessageA(MSG* msg, HWND hwnd, UINT first, UINT last) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws || !msg)
         return FALSE;
     while (!ws->Queue().Peek(*msg, hwnd, first, last, PM_REMOVE))
@@ -96,24 +90,24 @@ LRESULT DispatchMessageA(const MSG* msg) {
 }
 
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws || (hwnd && !ws->Tree().Contains(hwnd)))
         return 0;
     return ws->Queue().SetTimer(hwnd, id, elapse);
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     return ws && ws->Queue().KillTimer(hwnd, id) ? TRUE : FALSE;
 }
 
 DWORD GetTickCount() {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     return ws ? ws->Queue().TickCount() : 0;
 }
 
 LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws || !ws->Tree().Contains(hwnd))
         return 0;
     switch (message) {

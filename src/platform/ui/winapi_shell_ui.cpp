@@ -4,19 +4,13 @@
 using qv::platform::GetWindowSystem;
 using qv::platform::IWindowSystem;
 
-namespace {
-IWindowSystem* Ws() {
-    return GetWindowSystem();
-}
-} // namespace
-
 HMENU GetSystemMenu(HWND hwnd, BOOL revert) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     return ws ? ws->Tree().SystemMenu(hwnd, revert != FALSE) : nullptr;
 }
 
 BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND hwnd, const RECT*) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws || !menu || !ws->Tree().Contains(hwnd))
         return FALSE;
     UINT command = ws->TrackPopupMenu(menu, flags, x, y, hwnd);
@@ -33,12 +27,12 @@ BOOL TrackPopupMenu(HMENU menu, UINT flags, int x, int y, int, HWND hwnd, const 
 }
 
 BOOL GetCursorPos(POINT* point) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     return ws && point ? ws->GetCursorPos(*point) : FALSE;
 }
 
 BOOL SystemParametersInfoA(UINT action, UINT, void* value, UINT) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws || !value || action != SPI_GETWORKAREA)
         return FALSE;
     *static_cast<RECT*>(value) = ws->WorkArea();
@@ -46,25 +40,25 @@ BOOL SystemParametersInfoA(UINT action, UINT, void* value, UINT) {
 }
 
 int GetSystemMetrics(int index) {
-    return Ws() ? Ws()->GetSystemMetrics(index) : 0;
+    return GetWindowSystem() ? GetWindowSystem()->GetSystemMetrics(index) : 0;
 }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws)
         return 0;
     return ws->MessageBox(owner, text ? text : "", caption ? caption : "Error", type);
 }
 
 HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws || !paint || !ws->Tree().Contains(hwnd))
         return nullptr;
     return ws->BeginPaint(hwnd, *paint);
 }
 
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     if (!ws || !paint || !ws->Tree().Contains(hwnd))
         return FALSE;
     ws->EndPaint(hwnd, *paint);
@@ -72,11 +66,11 @@ BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint) {
 }
 
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     return ws && dc && icon ? ws->DrawIcon(dc, x, y, icon) : FALSE;
 }
 
 void qv::platform::SetWaitCursor(bool on) {
-    if (IWindowSystem* ws = Ws())
+    if (IWindowSystem* ws = GetWindowSystem())
         ws->SetWaitCursor(on);
 }

@@ -9,12 +9,8 @@ using qv::platform::IWindowSystem;
 
 namespace {
 
-IWindowSystem* Ws() {
-    return GetWindowSystem();
-}
-
 qv::platform::WindowRecord* Record(HWND hwnd) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     return ws ? ws->Tree().Find(hwnd) : nullptr;
 }
 
@@ -50,7 +46,7 @@ BOOL IsWindow(HWND hwnd) {
 }
 
 BOOL DestroyWindow(HWND hwnd) {
-    IWindowSystem* ws = Ws();
+    IWindowSystem* ws = GetWindowSystem();
     auto* record = Record(hwnd);
     if (!record || record->destroying)
         return FALSE;
@@ -59,44 +55,46 @@ BOOL DestroyWindow(HWND hwnd) {
 }
 
 BOOL ShowWindow(HWND hwnd, int command) {
-    return Record(hwnd) ? Ws()->ShowWindow(hwnd, command) : FALSE;
+    return Record(hwnd) ? GetWindowSystem()->ShowWindow(hwnd, command) : FALSE;
 }
 BOOL IsIconic(HWND hwnd) {
-    return Record(hwnd) ? Ws()->IsIconic(hwnd) : FALSE;
+    return Record(hwnd) ? GetWindowSystem()->IsIconic(hwnd) : FALSE;
 }
 BOOL IsZoomed(HWND hwnd) {
-    return Record(hwnd) ? Ws()->IsZoomed(hwnd) : FALSE;
+    return Record(hwnd) ? GetWindowSystem()->IsZoomed(hwnd) : FALSE;
 }
 BOOL IsWindowVisible(HWND hwnd) {
-    return Record(hwnd) ? Ws()->IsWindowVisible(hwnd) : FALSE;
+    return Record(hwnd) ? GetWindowSystem()->IsWindowVisible(hwnd) : FALSE;
 }
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
-    return Record(hwnd) ? Ws()->SetWindowPos(hwnd, insertAfter, x, y, cx, cy, flags) : FALSE;
+    return Record(hwnd) ? GetWindowSystem()->SetWindowPos(hwnd, insertAfter, x, y, cx, cy, flags)
+                        : FALSE;
 }
 
 BOOL MoveWindow(HWND hwnd, int x, int y, int cx, int cy, BOOL repaint) {
-    return Record(hwnd) ? Ws()->MoveWindow(hwnd, x, y, cx, cy, repaint) : FALSE;
+    return Record(hwnd) ? GetWindowSystem()->MoveWindow(hwnd, x, y, cx, cy, repaint) : FALSE;
 }
 
 BOOL SetForegroundWindow(HWND hwnd) {
-    return Record(hwnd) ? Ws()->SetForegroundWindow(hwnd) : FALSE;
+    return Record(hwnd) ? GetWindowSystem()->SetForegroundWindow(hwnd) : FALSE;
 }
 HWND GetForegroundWindow() {
-    return Ws() ? Ws()->GetForegroundWindow() : nullptr;
+    return GetWindowSystem() ? GetWindowSystem()->GetForegroundWindow() : nullptr;
 }
 
 BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement) {
-    return placement && Record(hwnd) ? Ws()->GetWindowPlacement(hwnd, *placement) : FALSE;
+    return placement && Record(hwnd) ? GetWindowSystem()->GetWindowPlacement(hwnd, *placement)
+                                     : FALSE;
 }
 BOOL GetWindowRect(HWND hwnd, RECT* rect) {
-    return rect && Record(hwnd) ? Ws()->GetWindowRect(hwnd, *rect) : FALSE;
+    return rect && Record(hwnd) ? GetWindowSystem()->GetWindowRect(hwnd, *rect) : FALSE;
 }
 BOOL GetClientRect(HWND hwnd, RECT* rect) {
-    return rect && Record(hwnd) ? Ws()->GetClientRect(hwnd, *rect) : FALSE;
+    return rect && Record(hwnd) ? GetWindowSystem()->GetClientRect(hwnd, *rect) : FALSE;
 }
 BOOL ClientToScreen(HWND hwnd, POINT* point) {
-    return point && Record(hwnd) ? Ws()->ClientToScreen(hwnd, *point) : FALSE;
+    return point && Record(hwnd) ? GetWindowSystem()->ClientToScreen(hwnd, *point) : FALSE;
 }
 
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
@@ -117,23 +115,23 @@ int GetWindowTextLengthA(HWND hwnd) {
 }
 
 BOOL EnableWindow(HWND hwnd, BOOL enable) {
-    return Record(hwnd) ? Ws()->EnableWindow(hwnd, enable) : FALSE;
+    return Record(hwnd) ? GetWindowSystem()->EnableWindow(hwnd, enable) : FALSE;
 }
 BOOL IsWindowEnabled(HWND hwnd) {
-    return Record(hwnd) ? Ws()->IsWindowEnabled(hwnd) : FALSE;
+    return Record(hwnd) ? GetWindowSystem()->IsWindowEnabled(hwnd) : FALSE;
 }
 
 HWND SetFocus(HWND hwnd) {
-    if (!Ws() || (hwnd && !Record(hwnd)))
+    if (!GetWindowSystem() || (hwnd && !Record(hwnd)))
         return nullptr;
-    return Ws()->SetFocus(hwnd);
+    return GetWindowSystem()->SetFocus(hwnd);
 }
 HWND GetFocus() {
-    return Ws() ? Ws()->GetFocus() : nullptr;
+    return GetWindowSystem() ? GetWindowSystem()->GetFocus() : nullptr;
 }
 
 HWND GetDlgItem(HWND dialog, int id) {
-    return Record(dialog) ? Ws()->Tree().ChildById(dialog, id) : nullptr;
+    return Record(dialog) ? GetWindowSystem()->Tree().ChildById(dialog, id) : nullptr;
 }
 
 int GetDlgCtrlID(HWND hwnd) {
@@ -166,7 +164,7 @@ BOOL EnumChildWindows(HWND parent, WNDENUMPROC proc, LPARAM param) {
     if (!proc || !Record(parent))
         return FALSE;
     // A snapshot: windows made or destroyed by proc do not upset the walk.
-    for (HWND child : Ws()->Tree().Descendants(parent)) {
+    for (HWND child : GetWindowSystem()->Tree().Descendants(parent)) {
         if (Record(child) && !proc(child, param))
             break;
     }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qv::platform {
@@ -78,6 +79,13 @@ public:
     virtual void EndPaint(HWND hwnd, const PAINTSTRUCT& paint) = 0;
     virtual BOOL DrawIcon(HDC dc, int x, int y, HICON icon) = 0;
 };
+
+// Answers of a default window procedure every window system gives alike.
+// WM_GETTEXT: text cut to the buffer (never within a character) and ended
+// there; its length.
+LRESULT CopyWindowText(std::string_view text, WPARAM size, LPARAM buffer);
+// WM_PAINT for a window that draws nothing: painting validates it.
+LRESULT PaintNothing(IWindowSystem& system, HWND hwnd);
 
 // The window system in use; null until one is set. Not owned.
 IWindowSystem* GetWindowSystem();

@@ -87,6 +87,34 @@ def colour_function(paint):
     return colour
 
 
+# Each size's hand-placed geometry, (x0, y0, x1, y1, radius) and paint, in
+# painting order: the console (body, its darker front edge, the display),
+# the keypad (x, y, columns, rows, x step, y step, key width, key height),
+# then the handset (the handle band with an ear cup and a mouth cup below
+# its ends).
+DRAWINGS = {
+    32: {
+        'console': [((1, 15, 31, 30, 3.5), 'outline'), ((2, 16, 30, 29, 2.5), 'body'),
+                    ((2, 26, 30, 29, 2.5), 'front'), ((4, 18, 15, 24, 1), 'outline'),
+                    ((5, 19, 14, 23, 0.5), 'lcd')],
+        'keypad': (17, 18, 3, 3, 4, 3, 3, 2),
+        'handset': [((2, 3, 30, 10, 3.5), 'outline'), ((1, 6, 12, 15, 3), 'outline'),
+                    ((20, 6, 31, 15, 3), 'outline'), ((3, 4, 29, 9, 2.5), 'hand'),
+                    ((2, 7, 11, 14, 2), 'hand'), ((21, 7, 30, 14, 2), 'hand'),
+                    ((7, 5, 25, 6, 0.5), 'shine')],
+    },
+    16: {
+        'console': [((0, 8, 16, 16, 1.6), 'outline'), ((1, 9, 15, 15, 1), 'body'),
+                    ((1, 14, 15, 15, 0.5), 'front'), ((2, 10, 7, 13, 0.3), 'outline'),
+                    ((3, 11, 6, 12, 0.01), 'lcd')],
+        'keypad': (8, 10, 3, 2, 2, 2, 1, 1),
+        'handset': [((1, 1, 15, 5, 1.8), 'outline'), ((0, 3, 6, 8, 1.5), 'outline'),
+                    ((10, 3, 16, 8, 1.5), 'outline'), ((2, 2, 14, 4, 0.9), 'hand'),
+                    ((1, 4, 5, 7, 0.9), 'hand'), ((11, 4, 15, 7, 0.9), 'hand')],
+    },
+}
+
+
 def scene(size, rich):
     """Layers (inside test, colour function), painted in order.
 
@@ -105,50 +133,16 @@ def scene(size, rich):
     else:
         body, front, hand, shine = flat(SILVER), flat(GREY), flat(RED), flat(WHITE)
         lcd, key = flat(CYAN), flat(WHITE)
-    layers = []
-
-    def add(shape, colour, grow=0.0):
-        layers.append((shape, colour, grow))
-
-    if size == 32:
-        # Console body with a darker front edge.
-        add(rounded_box(1, 15, 31, 30, 3.5), flat(outline))
-        add(rounded_box(2, 16, 30, 29, 2.5), body)
-        add(rounded_box(2, 26, 30, 29, 2.5), front)
-        # Display.
-        add(rounded_box(4, 18, 15, 24, 1), flat(outline))
-        add(rounded_box(5, 19, 14, 23, 0.5), lcd)
-        # Keypad, three by three.
-        for row in range(3):
-            for col in range(3):
-                x = 17 + col * 4
-                y = 18 + row * 3
-                add(rounded_box(x, y, x + 3, y + 2, 0.01), key)
-        # Handset: handle band with an ear cup and a mouth cup below its ends.
-        add(rounded_box(2, 3, 30, 10, 3.5), flat(outline))
-        add(rounded_box(1, 6, 12, 15, 3), flat(outline))
-        add(rounded_box(20, 6, 31, 15, 3), flat(outline))
-        add(rounded_box(3, 4, 29, 9, 2.5), hand)
-        add(rounded_box(2, 7, 11, 14, 2), hand)
-        add(rounded_box(21, 7, 30, 14, 2), hand)
-        add(rounded_box(7, 5, 25, 6, 0.5), shine)
-    else:
-        add(rounded_box(0, 8, 16, 16, 1.6), flat(outline))
-        add(rounded_box(1, 9, 15, 15, 1), body)
-        add(rounded_box(1, 14, 15, 15, 0.5), front)
-        add(rounded_box(2, 10, 7, 13, 0.3), flat(outline))
-        add(rounded_box(3, 11, 6, 12, 0.01), lcd)
-        for row in range(2):
-            for col in range(3):
-                x = 8 + col * 2
-                y = 10 + row * 2
-                add(rounded_box(x, y, x + 1, y + 1, 0.01), key)
-        add(rounded_box(1, 1, 15, 5, 1.8), flat(outline))
-        add(rounded_box(0, 3, 6, 8, 1.5), flat(outline))
-        add(rounded_box(10, 3, 16, 8, 1.5), flat(outline))
-        add(rounded_box(2, 2, 14, 4, 0.9), hand)
-        add(rounded_box(1, 4, 5, 7, 0.9), hand)
-        add(rounded_box(11, 4, 15, 7, 0.9), hand)
+    paints = {'outline': flat(outline), 'body': body, 'front': front, 'hand': hand,
+              'shine': shine, 'lcd': lcd}
+    drawing = DRAWINGS[32 if size == 32 else 16]
+    layers = [(rounded_box(*box), paints[paint], 0.0) for box, paint in drawing['console']]
+    x0, y0, columns, rows, dx, dy, w, h = drawing['keypad']
+    for row in range(rows):
+        for col in range(columns):
+            x, y = x0 + col * dx, y0 + row * dy
+            layers.append((rounded_box(x, y, x + w, y + h, 0.01), key, 0.0))
+    layers += [(rounded_box(*box), paints[paint], 0.0) for box, paint in drawing['handset']]
     return layers
 
 

@@ -1,6 +1,7 @@
 #include "browser_fixture.h"
 
 #include "backend/qt/browser/qt_browser_factory.h"
+#include "localized/localized_resources.h"
 #include "platform/ui/winapi.h"
 
 #include <QCoreApplication>
@@ -389,7 +390,7 @@ void BrowserTest::SetUp() {
     ASSERT_TRUE(console.Start(&error)) << error;
     ws = std::make_unique<qt::QtWindowSystem>();
     platform::SetWindowSystem(ws.get());
-    qt::InstallQtBrowserFactory(*ws);
+    qt::InstallQtBrowserFactory(*ws, FindLocalizedResource);
     app = std::make_unique<CWinApp>("BrowserTest");
     manager = std::make_unique<HostManager>(host);
     AfxEnableControlContainer(manager.get());

@@ -3,6 +3,8 @@
 // browser profile for the process.
 #pragma once
 
+#include "backend/qt/browser/res_scheme_handler.h"
+
 #include <string>
 #include <vector>
 
@@ -14,8 +16,9 @@ class QtWindowSystem;
 std::vector<std::string> DefaultExternalNames();
 
 // Registers the factory with the window system. The profile lives as long as
-// the factory or the last control made by it.
-void InstallQtBrowserFactory(QtWindowSystem& windows,
+// the factory or the last control made by it; its res: pages come from
+// findResource.
+void InstallQtBrowserFactory(QtWindowSystem& windows, ResourceFinder findResource,
                              std::vector<std::string> externalNames = DefaultExternalNames());
 
 } // namespace qv::qt

@@ -20,17 +20,6 @@ void QtFrameBrowser::Orphan() {
         child->Orphan();
 }
 
-HRESULT QtFrameBrowser::QueryInterface(REFIID iid, void** object) {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IDispatch && iid != IID_IWebBrowser2)
-        return E_NOINTERFACE;
-    *object = AsDispatch();
-    AddRef();
-    return S_OK;
-}
-
 // The engine does not load a chosen frame by address; frames change through
 // their own pages.
 HRESULT QtFrameBrowser::Navigate(const BSTR&, VARIANT*, VARIANT*, VARIANT*, VARIANT*) {

@@ -8,7 +8,7 @@
 
 namespace qv::qt {
 
-class QtFrameBrowser final : public com::EarlyBound<IWebBrowser2> {
+class QtFrameBrowser final : public com::DispatchObject<IWebBrowser2> {
 public:
     QtFrameBrowser(std::string name, FrameState* parent, std::shared_ptr<BridgeLink> link,
                    IDispatch* application);
@@ -17,8 +17,6 @@ public:
     IDispatch* AsDispatch() { return static_cast<IWebBrowser2*>(this); }
     // The control went: Application has nothing to give any more.
     void Orphan();
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
 
     HRESULT Navigate(const BSTR& url, VARIANT* flags, VARIANT* targetFrame, VARIANT* postData,
                      VARIANT* headers) override;

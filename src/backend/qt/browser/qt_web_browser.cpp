@@ -21,8 +21,6 @@ namespace {
 // The shell's default context menu, as the host is asked about it.
 constexpr DWORD kContextMenuDefault = 0;
 
-enum Side { kLeft, kTop, kWidth, kHeight };
-
 unsigned NavigateFlags(const VARIANT* flags) {
     if (flags && flags->vt == (VT_VARIANT | VT_BYREF))
         flags = flags->pvarVal;
@@ -86,22 +84,6 @@ bridge::PageBridge* QtWebBrowser::Bridge() const {
     return link_->bridge;
 }
 
-HRESULT QtWebBrowser::QueryInterface(REFIID iid, void** object) {
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IWebBrowser2)
-        *object = static_cast<IWebBrowser2*>(this);
-    else if (iid == IID_IOleObject)
-        *object = static_cast<IOleObject*>(this);
-    else if (iid == IID_IConnectionPoint)
-        *object = static_cast<IConnectionPoint*>(this);
-    if (!*object)
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
 // The profile keeps no cache, so navNoReadFromCache always holds; a target
 // frame is not supported (the program names none).
 HRESULT QtWebBrowser::Navigate(const BSTR& url, VARIANT* flags, VARIANT*, VARIANT*, VARIANT*) {
@@ -132,32 +114,12 @@ HRESULT QtWebBrowser::get_Application(IDispatch** application) {
     return S_OK;
 }
 
-HRESULT QtWebBrowser::Geometry(LONG* value, int which) const {
-    if (!value)
-        return E_POINTER;
-    *value = 0;
+bool QtWebBrowser::GetBounds(Bounds& bounds) const {
     if (!view_->Container())
-        return E_FAIL;
+        return false;
     const QRect r = view_->Geometry();
-    const int values[] = {r.x(), r.y(), r.width(), r.height()};
-    *value = values[which];
-    return S_OK;
-}
-
-HRESULT QtWebBrowser::get_Left(LONG* value) {
-    return Geometry(value, kLeft);
-}
-
-HRESULT QtWebBrowser::get_Top(LONG* value) {
-    return Geometry(value, kTop);
-}
-
-HRESULT QtWebBrowser::get_Width(LONG* value) {
-    return Geometry(value, kWidth);
-}
-
-HRESULT QtWebBrowser::get_Height(LONG* value) {
-    return Geometry(value, kHeight);
+    bounds = Bounds{r.x(), r.y(), r.width(), r.height()};
+    return true;
 }
 
 HRESULT QtWebBrowser::put_Width(LONG value) {
@@ -171,13 +133,6 @@ HRESULT QtWebBrowser::put_Height(LONG value) {
     if (!view_->Container())
         return E_FAIL;
     view_->Resize(view_->Geometry().width(), value);
-    return S_OK;
-}
-
-// Every browser of the program opens its pages itself; there is no shell
-// window list to join, so this is only remembered.
-HRESULT QtWebBrowser::put_RegisterAsBrowser(VARIANT_BOOL value) {
-    registerAsBrowser_ = value != VARIANT_FALSE;
     return S_OK;
 }
 
@@ -217,38 +172,13 @@ bool QtWebBrowser::HostContextMenu(int x, int y) {
     return host->ShowContextMenu(kContextMenuDefault, &point, nullptr, nullptr) == S_OK;
 }
 
-HRESULT QtWebBrowser::Advise(IDispatch* sink, DWORD* cookie) {
-    if (!sink || !cookie)
-        return E_POINTER;
-    *cookie = nextCookie_++;
-    sinks_[*cookie] = sink;
-    return S_OK;
-}
-
-HRESULT QtWebBrowser::Unadvise(DWORD cookie) {
-    return sinks_.erase(cookie) ? S_OK : E_INVALIDARG;
-}
-
-void QtWebBrowser::Fire(DISPID dispid, std::vector<VARIANT> args) {
-    // Arguments stand last first.
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPPARAMS params;
-    params.rgvarg = reversed.data();
-    params.cArgs = static_cast<UINT>(reversed.size());
-    // A handler may unadvise: work on a copy.
-    auto sinks = sinks_;
-    for (auto& [cookie, sink] : sinks)
-        sink->Invoke(dispid, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
-}
-
 void QtWebBrowser::FireFrameEvent(DISPID dispid, const FrameSnapshot& snapshot) {
     Hold hold(this);
     FrameState* state = tree_.Take(snapshot);
     if (!state)
         return;
     ComPtr<IDispatch> frame(state->browser);
-    VARIANT url = com::MakeBstrVariant(snapshot.location.href);
-    Fire(dispid, {com::MakeDispatchVariant(frame.get()), com::MakeVariantRef(&url)});
+    SendFrameEvent(dispid, frame.get(), snapshot.location.href);
 }
 
 void QtWebBrowser::OnNavigateComplete(const FrameSnapshot& snapshot) {
@@ -269,15 +199,7 @@ void QtWebBrowser::OnBeforeNavigate(FrameId frame, const std::string& url, bool&
     Hold hold(this);
     FrameState* state = frame == kNoFrame ? nullptr : tree_.Find(frame);
     ComPtr<IDispatch> target(state ? static_cast<IDispatch*>(state->browser) : AsDispatch());
-    VARIANT address = com::MakeBstrVariant(url);
-    VARIANT flags = com::MakeI4Variant(0);
-    VARIANT targetFrame, postData, headers;
-    VARIANT_BOOL stop = VARIANT_FALSE;
-    Fire(DISPID_BEFORENAVIGATE2,
-         {com::MakeDispatchVariant(target.get()), com::MakeVariantRef(&address),
-          com::MakeVariantRef(&flags), com::MakeVariantRef(&targetFrame),
-          com::MakeVariantRef(&postData), com::MakeVariantRef(&headers), com::MakeBoolRef(&stop)});
-    cancel = stop != VARIANT_FALSE;
+    cancel = SendBeforeNavigate(target.get(), url);
 }
 
 // The host may hand back another browser control of this program to open the
@@ -285,12 +207,9 @@ void QtWebBrowser::OnBeforeNavigate(FrameId frame, const std::string& url, bool&
 // own, as a browser opens one for window.open.
 bridge::PageBridge* QtWebBrowser::OnNewWindow(const bridge::NewWindowRequest& request) {
     Hold hold(this);
-    IDispatch* window = nullptr;
-    VARIANT_BOOL cancel = VARIANT_FALSE;
-    Fire(DISPID_NEWWINDOW2, {com::MakeDispatchRef(&window), com::MakeBoolRef(&cancel)});
-    // The handler handed over a reference with the pointer.
-    ComPtr<IDispatch> target = ComPtr<IDispatch>::Adopt(window);
-    if (cancel != VARIANT_FALSE)
+    const NewWindowAnswer answer = SendNewWindow();
+    const ComPtr<IDispatch>& target = answer.window;
+    if (answer.cancel)
         return nullptr;
     if (!target)
         return view_->Profile() ? StandaloneWindow::Open(*view_->Profile(), request) : nullptr;
@@ -302,8 +221,7 @@ bridge::PageBridge* QtWebBrowser::OnNewWindow(const bridge::NewWindowRequest& re
 // itself, as the program's dialogs do.
 void QtWebBrowser::OnWindowCloseRequested() {
     Hold hold(this);
-    VARIANT_BOOL cancel = VARIANT_FALSE;
-    Fire(DISPID_WINDOWCLOSING, {com::MakeBoolVariant(false), com::MakeBoolRef(&cancel)});
+    SendWindowClosing(false);
 }
 
 } // namespace qv::qt

@@ -8,12 +8,9 @@
 
 #include "backend/qt/bridge/page_bridge_listener.h"
 #include "backend/qt/browser/frame_tree.h"
-#include "platform/com/connection_point.h"
-#include "platform/com/dispatch_object.h"
-#include "platform/com/ole_object.h"
+#include "platform/html/browser_control.h"
 #include "platform/html/doc_host_ui_handler.h"
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,8 +26,7 @@ namespace qv::qt {
 class BrowserView;
 class DispatchExternal;
 
-class QtWebBrowser final : public com::EarlyBound<IWebBrowser2, IOleObject, IConnectionPoint>,
-                           private bridge::PageBridgeListener {
+class QtWebBrowser final : public html::BrowserControl, private bridge::PageBridgeListener {
 public:
     // externalNames: the members window.external offers the page (the
     // bridge must know them before a page asks).
@@ -38,32 +34,20 @@ public:
                                             std::shared_ptr<bridge::BridgeProfile> profile,
                                             std::vector<std::string> externalNames);
 
-    IDispatch* AsDispatch() { return static_cast<IWebBrowser2*>(this); }
     // Null once the control's dialog has gone.
     bridge::PageBridge* Bridge() const;
     const BrowserView* View() const { return view_.get(); }
-    bool RegisteredAsBrowser() const { return registerAsBrowser_; }
 
-    // IUnknown, IDispatch
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     // IWebBrowser2
     HRESULT Navigate(const BSTR& url, VARIANT* flags, VARIANT* targetFrame, VARIANT* postData,
                      VARIANT* headers) override;
     HRESULT Refresh() override;
     HRESULT get_Application(IDispatch** application) override;
     HRESULT get_Document(IDispatch** document) override { return top_.GetDocument(document); }
-    HRESULT get_Left(LONG* value) override;
-    HRESULT get_Top(LONG* value) override;
-    HRESULT get_Width(LONG* value) override;
     HRESULT put_Width(LONG value) override;
-    HRESULT get_Height(LONG* value) override;
     HRESULT put_Height(LONG value) override;
-    HRESULT put_RegisterAsBrowser(VARIANT_BOOL value) override;
     // IOleObject
     HRESULT SetClientSite(IUnknown* site) override;
-    // IConnectionPoint
-    HRESULT Advise(IDispatch* sink, DWORD* cookie) override;
-    HRESULT Unadvise(DWORD cookie) override;
 
 private:
     QtWebBrowser(QWidget* container, std::shared_ptr<bridge::BridgeProfile> profile,
@@ -82,11 +66,10 @@ private:
     // so a handler that drops the last reference never deletes the bridge
     // under its own call.
     class Hold;
-    void Fire(DISPID dispid, std::vector<VARIANT> args);
     void FireFrameEvent(DISPID dispid, const bridge::FrameSnapshot& snapshot);
     void ApplyHost();
     bool HostContextMenu(int x, int y);
-    HRESULT Geometry(LONG* value, int which) const;
+    bool GetBounds(Bounds& bounds) const override;
 
     std::shared_ptr<BridgeLink> link_;
     FrameState top_;
@@ -96,9 +79,6 @@ private:
     std::unique_ptr<DispatchExternal> external_;
     com::ComPtr<IUnknown> site_;
     com::ComPtr<IDocHostUIHandler> hostUi_;
-    std::map<DWORD, com::ComPtr<IDispatch>> sinks_;
-    DWORD nextCookie_ = 1;
-    bool registerAsBrowser_ = false;
 };
 
 } // namespace qv::qt

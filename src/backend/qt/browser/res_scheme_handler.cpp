@@ -1,6 +1,5 @@
 #include "backend/qt/browser/res_scheme_handler.h"
 
-#include "localized/localized_resources.h"
 #include "platform/module/module.h"
 #include "platform/module/resources.h"
 #include "platform/text.h"
@@ -37,7 +36,8 @@ QByteArray MimeType(std::string_view name) {
 
 class ResSchemeHandler final : public QWebEngineUrlSchemeHandler {
 public:
-    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    ResSchemeHandler(ResourceFinder find, QObject* parent)
+        : QWebEngineUrlSchemeHandler(parent), find_(std::move(find)) {}
 
     void requestStarted(QWebEngineUrlRequestJob* job) override {
         if (job->requestMethod() != "GET") {
@@ -72,7 +72,7 @@ public:
         }
         DWORD size = 0;
         const std::string upper = text::AsciiUpper(name);
-        HGLOBAL data = FindLocalizedResource(upper.c_str(), MAKEINTRESOURCEA(RT_HTML_ID), &size);
+        HGLOBAL data = find_(upper.c_str(), MAKEINTRESOURCEA(RT_HTML_ID), &size);
         const char* bytes = data ? static_cast<const char*>(LockResource(data)) : nullptr;
         if (!bytes) {
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
@@ -84,6 +84,9 @@ public:
         buffer->open(QIODevice::ReadOnly);
         job->reply(MimeType(name), buffer);
     }
+
+private:
+    ResourceFinder find_;
 };
 
 } // namespace
@@ -100,10 +103,10 @@ void RegisterResScheme() {
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
-void InstallResSchemeHandler(QWebEngineProfile* profile) {
-    if (!profile || profile->urlSchemeHandler(kScheme))
+void InstallResSchemeHandler(QWebEngineProfile* profile, ResourceFinder find) {
+    if (!profile || !find || profile->urlSchemeHandler(kScheme))
         return;
-    profile->installUrlSchemeHandler(kScheme, new ResSchemeHandler(profile));
+    profile->installUrlSchemeHandler(kScheme, new ResSchemeHandler(std::move(find), profile));
 }
 
 } // namespace qv::qt

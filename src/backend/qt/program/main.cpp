@@ -8,6 +8,7 @@
 #include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
 #include "backend/qt/termination_signals.h"
+#include "localized/localized_resources.h"
 #include "platform/debug_trace.h"
 #include "platform/module/resources.h"
 #include "rc/embedded.h"
@@ -58,7 +59,7 @@ int Run(int argc, char** argv, int& endedBy) {
     const qv::qt::ThemeIcon icon = qv::qt::LoadThemeIcon(
         QStringLiteral(QV_APP_ID), QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
     shell.SetProgram(QString::fromStdString(ProductName()), icon.icon, icon.notification);
-    qv::qt::InstallQtBrowserFactory(windows);
+    qv::qt::InstallQtBrowserFactory(windows, FindLocalizedResource);
     const int code = RunQuorvia(argc, argv, windows, &shell);
     endedBy = termination.Received();
     return code;

@@ -54,6 +54,18 @@ public:
             ::WaitMessageTimeout(DWORD(std::min<qint64>(left, 50)));
         }
     }
+    // The condition still holds after the desktop had time to change it.
+    bool Settled(const std::function<bool()>& condition) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 300) {
+            MSG msg;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageA(&msg);
+            ::WaitMessageTimeout(50);
+        }
+        return condition();
+    }
     void Shown(HWND hwnd) { EXPECT_TRUE(QTest::qWaitForWindowExposed(windows_.Widget(hwnd))); }
     Foreign OpenForeign() {
         auto& process = *foreign_.emplace_back(std::make_unique<QProcess>());

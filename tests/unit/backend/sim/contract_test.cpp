@@ -14,6 +14,7 @@ public:
             ::DispatchMessageA(&msg);
         return condition();
     }
+    bool Settled(const std::function<bool()>& condition) { return Eventually(condition); }
     void Shown(HWND) {}
     Foreign OpenForeign() { return sim_.Windows().CreateForeignWindow("Other application"); }
     void UserActivates(Foreign window) { sim_.Windows().UserActivate(window); }

@@ -125,11 +125,17 @@ class Desktop:
                            "openbox did not take the screen")
 
     def start_notification_daemon(self):
-        self._start_daemon(["dunst"], lambda: self._run_ok(
-            ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.Notifications",
-             "/org/freedesktop/Notifications",
-             "org.freedesktop.Notifications.GetServerInformation"]),
-            "dunst did not reach the bus")
+        # Asks the bus who owns the name rather than calling the service: a
+        # call would have the bus start a second dunst of its own, which wins
+        # the name from ours when the machine is busy.
+        def owned():
+            out = subprocess.run(
+                ["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                 "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                 "string:org.freedesktop.Notifications"],
+                env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+            return out.returncode == 0 and "boolean true" in out.stdout
+        self._start_daemon(["dunst"], owned, "dunst did not reach the bus")
 
     def start_system_bus(self):
         """A private system bus where anyone may own any name (logind's too)."""

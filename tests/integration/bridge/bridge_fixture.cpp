@@ -1,39 +1,15 @@
 #include "bridge_fixture.h"
 
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <QWebEnginePage>
 #include <QWidget>
+#include <algorithm>
+#include <optional>
 
 namespace qv::bridge::test {
-
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        // Sleeps until an event arrives or a short tick passes; no busy wait.
-        QEventLoop loop;
-        QTimer::singleShot(std::min<qint64>(20, std::max<qint64>(1, deadline.remainingTime())),
-                           &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 void Recorder::OnBeforeNavigate(FrameId frame, const std::string& url, bool& cancel) {
     beforeNavigate.emplace_back(frame, url);
     cancel = cancelIf && cancelIf(frame, url);
-}
-
-void Recorder::OnNavigateComplete(const FrameSnapshot& snapshot) {
-    events.push_back({FrameEvent::NavigateComplete, snapshot});
-}
-
-void Recorder::OnDocumentComplete(const FrameSnapshot& snapshot) {
-    events.push_back({FrameEvent::DocumentComplete, snapshot});
 }
 
 void Recorder::OnFrameGone(FrameId frame) {
@@ -47,64 +23,26 @@ PageBridge* Recorder::OnNewWindow(const NewWindowRequest& request) {
     return newWindowTarget ? newWindowTarget(request) : nullptr;
 }
 
-static bool EndsWith(const std::string& s, const std::string& suffix) {
-    return s.size() >= suffix.size() &&
-           s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 std::vector<FrameSnapshot> Recorder::Completed(const std::string& suffix) const {
     std::vector<FrameSnapshot> out;
     for (const FrameEvent& e : events) {
-        if (e.type == FrameEvent::DocumentComplete && EndsWith(e.snapshot.location.href, suffix)) {
+        if (e.type == FrameEvent::DocumentComplete && e.snapshot.location.href.ends_with(suffix))
             out.push_back(e.snapshot);
-        }
     }
     return out;
 }
 
 const FrameSnapshot* Recorder::LastCompleted(const std::string& suffix) const {
-    for (auto it = events.rbegin(); it != events.rend(); ++it) {
-        if (it->type == FrameEvent::DocumentComplete &&
-            EndsWith(it->snapshot.location.href, suffix)) {
-            return &it->snapshot;
-        }
-    }
-    return nullptr;
+    const auto it = std::find_if(events.rbegin(), events.rend(), [&](const FrameEvent& e) {
+        return e.type == FrameEvent::DocumentComplete && e.snapshot.location.href.ends_with(suffix);
+    });
+    return it == events.rend() ? nullptr : &it->snapshot;
 }
 
-int FakeExternal::GetIDsOfNames(const std::string& name) {
-    lookedUp.push_back(name);
-    if (name == "CTI_IsBrowser") {
-        return kIsBrowser;
-    }
-    if (name == "CTI_ChangeRows") {
-        return kChangeRows;
-    }
-    return kUnknownDispId;
-}
-
-std::optional<bool> FakeExternal::Invoke(int dispId, unsigned flags,
-                                         const std::vector<ExternalArg>& args) {
-    std::optional<bool> result;
-    if (dispId != kIsBrowser && dispId != kChangeRows) {
-        return result;
-    }
-    if (flags & kInvokePropertyGet) {
-        result = true;
-    }
-    if (flags & kInvokeMethod) {
-        ++methodCalls;
-        if (dispId == kIsBrowser) {
-            result = true;
-        } else if (args.size() >= 2) {
-            const auto* row1 = std::get_if<std::string>(&args[args.size() - 2]);
-            const auto* row2 = std::get_if<std::string>(&args[args.size() - 1]);
-            if (row1 && row2) {
-                rows.emplace_back(*row1, *row2);
-            }
-        }
-    }
-    return result;
+bool Recorder::Gone(FrameId frame) const {
+    return std::any_of(events.begin(), events.end(), [&](const FrameEvent& e) {
+        return e.type == FrameEvent::Gone && e.snapshot.frame == frame;
+    });
 }
 
 void BridgeTest::SetUp() {
@@ -126,15 +64,13 @@ const FrameSnapshot* BridgeTest::Load(const QString& path, unsigned flags) {
     bridge->Navigate(url, flags);
     const FrameSnapshot* found = nullptr;
     WaitUntil([&] {
-        for (std::size_t i = before; i < recorder.events.size(); ++i) {
+        for (std::size_t i = before; i < recorder.events.size() && !found; ++i) {
             const FrameEvent& e = recorder.events[i];
             if (e.type == FrameEvent::DocumentComplete && e.snapshot.isTop &&
-                e.snapshot.location.href == url) {
+                e.snapshot.location.href == url)
                 found = &e.snapshot;
-                return true;
-            }
         }
-        return false;
+        return found != nullptr;
     });
     return found;
 }
@@ -145,26 +81,19 @@ void BridgeTest::Flush() {
     ASSERT_TRUE(WaitUntil([&] { return done; }));
 }
 
-QVariant BridgeTest::RunInPage(const QString& script) {
-    QVariant result;
-    bool done = false;
-    bridge->Page()->runJavaScript(script, 0, [&](const QVariant& v) {
-        result = v;
-        done = true;
-    });
-    EXPECT_TRUE(WaitUntil([&] { return done; })) << script.toStdString();
-    return result;
+bool BridgeTest::Applied(const std::function<void(PageBridge::Done)>& issue) {
+    std::optional<bool> result;
+    issue([&](bool applied) { result = applied; });
+    EXPECT_TRUE(WaitUntil([&] { return result.has_value(); }));
+    return result.value_or(false);
 }
 
-bool BridgeTest::WaitForTitle(const std::string& title, int timeoutMs) {
-    return WaitUntil([&] { return bridge->Title() == title; }, timeoutMs);
-}
-
-int FindElement(const FrameSnapshot& s, ElementKind kind, const std::string& name) {
+int FindElement(const FrameSnapshot& s, ElementKind kind, const std::string& name,
+                const std::string& href) {
     for (std::size_t i = 0; i < s.elements.size(); ++i) {
-        if (s.elements[i].kind == kind && s.elements[i].name == name) {
+        const ElementInfo& e = s.elements[i];
+        if (e.kind == kind && e.name == name && (href.empty() || e.href == href))
             return static_cast<int>(i);
-        }
     }
     return -1;
 }

@@ -1,24 +1,27 @@
 // window.external as page scripts see it, and the bridge they must not see.
 
 #include "backend/qt/bridge/bridge_limits.h"
+#include "backend/qt/browser/dispatch_external.h"
 #include "bridge_fixture.h"
-
-#include <optional>
 
 namespace qv::bridge::test {
 namespace {
 
+using engine_test::TestExternal;
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+// The host's object behind the adapter the browser control puts before it.
 class ExternalTest : public BridgeTest {
 protected:
     void SetUp() override {
         BridgeTest::SetUp();
-        bridge->SetExternal(&external, {"CTI_IsBrowser", "CTI_ChangeRows"});
+        bridge->SetExternal(&adapter, {"CTI_IsBrowser", "CTI_ChangeRows"});
         // The page reports what it saw in its title, at parse time.
         server.AddPage("/probe.html", R"html(<html><head><title>Probe</title><script>
 var e = window.external;
 var seen = [e.CTI_IsBrowser == true, !!e.CTI_IsBrowser, String(e.CTI_IsBrowser),
-            e.CTI_IsBrowser() === true, typeof e.CTI_ChangeRows('555', 'Caller'),
-            typeof e.cti_isbrowser, typeof e.Other];
+            e.CTI_IsBrowser() === true, e.CTI_ChangeRows == true,
+            typeof e.CTI_ChangeRows('555', 'Caller'), typeof e.cti_isbrowser, typeof e.Other];
 document.title = seen.join(',');
 </script></head><body></body></html>)html");
         server.AddPage("/outer.html", R"html(<html><head><title>Outer</title></head><body>
@@ -30,29 +33,45 @@ window.external.CTI_ChangeRows('from', 'frame');
 </script></head><body></body></html>)html");
     }
 
-    FakeExternal external;
+    TestExternal external;
+    qt::DispatchExternal adapter{com::ComPtr<IDispatch>(&external)};
 };
 
 TEST_F(ExternalTest, IsBrowserReadsAndCallsAsTrueAndChangeRowsReachesTheHost) {
     ASSERT_NE(Load("/probe.html"), nullptr);
-    EXPECT_EQ(bridge->Title(), "true,true,true,true,undefined,undefined,undefined");
-    ASSERT_TRUE(WaitUntil([&] { return !external.rows.empty(); }));
-    ASSERT_EQ(external.rows.size(), 1u);
-    EXPECT_EQ(external.rows[0], std::make_pair(std::string("555"), std::string("Caller")));
+    EXPECT_EQ(bridge->Title(), "true,true,true,true,true,undefined,undefined,undefined");
+    ASSERT_TRUE(WaitUntil([&] { return !external.Rows().empty(); }));
+    EXPECT_EQ(external.Rows(), (Rows{{"555", "Caller"}}));
     // The page asked for names the host does not know only in its own world.
     EXPECT_EQ(std::count(external.lookedUp.begin(), external.lookedUp.end(), "cti_isbrowser"), 0);
     // Texts a page passes along are cut to the bridge's cap.
     RunInPage("window.external.CTI_ChangeRows('x'.repeat(100000), 'y')");
-    ASSERT_TRUE(WaitUntil([&] { return external.rows.size() == 2; }));
-    EXPECT_EQ(external.rows[1].first.size(), kMaxAttributeChars);
-    EXPECT_EQ(external.rows[1].second, "y");
+    ASSERT_TRUE(WaitUntil([&] { return external.Rows().size() == 2; }));
+    EXPECT_EQ(external.Rows()[1].first.size(), kMaxAttributeChars);
+    EXPECT_EQ(external.Rows()[1].second, "y");
+
+    // Other arguments arrive as the old script engine passed them, last first.
+    const std::size_t before = external.calls.size();
+    RunInPage("window.external.CTI_ChangeRows('row', 7, true, 2.5, undefined)");
+    ASSERT_TRUE(WaitUntil([&] { return external.calls.size() > before; }));
+    const auto& args = external.calls.back().args;
+    EXPECT_EQ(external.calls.back().flags, DISPATCH_METHOD);
+    ASSERT_EQ(args.size(), 5u);
+    EXPECT_EQ(args[4].vt, VT_BSTR);
+    EXPECT_EQ(com::FromBstr(args[4].bstrVal), "row");
+    EXPECT_EQ(args[3].vt, VT_I4);
+    EXPECT_EQ(args[3].lVal, 7);
+    EXPECT_EQ(args[2].vt, VT_BOOL);
+    EXPECT_EQ(args[2].boolVal, VARIANT_TRUE);
+    EXPECT_NE(args[1].vt, VT_I4); // not a whole number
+    EXPECT_EQ(args[0].vt, VT_EMPTY);
 }
 
 TEST_F(ExternalTest, SubframesGetTheSameExternalAndNeverTheBridge) {
     ASSERT_NE(Load("/outer.html"), nullptr);
     EXPECT_EQ(bridge->Title(), "true,undefined,undefined,undefined,undefined");
-    ASSERT_TRUE(WaitUntil([&] { return !external.rows.empty(); }));
-    EXPECT_EQ(external.rows[0], std::make_pair(std::string("from"), std::string("frame")));
+    ASSERT_TRUE(WaitUntil([&] { return !external.Rows().empty(); }));
+    EXPECT_EQ(external.Rows(), (Rows{{"from", "frame"}}));
 }
 
 TEST_F(ExternalTest, PageCannotReachTheBridgeOrForgeReports) {
@@ -67,12 +86,10 @@ TEST_F(ExternalTest, PageCannotReachTheBridgeOrForgeReports) {
               "document.dispatchEvent(new CustomEvent('qv-page-request', {detail: 5}));");
     const FrameSnapshot* top = bridge->LastSnapshot(bridge->TopFrame());
     ASSERT_NE(top, nullptr);
-    bool applied = false;
-    const int body = 4; // html, head, title, script, body
-    ASSERT_EQ(top->elements.size(), 5u);
-    bridge->Click(top->frame, top->sequence, body, [&](bool a) { applied = a; });
-    Flush();
-    EXPECT_TRUE(applied);
+    ASSERT_EQ(top->elements.size(), 5u); // html, head, title, script, body
+    EXPECT_TRUE(Applied([&](PageBridge::Done done) {
+        bridge->Click(top->frame, top->sequence, 4, std::move(done));
+    }));
     EXPECT_NE(bridge->Title(), "forged");
     EXPECT_EQ(recorder.events.size(), before);
 }
@@ -110,11 +127,9 @@ HTMLCollection.prototype.item = leak('item');
     const int field = FindElement(odd, ElementKind::InputText, "field");
     ASSERT_GE(field, 0);
     EXPECT_EQ(odd.elements[static_cast<std::size_t>(field)].value, "true");
-    std::optional<bool> applied;
-    bridge->SetValue(odd.frame, odd.sequence, static_cast<std::size_t>(field), "written",
-                     [&](bool a) { applied = a; });
-    ASSERT_TRUE(WaitUntil([&] { return applied.has_value(); }));
-    EXPECT_TRUE(*applied);
+    EXPECT_TRUE(Applied([&](PageBridge::Done done) {
+        bridge->SetValue(odd.frame, odd.sequence, field, "written", std::move(done));
+    }));
     const QString valueOf =
         "Object.getOwnPropertyDescriptor(HTMLInputElement.prototype, 'value').get.call("
         "frames.odd.document.getElementsByName('field')[0])";
@@ -139,14 +154,6 @@ window.dispatchEvent(new CustomEvent('qv-frame-register', {detail: {frame: 42, r
     Flush();
     EXPECT_FALSE(WaitUntil([&] { return recorder.events.size() > before; }, 1000));
     EXPECT_FALSE(bridge->SetValue(42, 1, 0, "x", nullptr));
-}
-
-TEST_F(ExternalTest, WithoutAnExternalObjectThePageSeesNoMembers) {
-    bridge->SetExternal(nullptr, {});
-    ASSERT_NE(Load("/outer.html"), nullptr);
-    // The inner page's first call throws, so the title stays.
-    EXPECT_EQ(bridge->Title(), "Outer");
-    EXPECT_EQ(RunInPage("typeof window.external.CTI_IsBrowser").toString(), "undefined");
 }
 
 } // namespace

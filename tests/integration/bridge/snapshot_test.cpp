@@ -192,10 +192,7 @@ TEST_F(SnapshotTest, ReloadedFrameIsANewDocumentAndTheOldOneIsGone) {
     EXPECT_EQ(server.CountOf("/frameset.html"), 1);
     EXPECT_EQ(bridge->LastSnapshot(disp.frame), nullptr);
     EXPECT_NE(bridge->LastSnapshot(again.frame), nullptr);
-    const bool goneSeen = std::any_of(recorder.events.begin(), recorder.events.end(), [&](auto& e) {
-        return e.type == FrameEvent::Gone && e.snapshot.frame == disp.frame;
-    });
-    EXPECT_TRUE(goneSeen);
+    EXPECT_TRUE(recorder.Gone(disp.frame));
 }
 
 } // namespace

@@ -1,11 +1,13 @@
-// Logging in and out of the console through the platform's browser and DOM
-// interfaces only: documents per frame, elements by kind, ordered writes.
+// The console through the platform's browser and DOM interfaces only:
+// documents per frame, elements by kind, ordered writes, logging in and out,
+// the external object and the poll frame.
 #include "browser_fixture.h"
 
 namespace qv::browser_test {
 namespace {
 
 constexpr const char* kLogoutHref = "javascript:bttnVphoneLogout();";
+constexpr const char* kRow1Target = "top.vp_disp.document.display.row1.value=";
 
 TEST_F(BrowserTest, LoginFrameOffersItsFieldsByKindInDocumentOrder) {
     VARIANT flags = com::MakeI2Variant(SHORT(navNoReadFromCache));
@@ -24,35 +26,22 @@ TEST_F(BrowserTest, LoginFrameOffersItsFieldsByKindInDocumentOrder) {
     ComPtr<IDispatch> document = DocumentOf(complete.frame.get());
     ASSERT_TRUE(document);
     EXPECT_EQ(TitleOf(document.get()), "PABX Console - Login");
-    EXPECT_EQ(HrefOf(document.get()), Url("/app-main.asp?app=3"));
-    auto doc = document.As<IHTMLDocument2>();
-    IHTMLLocation* raw = nullptr;
-    ASSERT_EQ(doc->get_location(&raw), S_OK);
-    auto location = ComPtr<IHTMLLocation>::Adopt(raw);
-    BSTR host, protocol;
-    location->get_host(&host);
-    location->get_protocol(&protocol);
-    EXPECT_EQ(com::FromBstr(host), console.HostPort());
-    EXPECT_EQ(com::FromBstr(protocol), "http:");
+    EXPECT_EQ(Text(LocationOf(document.get()).get(), &IHTMLLocation::get_href),
+              Url("/app-main.asp?app=3"));
 
-    // Every element, html first; the fields precede the submit button.
+    // Every element, html first; the fields precede the submit button. What
+    // each kind offers is the shipped page model's, tested on its own.
     const auto all = AllElements(document.get());
     ASSERT_GT(all.size(), 5u);
     int user = -1, password = -1, submit = -1;
     for (std::size_t i = 0; i < all.size(); ++i) {
         const auto& e = all[i];
         EXPECT_TRUE(e.As<IHTMLElement>()) << "element " << i;
-        BSTR text;
         if (auto input = e.As<IHTMLInputTextElement>()) {
-            EXPECT_FALSE(e.As<IHTMLInputButtonElement>());
-            EXPECT_FALSE(e.As<IHTMLAnchorElement>());
-            EXPECT_FALSE(e.As<IHTMLSelectElement>());
-            EXPECT_FALSE(e.As<IHTMLScriptElement>());
-            input->get_name(&text);
-            (com::FromBstr(text) == "un" ? user : password) = int(i);
+            (Text(input.get(), &IHTMLInputTextElement::get_name) == "un" ? user : password) =
+                int(i);
         } else if (auto button = e.As<IHTMLInputButtonElement>()) {
-            button->get_type(&text);
-            EXPECT_EQ(com::FromBstr(text), "submit");
+            EXPECT_EQ(Text(button.get(), &IHTMLInputButtonElement::get_type), "submit");
             submit = int(i);
         }
     }
@@ -61,11 +50,9 @@ TEST_F(BrowserTest, LoginFrameOffersItsFieldsByKindInDocumentOrder) {
     EXPECT_LT(password, submit);
 
     // Past the end there is no item; an index of the wrong type is refused.
-    auto collection = [&] {
-        IHTMLElementCollection* c = nullptr;
-        doc->get_all(&c);
-        return ComPtr<IHTMLElementCollection>::Adopt(c);
-    }();
+    IHTMLElementCollection* c = nullptr;
+    ASSERT_EQ(document.As<IHTMLDocument2>()->get_all(&c), S_OK);
+    auto collection = ComPtr<IHTMLElementCollection>::Adopt(c);
     IDispatch* item = reinterpret_cast<IDispatch*>(1);
     EXPECT_EQ(collection->item(com::MakeI4Variant(LONG(all.size())), VARIANT{}, &item), S_OK);
     EXPECT_EQ(item, nullptr);
@@ -75,14 +62,13 @@ TEST_F(BrowserTest, LoginFrameOffersItsFieldsByKindInDocumentOrder) {
 TEST_F(BrowserTest, LogsInAndOutThroughTheKeptLogoutLink) {
     LogIn();
     ASSERT_FALSE(HasFatalFailure());
-    EXPECT_EQ(console.State().value("logins").toInt(), 1);
+    EXPECT_EQ(ConsoleState().logins, 1u);
 
     // The frames complete before their frameset, each with its own browser.
-    const int buttons = WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/vp-buttons.asp");
-    const int top =
-        WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/app-main.asp?app=3", std::size_t(buttons));
-    ASSERT_GT(top, buttons);
-    const BrowserEvent frame = dialog->events[std::size_t(buttons)];
+    const int top = WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/app-main.asp?app=3",
+                                 std::size_t(buttons_));
+    ASSERT_GT(top, buttons_);
+    const BrowserEvent frame = dialog->events[std::size_t(buttons_)];
     EXPECT_NE(frame.frame.get(), dialog->Dispatch().get());
     EXPECT_EQ(TitleOf(DocumentOf(dialog->events[std::size_t(top)].frame.get()).get()),
               "PABX Console - demo");
@@ -99,7 +85,7 @@ TEST_F(BrowserTest, LogsInAndOutThroughTheKeptLogoutLink) {
     const int offered = WaitForEvent(*dialog, DISPID_BEFORENAVIGATE2, kLogoutHref, before);
     ASSERT_GE(offered, 0);
     EXPECT_EQ(dialog->events[std::size_t(offered)].frame.get(), frame.frame.get());
-    EXPECT_TRUE(WaitUntil([&] { return console.State().value("logouts").toInt() == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return ConsoleState().logouts == 1; }));
     // The console shows its login form again.
     EXPECT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/app-main.asp?app=3", before,
                            [](const BrowserEvent& e) {
@@ -107,27 +93,75 @@ TEST_F(BrowserTest, LogsInAndOutThroughTheKeptLogoutLink) {
                                       "PABX Console - Login";
                            }),
               0);
-    EXPECT_EQ(console.State().value("active_sessions").toInt(), 0);
+    EXPECT_TRUE(ConsoleState().sessionUsers.empty());
 }
 
-TEST_F(BrowserTest, EveryNavigationReachesTheConsole) {
-    VARIANT flags = com::MakeI2Variant(SHORT(navNoReadFromCache));
-    for (int i = 0; i < 2; ++i) {
-        const std::size_t from = dialog->events.size();
-        browser->Navigate(com::ToBstr(Url("/help.asp")), &flags, nullptr, nullptr, nullptr);
-        ASSERT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/help.asp", from), 0);
-    }
-    EXPECT_EQ(console.Requests("/help.asp"), 2);
-    // The host's own navigation is offered first, on the control.
-    const int offered = WaitForEvent(*dialog, DISPID_BEFORENAVIGATE2, "/help.asp");
-    ASSERT_GE(offered, 0);
-    EXPECT_EQ(dialog->events[std::size_t(offered)].frame.get(), dialog->Dispatch().get());
+// window.external through the host's IDispatch: looked up by name, invoked
+// with the page's arguments last first, answered with VT_BOOL.
+TEST_F(BrowserTest, PageSeesTheHostsExternalObjectAndHandsItRows) {
+    ASSERT_GE(Open(Url("/external.html?auto=1&row1=0301234567&row2=Caller%20Name")), 0);
+    // The page calls CTI_IsBrowser as a method and shows the answer in its title.
+    EXPECT_EQ(TitleOf(DocumentOf(dialog->Dispatch().get()).get()),
+              "CTI_IsBrowser=function:true CTI_ChangeRows=called");
+    EXPECT_NE(std::find(external.lookedUp.begin(), external.lookedUp.end(), "CTI_IsBrowser"),
+              external.lookedUp.end());
+    EXPECT_GT(external.refs, 0u); // the control holds what GetExternal gave
+    ASSERT_TRUE(WaitUntil([&] { return !external.Rows().empty(); }));
+    EXPECT_EQ(external.Rows(),
+              (std::vector<std::pair<std::string, std::string>>{{"0301234567", "Caller Name"}}));
+}
 
-    // Refresh reloads the top document from the console.
+// The console's poll frame: each reload completes with its script, which
+// carries the display rows, in the same frame browser every time.
+TEST_F(BrowserTest, PollFrameNavigateCompleteCarriesTheRowsOfACall) {
+    LogIn();
+    ASSERT_FALSE(HasFatalFailure());
+    const int first = WaitForEvent(*dialog, DISPID_NAVIGATECOMPLETE2, "/vp-poll.asp");
+    ASSERT_GE(first, 0);
+    ComPtr<IDispatch> pollFrame = dialog->events[std::size_t(first)].frame;
+
+    console->State().StartCall("0301234567", "Incoming");
+    std::string text;
+    ComPtr<IHTMLScriptElement> carrier;
+    const int rows = WaitForEvent(
+        *dialog, DISPID_NAVIGATECOMPLETE2, "/vp-poll.asp", std::size_t(first) + 1,
+        [&](const BrowserEvent& e) {
+            for (const auto& script :
+                 ElementsOf<IHTMLScriptElement>(DocumentOf(e.frame.get()).get())) {
+                const std::string t = Text(script.get(), &IHTMLScriptElement::get_text);
+                if (t.find(std::string(kRow1Target) + "\"0301234567\"") != std::string::npos) {
+                    text = t;
+                    carrier = script;
+                    return true;
+                }
+            }
+            return false;
+        });
+    ASSERT_GE(rows, 0) << "no poll with the call's rows";
+    EXPECT_NE(text.find("top.vp_disp.document.display.row2.value=\"Incoming\""), std::string::npos);
+    EXPECT_NE(text.find("top.focus()"), std::string::npos);
+    // A reloaded named frame keeps its browser object.
+    EXPECT_EQ(dialog->events[std::size_t(rows)].frame.get(), pollFrame.get());
+    EXPECT_NE(pollFrame.get(), dialog->Dispatch().get());
+
+    // The rewritten text is taken and reads back as written.
+    std::string rewritten = text;
+    rewritten.erase(rewritten.find("top.focus()"), 11);
+    EXPECT_EQ(carrier->put_text(com::ToBstr(rewritten)), S_OK);
+    EXPECT_EQ(Text(carrier.get(), &IHTMLScriptElement::get_text), rewritten);
+
+    // Refresh on the frame's browser reloads that frame only.
+    const int polls = Requests("/vp-poll.asp");
+    const int tops = Requests("/app-main.asp");
     const std::size_t from = dialog->events.size();
-    ASSERT_EQ(browser->Refresh(), S_OK);
-    ASSERT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/help.asp", from), 0);
-    EXPECT_EQ(console.Requests("/help.asp"), 3);
+    ASSERT_EQ(pollFrame.As<IWebBrowser2>()->Refresh(), S_OK);
+    ASSERT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/vp-poll.asp", from), 0);
+    EXPECT_GT(Requests("/vp-poll.asp"), polls);
+    EXPECT_EQ(Requests("/app-main.asp"), tops);
+    // Neither the frame's own reloads nor this one raised a before-navigate,
+    // as a refresh raised none.
+    EXPECT_TRUE(std::none_of(dialog->events.begin() + first, dialog->events.end(),
+                             [](const BrowserEvent& e) { return e.id == DISPID_BEFORENAVIGATE2; }));
 }
 
 } // namespace

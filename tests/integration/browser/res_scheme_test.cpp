@@ -2,17 +2,14 @@
 // their style sheets and pictures, names in any case, and nothing from
 // another module or a name the module lacks.
 #include "backend/qt/bridge/page_bridge.h"
-#include "backend/qt/browser/qt_web_browser.h"
 #include "browser_fixture.h"
 #include "platform/module/module.h"
 #include "platform/module/resources.h"
+#include "support/support.h"
 
 #include <QFile>
-#include <QVariant>
 #include <QWebEnginePage>
-#include <cstdlib>
 #include <optional>
-#include <vector>
 
 namespace qv::browser_test {
 namespace {
@@ -40,16 +37,13 @@ class ResSchemeTest : public BrowserTest {
 protected:
     void SetUp() override {
         ASSERT_TRUE(PagesModule()) << "cannot read " << QV_RES_PAGES;
-        // English pages are wanted; German is what some resources only have.
-        ::setenv("LC_ALL", "en_US.UTF-8", 1);
         platform::SetModuleFileNameForTesting(kModule);
         previous_ = AfxGetResourceHandle();
         AfxSetResourceHandle(PagesModule());
         BrowserTest::SetUp();
         ASSERT_FALSE(HasFatalFailure());
-        auto* control = dynamic_cast<qt::QtWebBrowser*>(dialog->Dispatch().get());
-        ASSERT_TRUE(control && control->Bridge());
-        page_ = control->Bridge()->Page();
+        ASSERT_TRUE(Control(*dialog) && Control(*dialog)->Bridge());
+        page_ = Control(*dialog)->Bridge()->Page();
         QObject::connect(page_, &QWebEnginePage::loadFinished, [this](bool ok) { loaded_ = ok; });
     }
     void TearDown() override {
@@ -57,37 +51,35 @@ protected:
         BrowserTest::TearDown();
         AfxSetResourceHandle(previous_);
         platform::SetModuleFileNameForTesting("");
-        ::unsetenv("LC_ALL");
     }
 
-    // Whether the top document loaded; nullopt when the engine never finished.
-    std::optional<bool> Load(const std::string& url) {
+    // Whether the top document loaded, by the host's navigation or by
+    // `script`; nullopt when the engine never finished.
+    std::optional<bool> Load(const std::string& url, const QString& script = {}) {
         loaded_.reset();
-        if (browser->Navigate(com::ToBstr(url), nullptr, nullptr, nullptr, nullptr) != S_OK)
+        if (!script.isEmpty())
+            RunJs(page_, script);
+        else if (browser->Navigate(com::ToBstr(url), nullptr, nullptr, nullptr, nullptr) != S_OK)
             return false;
         WaitUntil([&] { return loaded_.has_value(); }, 10000);
         return loaded_;
     }
 
-    QVariant Js(const QString& script) {
-        std::optional<QVariant> result;
-        page_->runJavaScript(script, [&result](const QVariant& value) { result = value; });
-        WaitUntil([&] { return result.has_value(); }, 5000);
-        return result.value_or(QVariant());
-    }
-
     // Text, so a failure prints readably.
-    std::string JsText(const QString& script) { return Js(script).toString().toStdString(); }
+    std::string JsText(const QString& script) {
+        return RunJs(page_, script).toString().toStdString();
+    }
     std::string Title() { return JsText("document.title"); }
 
+    // English pages are wanted; German is what some resources only have.
+    test::ScopedEnv language_{"LC_ALL", "en_US.UTF-8"};
     QWebEnginePage* page_ = nullptr;
     std::optional<bool> loaded_;
     HINSTANCE previous_ = nullptr;
 };
 
-TEST_F(ResSchemeTest, PageLoadsWithItsStyleSheetAndPicture) {
-    const std::string url = ResUrl(kModule, "page.htm");
-    ASSERT_EQ(Load(url), std::optional<bool>(true));
+TEST_F(ResSchemeTest, PagesLoadWithTheirStyleSheetAndPictureByNamesInAnyCase) {
+    ASSERT_EQ(Load(ResUrl(kModule, "page.htm")), std::optional<bool>(true));
     // The user's language wins over the German copy of the page.
     EXPECT_EQ(Title(), "Read me");
     const int complete = WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/page.htm");
@@ -98,24 +90,19 @@ TEST_F(ResSchemeTest, PageLoadsWithItsStyleSheetAndPicture) {
     EXPECT_EQ(JsText("document.getElementById('text').textContent"), "Grüße");
     // The style sheet exists only in German and is still found.
     EXPECT_EQ(JsText("getComputedStyle(document.getElementById('text')).color"), "rgb(1, 2, 3)");
-    EXPECT_EQ(Js("document.getElementById('dot').naturalWidth").toInt(), 5);
-    EXPECT_EQ(Js("document.getElementById('dot').naturalHeight").toInt(), 3);
-}
+    EXPECT_EQ(JsText("document.getElementById('dot').naturalWidth"), "5");
+    EXPECT_EQ(JsText("document.getElementById('dot').naturalHeight"), "3");
 
-TEST_F(ResSchemeTest, NamesAreFoundInAnyCaseAndPagesLinkToEachOther) {
+    // Pages link to each other.
+    EXPECT_EQ(Load("", "document.getElementById('next').click()"), std::optional<bool>(true));
+    EXPECT_EQ(Title(), "Other page");
+    EXPECT_TRUE(page_->url().toString().endsWith("/other.htm"))
+        << page_->url().toString().toStdString();
+
     ASSERT_EQ(Load(ResUrl(kModule, "PAGE.HTM")), std::optional<bool>(true));
     EXPECT_EQ(Title(), "Read me");
     ASSERT_EQ(Load(ResUrl(kModule, "Other.Htm")), std::optional<bool>(true));
     EXPECT_EQ(Title(), "Other page");
-
-    ASSERT_EQ(Load(ResUrl(kModule, "page.htm")), std::optional<bool>(true));
-    loaded_.reset();
-    Js("document.getElementById('next').click()");
-    WaitUntil([&] { return loaded_.has_value(); }, 10000);
-    EXPECT_EQ(loaded_, std::optional<bool>(true));
-    EXPECT_EQ(Title(), "Other page");
-    EXPECT_TRUE(page_->url().toString().endsWith("/other.htm"))
-        << page_->url().toString().toStdString();
 }
 
 TEST_F(ResSchemeTest, ForeignModulesAndMissingNamesServeNothing) {

@@ -48,7 +48,7 @@ TEST_F(BrowserTest, HeldElementOfAReplacedDocumentIgnoresItsClick) {
     EXPECT_EQ(state.sessionUsers.size(), 1u);
 }
 
-TEST_F(BrowserTest, SizePutsResizeTheViewInItsDialog) {
+TEST_F(BrowserTest, SizePutsResizeTheViewAndHostFlagsDecideItsBorder) {
     const HWND control = ::GetDlgItem(dialog->m_hWnd, BrowserDialog::kBrowserId);
     QWidget* container = ws->Widget(control);
     ASSERT_TRUE(container);
@@ -72,36 +72,31 @@ TEST_F(BrowserTest, SizePutsResizeTheViewInItsDialog) {
     EXPECT_TRUE(WaitUntil([&] { return view->size() == QSize(300, 200); }, 5000))
         << view->width() << "x" << view->height();
     EXPECT_EQ(Control(*dialog)->View()->Holder()->frameShape(), QFrame::NoFrame);
-}
 
-TEST_F(BrowserTest, HostWithoutFlagsGetsABorderAndNoExternal) {
+    // A host without flags gets a border; without an external object the
+    // page finds no members on window.external.
     host.flags = 0;
     host.external = nullptr;
     auto plain = OpenDialog();
     ASSERT_TRUE(plain);
     EXPECT_NE(Control(*plain)->View()->Holder()->frameShape(), QFrame::NoFrame);
     ASSERT_GE(Open(Url("/external.html"), plain.get()), 0);
-    // The page finds no members on window.external.
     EXPECT_EQ(TitleOf(DocumentOf(plain->Dispatch().get()).get()), "CTI_IsBrowser=undefined");
     plain->DestroyWindow();
 }
 
-void RightClick(QWidget* view) {
+// The first clicks may come before the engine's widget takes input.
+bool RightClickUntilAsked(QWidget* view, const HostConfig& host, int asked) {
     QWidget* target = view->focusProxy() ? view->focusProxy() : view;
     const QPointF at(40, 40);
     const QPointF global = target->mapToGlobal(at);
-    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::RightButton, Qt::RightButton,
-                      Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::RightButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &press);
-    QCoreApplication::sendEvent(target, &release);
-}
-
-// The first clicks may come before the engine's widget takes input.
-bool RightClickUntilAsked(QWidget* view, const HostConfig& host, int asked) {
     for (int attempt = 0; attempt < 20; ++attempt) {
-        RightClick(view);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::RightButton, Qt::RightButton,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::RightButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &press);
+        QCoreApplication::sendEvent(target, &release);
         if (WaitUntil([&] { return host.contextMenus >= asked; }, 500))
             return true;
     }

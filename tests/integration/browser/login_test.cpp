@@ -9,23 +9,52 @@ namespace {
 constexpr const char* kLogoutHref = "javascript:bttnVphoneLogout();";
 constexpr const char* kRow1Target = "top.vp_disp.document.display.row1.value=";
 
-TEST_F(BrowserTest, LoginFrameOffersItsFieldsByKindInDocumentOrder) {
-    VARIANT flags = com::MakeI2Variant(SHORT(navNoReadFromCache));
-    ASSERT_EQ(browser->Navigate(com::ToBstr(Url("/app-main.asp?app=3")), &flags, nullptr, nullptr,
-                                nullptr),
-              S_OK);
-    const int done = WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/app-main.asp?app=3");
+// In and out again, then the login form the console shows once more.
+TEST_F(BrowserTest, LogsInAndOutThroughTheKeptLogoutLink) {
+    LogIn();
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(ConsoleState().logins, 1u);
+
+    // The frames complete before their frameset, each with its own browser.
+    const int top = WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/app-main.asp?app=3",
+                                 std::size_t(buttons_));
+    ASSERT_GT(top, buttons_);
+    const BrowserEvent frame = dialog->events[std::size_t(buttons_)];
+    EXPECT_NE(frame.frame.get(), dialog->Dispatch().get());
+    EXPECT_EQ(TitleOf(DocumentOf(dialog->events[std::size_t(top)].frame.get()).get()),
+              "PABX Console - demo");
+    // A frame's Application is the control.
+    IDispatch* application = nullptr;
+    ASSERT_EQ(frame.frame.As<IWebBrowser2>()->get_Application(&application), S_OK);
+    EXPECT_EQ(ComPtr<IDispatch>::Adopt(application).get(), dialog->Dispatch().get());
+
+    ComPtr<IHTMLElement> logout = FindAnchor(DocumentOf(frame.frame.get()).get(), kLogoutHref);
+    ASSERT_TRUE(logout);
+    const std::size_t before = dialog->events.size();
+    ASSERT_EQ(logout->click(), S_OK);
+    // The link is offered before it runs, named by its frame.
+    const int offered = WaitForEvent(*dialog, DISPID_BEFORENAVIGATE2, kLogoutHref, before);
+    ASSERT_GE(offered, 0);
+    EXPECT_EQ(dialog->events[std::size_t(offered)].frame.get(), frame.frame.get());
+    EXPECT_TRUE(WaitUntil([&] { return ConsoleState().logouts == 1; }));
+    // The console shows its login form again.
+    const int done = WaitForEvent(
+        *dialog, DISPID_DOCUMENTCOMPLETE, "/app-main.asp?app=3", before, [](const BrowserEvent& e) {
+            return TitleOf(DocumentOf(e.frame.get()).get()) == "PABX Console - Login";
+        });
     ASSERT_GE(done, 0);
-    const BrowserEvent& complete = dialog->events[std::size_t(done)];
-    // The top document's frame is the control itself, by IDispatch identity.
+    EXPECT_TRUE(ConsoleState().sessionUsers.empty());
+    const BrowserEvent complete = dialog->events[std::size_t(done)];
+    // The top document's frame is the control itself, by IDispatch identity,
+    // and its navigate-complete came first.
     EXPECT_EQ(complete.frame.get(), dialog->Dispatch().get());
-    // Navigate-complete of the same document came first.
-    EXPECT_GE(WaitForEvent(*dialog, DISPID_NAVIGATECOMPLETE2, "/app-main.asp?app=3"), 0);
-    EXPECT_LT(WaitForEvent(*dialog, DISPID_NAVIGATECOMPLETE2, "/app-main.asp?app=3"), done);
+    const int navigated =
+        WaitForEvent(*dialog, DISPID_NAVIGATECOMPLETE2, "/app-main.asp?app=3", before);
+    EXPECT_GE(navigated, 0);
+    EXPECT_LT(navigated, done);
 
     ComPtr<IDispatch> document = DocumentOf(complete.frame.get());
     ASSERT_TRUE(document);
-    EXPECT_EQ(TitleOf(document.get()), "PABX Console - Login");
     EXPECT_EQ(Text(LocationOf(document.get()).get(), &IHTMLLocation::get_href),
               Url("/app-main.asp?app=3"));
 
@@ -57,43 +86,6 @@ TEST_F(BrowserTest, LoginFrameOffersItsFieldsByKindInDocumentOrder) {
     EXPECT_EQ(collection->item(com::MakeI4Variant(LONG(all.size())), VARIANT{}, &item), S_OK);
     EXPECT_EQ(item, nullptr);
     EXPECT_EQ(collection->item(com::MakeBstrVariant("un"), VARIANT{}, &item), E_INVALIDARG);
-}
-
-TEST_F(BrowserTest, LogsInAndOutThroughTheKeptLogoutLink) {
-    LogIn();
-    ASSERT_FALSE(HasFatalFailure());
-    EXPECT_EQ(ConsoleState().logins, 1u);
-
-    // The frames complete before their frameset, each with its own browser.
-    const int top = WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/app-main.asp?app=3",
-                                 std::size_t(buttons_));
-    ASSERT_GT(top, buttons_);
-    const BrowserEvent frame = dialog->events[std::size_t(buttons_)];
-    EXPECT_NE(frame.frame.get(), dialog->Dispatch().get());
-    EXPECT_EQ(TitleOf(DocumentOf(dialog->events[std::size_t(top)].frame.get()).get()),
-              "PABX Console - demo");
-    // A frame's Application is the control.
-    IDispatch* application = nullptr;
-    ASSERT_EQ(frame.frame.As<IWebBrowser2>()->get_Application(&application), S_OK);
-    EXPECT_EQ(ComPtr<IDispatch>::Adopt(application).get(), dialog->Dispatch().get());
-
-    ComPtr<IHTMLElement> logout = FindAnchor(DocumentOf(frame.frame.get()).get(), kLogoutHref);
-    ASSERT_TRUE(logout);
-    const std::size_t before = dialog->events.size();
-    ASSERT_EQ(logout->click(), S_OK);
-    // The link is offered before it runs, named by its frame.
-    const int offered = WaitForEvent(*dialog, DISPID_BEFORENAVIGATE2, kLogoutHref, before);
-    ASSERT_GE(offered, 0);
-    EXPECT_EQ(dialog->events[std::size_t(offered)].frame.get(), frame.frame.get());
-    EXPECT_TRUE(WaitUntil([&] { return ConsoleState().logouts == 1; }));
-    // The console shows its login form again.
-    EXPECT_GE(WaitForEvent(*dialog, DISPID_DOCUMENTCOMPLETE, "/app-main.asp?app=3", before,
-                           [](const BrowserEvent& e) {
-                               return TitleOf(DocumentOf(e.frame.get()).get()) ==
-                                      "PABX Console - Login";
-                           }),
-              0);
-    EXPECT_TRUE(ConsoleState().sessionUsers.empty());
 }
 
 // window.external through the host's IDispatch: looked up by name, invoked

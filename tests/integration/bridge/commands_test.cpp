@@ -86,7 +86,7 @@ TEST_F(CommandTest, StaleAddressesAreDropped) {
         bridge->SetValue(fresh.frame, fresh.sequence, un, "new", std::move(done));
     }));
     EXPECT_EQ(RunInPage("document.forms[0].un.value").toString(), "new");
-    // So are an element removed from the document and one without a value.
+    // An element removed from the document is refused, as is one without a value.
     RunInPage("document.forms[0].un.remove()");
     EXPECT_FALSE(Applied([&](PageBridge::Done done) {
         bridge->SetValue(fresh.frame, fresh.sequence, un, "lost", std::move(done));

@@ -166,10 +166,6 @@ TEST(DomTest, BrowserRecordsNavigationsAndHandsOutItsDocument) {
     VARIANT flags = qv::com::MakeI2Variant(navNoReadFromCache);
     browser->Navigate(ToBstr("http://pabx/app-main.asp?app=3"), &flags, nullptr, nullptr, nullptr);
     EXPECT_EQ(browser->LastNavigateFlags(), navNoReadFromCache);
-    auto frame = browser->AddFrame("poll");
-    frame->Refresh();
-    EXPECT_EQ(frame->Refreshes(), 1);
-    EXPECT_EQ(browser->Frame("poll"), frame);
     EXPECT_TRUE(sim.Log().Contains("Navigate(top, http://pabx/app-main.asp?app=3, flags=4)"));
 
     browser->SetDocument(SimDocument::Create("http://pabx/"));

@@ -1,5 +1,5 @@
 // What only the simulated window manager offers: finer points of the
-// topmost band, the settings tests make, and forgetting destroyed windows.
+// topmost band, and forgetting destroyed windows.
 #include "backend/sim/sim_platform.h"
 #include "platform/ui/winapi.h"
 
@@ -8,6 +8,8 @@
 namespace {
 
 using qv::sim::SimPlatform;
+
+constexpr UINT kKeep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
 
 class WindowManagerTest : public ::testing::Test {
 protected:
@@ -28,38 +30,24 @@ protected:
 
 TEST_F(WindowManagerTest, LeavingTheBandAndGoingToTheBottom) {
     HWND third = sim.Windows().CreateForeignWindow("mail");
-    SetWindowPos(ours, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(ours, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(ours, HWND_TOPMOST, 0, 0, 0, 0, kKeep);
+    SetWindowPos(ours, HWND_NOTOPMOST, 0, 0, 0, 0, kKeep);
     // Out of the band: on top of the others, no longer above the user's next choice.
     EXPECT_FALSE(sim.Windows().Window(ours)->topmost);
     EXPECT_EQ(sim.Windows().ZOrder().front(), ours);
-    SetWindowPos(ours, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(ours, HWND_BOTTOM, 0, 0, 0, 0, kKeep);
     EXPECT_EQ(sim.Windows().ZOrder().back(), ours);
     EXPECT_TRUE(sim.Windows().IsAbove(third, other));
     // NOTOPMOST on a window outside the band does not move it.
-    SetWindowPos(ours, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(ours, HWND_NOTOPMOST, 0, 0, 0, 0, kKeep);
     EXPECT_EQ(sim.Windows().ZOrder().back(), ours);
     // Bottom takes a topmost window out of its band.
-    SetWindowPos(ours, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SetWindowPos(ours, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(ours, HWND_TOPMOST, 0, 0, 0, 0, kKeep);
+    SetWindowPos(ours, HWND_BOTTOM, 0, 0, 0, 0, kKeep);
     EXPECT_FALSE(sim.Windows().Window(ours)->topmost);
     EXPECT_EQ(sim.Windows().Log().Count("SetWindowPos(w1, HWND_BOTTOM, SWP_NOSIZE|SWP_NOMOVE|"
                                         "SWP_NOACTIVATE)"),
               2u);
-}
-
-TEST_F(WindowManagerTest, WorkAreaMetricsAndCursorAreTheTestsToSet) {
-    sim.Windows().SetWorkArea(RECT{0, 30, 1280, 1024});
-    sim.Windows().SetMetric(SM_CXMINTRACK, 112);
-    sim.Windows().SetCursorPos(POINT{7, 9});
-    RECT area;
-    ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0));
-    EXPECT_EQ(area, (RECT{0, 30, 1280, 1024}));
-    EXPECT_EQ(GetSystemMetrics(SM_CXMINTRACK), 112);
-    POINT cursor;
-    ASSERT_TRUE(GetCursorPos(&cursor));
-    EXPECT_EQ(cursor, (POINT{7, 9}));
-    EXPECT_FALSE(SystemParametersInfoA(0x1234, 0, &area, 0));
 }
 
 TEST_F(WindowManagerTest, DestroyedWindowsAreForgottenWithTheirTimersAndMessages) {

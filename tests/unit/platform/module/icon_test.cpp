@@ -109,23 +109,19 @@ TEST_F(IconTest, LookupReadsCursorGroupsAndZeroMeaning256) {
 }
 
 TEST_F(IconTest, DecodesEveryDepthWithPaletteMaskAndRowOrder) {
-    // Group 6: 5x3x1, 6x4x4, 7x5x8, 4x4x24, 4x4x32 (alpha), 33x2x1.
-    struct Shape {
-        int w, h, bpp;
-    };
-    const Shape shapes[] = {{5, 3, 1}, {6, 4, 4}, {7, 5, 8}, {4, 4, 24}, {4, 4, 32}, {33, 2, 1}};
+    // Group 6: width, height and depth of each image (the 32-bit one with alpha).
+    const int shapes[][3] = {{5, 3, 1}, {6, 4, 4}, {7, 5, 8}, {4, 4, 24}, {4, 4, 32}, {33, 2, 1}};
     for (int entry = 0; entry < 6; ++entry) {
-        const Shape& s = shapes[entry];
-        SCOPED_TRACE(testing::Message() << s.w << "x" << s.h << "x" << s.bpp);
+        const auto [w, h, bpp] = shapes[entry];
+        SCOPED_TRACE(testing::Message() << w << "x" << h << "x" << bpp);
         auto icon = Decode(Image(6, entry));
         ASSERT_NE(icon, nullptr);
-        ASSERT_EQ(icon->width, s.w);
-        ASSERT_EQ(icon->height, s.h);
-        ASSERT_EQ(icon->argb.size(), std::size_t(s.w * s.h));
-        for (int y = 0; y < s.h; ++y)
-            for (int x = 0; x < s.w; ++x)
-                ASSERT_EQ(icon->argb[y * s.w + x], ExpectedPixel(s.bpp, x, y))
-                    << "pixel " << x << "," << y;
+        ASSERT_EQ(icon->width, w);
+        ASSERT_EQ(icon->height, h);
+        ASSERT_EQ(icon->argb.size(), std::size_t(w * h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(icon->argb[y * w + x], ExpectedPixel(bpp, x, y)) << x << "," << y;
     }
 }
 

@@ -23,12 +23,10 @@ TEST_F(AutostartTest, RunValueIsADesktopFile) {
               LSTATUS(ERROR_SUCCESS));
     const std::string command = "\"/opt/Quorvia Browser/bin/quorvia\" /wab";
     ASSERT_EQ(SetString(kRun, "Quorvia", command), LSTATUS(ERROR_SUCCESS));
-    const std::string file = ReadFile(Desktop("Quorvia"));
-    EXPECT_NE(file.find("[Desktop Entry]\n"), std::string::npos);
-    EXPECT_NE(file.find("\nType=Application\n"), std::string::npos);
-    EXPECT_NE(file.find("\nName=Quorvia\n"), std::string::npos);
-    EXPECT_NE(file.find("\nExec=\"/opt/Quorvia Browser/bin/quorvia\" /wab\n"), std::string::npos);
-    EXPECT_NE(file.find("\nX-GNOME-Autostart-enabled=true\n"), std::string::npos);
+    EXPECT_EQ(ReadFile(Desktop("Quorvia")),
+              "[Desktop Entry]\nType=Application\nName=Quorvia\n"
+              "Exec=\"/opt/Quorvia Browser/bin/quorvia\" /wab\nX-GNOME-Autostart-enabled=true\n"
+              "X-Quorvia-Value-Name=Quorvia\n");
     EXPECT_EQ(GetString(kRun, "quorvia"), command);
     EXPECT_FALSE(std::filesystem::exists(UserReg())) << "the Run key never lands in user.reg";
 

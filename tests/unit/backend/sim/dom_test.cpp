@@ -121,16 +121,11 @@ TEST(DomTest, WritesAndClicksGoToThePageWhichMayRefuseThem) {
 
 // A page that takes every command and notes it.
 struct Recorder final : qv::html::IPageCommands {
-    bool SetValue(std::size_t index, const std::string& value) override {
-        seen.push_back("value " + std::to_string(index) + " " + value);
-        return true;
-    }
-    bool SetScriptText(std::size_t index, const std::string& text) override {
-        seen.push_back("text " + std::to_string(index) + " " + text);
-        return true;
-    }
-    bool Click(std::size_t index) override {
-        seen.push_back("click " + std::to_string(index));
+    bool SetValue(std::size_t i, const std::string& v) override { return Note("value", i, v); }
+    bool SetScriptText(std::size_t i, const std::string& t) override { return Note("text", i, t); }
+    bool Click(std::size_t i) override { return Note("click", i, ""); }
+    bool Note(const std::string& what, std::size_t index, const std::string& argument) {
+        seen.push_back(what + " " + std::to_string(index) + " " + argument);
         return true;
     }
     std::vector<std::string> seen;

@@ -57,15 +57,11 @@ TEST_F(IconTest, LookupPrefersExactSizeThenNearestThenDeepest) {
     const auto pick = [&](int cx, int cy, UINT flags = LR_DEFAULTCOLOR) {
         return LookupIconIdFromDirectoryEx(group.data(), TRUE, cx, cy, flags);
     };
-    EXPECT_EQ(pick(16, 16), EntryId(group, 3));
-    EXPECT_EQ(pick(32, 32), EntryId(group, 2));
-    EXPECT_EQ(pick(0, 0), EntryId(group, 2));
+    // Size asked for and the entry picked; halfway between 16 and 32 the larger wins.
+    for (auto [size, entry] :
+         {std::pair{16, 3}, {32, 2}, {0, 2}, {48, 2}, {20, 3}, {8, 3}, {24, 2}})
+        EXPECT_EQ(pick(size, size), EntryId(group, entry)) << size;
     EXPECT_EQ(LookupIconIdFromDirectory(group.data(), TRUE), EntryId(group, 2));
-    EXPECT_EQ(pick(48, 48), EntryId(group, 2));
-    EXPECT_EQ(pick(20, 20), EntryId(group, 3));
-    EXPECT_EQ(pick(8, 8), EntryId(group, 3));
-    // Halfway between 16 and 32 the larger image wins.
-    EXPECT_EQ(pick(24, 24), EntryId(group, 2));
     EXPECT_EQ(pick(16, 16, LR_MONOCHROME), EntryId(group, 1));
     EXPECT_EQ(qv::platform::LookupIconIdFromGroup(group.data(), group.size(), TRUE, 16, 16, 0),
               EntryId(group, 3));
@@ -89,15 +85,8 @@ TEST_F(IconTest, LookupRefusesMalformedDirectories) {
 
 TEST_F(IconTest, LookupReadsCursorGroupsAndZeroMeaning256) {
     // Cursor entries: width, doubled height, planes, bits (all 16-bit), size, id.
-    std::vector<BYTE> cursors = {0, 0, 2, 0, 2, 0};
-    for (auto [w, id] : {std::pair{32, 7}, std::pair{48, 8}}) {
-        qv::test::ResBuilder::Put16(cursors, WORD(w));
-        qv::test::ResBuilder::Put16(cursors, WORD(2 * w));
-        qv::test::ResBuilder::Put16(cursors, 1);
-        qv::test::ResBuilder::Put16(cursors, 1);
-        qv::test::ResBuilder::Put32(cursors, 100);
-        qv::test::ResBuilder::Put16(cursors, WORD(id));
-    }
+    std::vector<BYTE> cursors = {0, 0, 2, 0,  2, 0,  32, 0, 64, 0, 1, 0,   1, 0, 100, 0, 0,
+                                 0, 7, 0, 48, 0, 96, 0,  1, 0,  1, 0, 100, 0, 0, 0,   8, 0};
     EXPECT_EQ(LookupIconIdFromDirectoryEx(cursors.data(), FALSE, 44, 44, 0), 8);
     EXPECT_EQ(LookupIconIdFromDirectoryEx(cursors.data(), FALSE, 33, 33, 0), 7);
 

@@ -171,9 +171,3 @@ TEST(RegFile, DamageNeverMovesValuesToAnotherKey) {
     EXPECT_EQ(ValuesOf(reparsed.doc, 0).size(), 1u);
     EXPECT_EQ(ValuesOf(reparsed.doc, 0).at(0).name, "n");
 }
-
-TEST(RegFile, KeyPathsDropEmptyComponents) {
-    EXPECT_EQ(NormalizeKeyPath("\\a\\\\b\\"), "a\\b");
-    EXPECT_EQ(NormalizeKeyPath(""), "");
-    EXPECT_EQ(SplitKeyPath("x\\y").size(), 2u);
-}

@@ -73,6 +73,11 @@ TEST_F(SimDesktopTest, DestroyedWindowsAreForgottenWithTheirTimersAndMessages) {
     EXPECT_EQ(SendMessageA(ours, WM_USER, 0, 0), 0);
 }
 
+TEST_F(SimDesktopTest, UnknownSystemParametersAreRefused) {
+    RECT area;
+    EXPECT_FALSE(SystemParametersInfoA(0x1234, 0, &area, 0));
+}
+
 TEST_F(SimDesktopTest, ALostIconRefusesChangesUntilAddedAgain) {
     auto data = Record(NOTIFYICONDATAA_V2_SIZE, NIF_MESSAGE | NIF_ICON);
     ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));

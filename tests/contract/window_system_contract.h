@@ -31,6 +31,10 @@ struct Seen {
 
 inline constexpr UINT kKeep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
 
+inline std::string Text(const RECT& r) {
+    return ::testing::PrintToString(std::vector<LONG>{r.left, r.top, r.right, r.bottom});
+}
+
 template <class Desktop> class WindowSystemContract : public ::testing::Test {
 protected:
     // A top-level window whose procedure records every message.
@@ -68,7 +72,7 @@ protected:
             ::MoveWindow(hwnd, 200, 150, 400, 300, FALSE);
             steady = desktop.Eventually(placed) && desktop.Settled(placed);
         }
-        EXPECT_TRUE(steady) << r.left << "," << r.top << " " << r.right << "," << r.bottom;
+        EXPECT_TRUE(steady) << Text(r);
         return hwnd;
     }
     std::vector<Seen> SeenOf(HWND hwnd, UINT message) const {
@@ -138,11 +142,8 @@ TYPED_TEST_P(WindowSystemContract, MinimiseHideAndRestoreKeepTheNormalRectangle)
     EXPECT_TRUE(this->desktop.Eventually([&] {
         return ::GetWindowPlacement(hwnd, &after) &&
                after.rcNormalPosition == before.rcNormalPosition;
-    })) << after.rcNormalPosition.left
-        << "," << after.rcNormalPosition.top << " " << after.rcNormalPosition.right << ","
-        << after.rcNormalPosition.bottom << " before " << before.rcNormalPosition.left << ","
-        << before.rcNormalPosition.top << " " << before.rcNormalPosition.right << ","
-        << before.rcNormalPosition.bottom;
+    })) << Text(after.rcNormalPosition)
+        << " before " << Text(before.rcNormalPosition);
 }
 
 TYPED_TEST_P(WindowSystemContract, MaximisedWindowKeepsItsRestoredRectangle) {

@@ -1,7 +1,6 @@
 // The diagnostics switch and its output.
 #include "platform/debug_trace.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -69,9 +68,8 @@ TEST_F(TracingSwitch, TheOptionLeavesTheRestOfTheCommandLineAndAddsToTheVariable
     EXPECT_EQ(Configure({"quorvia", "/navclick"}),
               (std::vector<std::string>{"quorvia", "/navclick"}));
     EXPECT_EQ(qv::platform::g_traceMask, 0u);
-}
 
-TEST_F(TracingSwitch, AnUnknownNameIsSaidOnce) {
+    // An unknown name is said.
     testing::internal::CaptureStderr();
     Configure({"quorvia", "--debug=shel"});
     EXPECT_EQ(

@@ -36,7 +36,7 @@ TEST_F(MessageQueueTest, PostedMessagesComeBeforeQuitAndQuitBeforeTimers) {
     EXPECT_FALSE(queue.Peek(msg, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST_F(MessageQueueTest, PeekingWithoutRemovingLeavesTheMessage) {
+TEST_F(MessageQueueTest, PeekingWithoutRemovingLeavesTheMessageStampedWithTheTime) {
     queue.Post(Window(2), WM_USER, 7, 0);
     ASSERT_TRUE(queue.Peek(msg, nullptr, 0, 0, PM_NOREMOVE));
     ASSERT_TRUE(queue.Peek(msg, nullptr, 0, 0, PM_NOREMOVE));
@@ -44,6 +44,9 @@ TEST_F(MessageQueueTest, PeekingWithoutRemovingLeavesTheMessage) {
     EXPECT_EQ(msg.wParam, 7u);
     EXPECT_EQ(msg.time, 1000u);
     EXPECT_FALSE(queue.HasMessage());
+    // The tick count is the clock's low 32 bits.
+    now = 0x1'0000'0005ull;
+    EXPECT_EQ(queue.TickCount(), 5u);
 }
 
 TEST_F(MessageQueueTest, FiltersByWindowAndRange) {
@@ -77,11 +80,6 @@ TEST_F(MessageQueueTest, TimersAreReplacedByIdAndForgottenWithTheirWindow) {
     EXPECT_TRUE(queue.KillTimer(Window(2), 1));
     EXPECT_FALSE(queue.KillTimer(Window(2), 1));
     EXPECT_FALSE(queue.TimeToNextTimer().has_value());
-}
-
-TEST_F(MessageQueueTest, TickCountIsTheClocksLow32Bits) {
-    now = 0x1'0000'0005ull;
-    EXPECT_EQ(queue.TickCount(), 5u);
 }
 
 } // namespace

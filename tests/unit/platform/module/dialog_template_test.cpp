@@ -3,17 +3,19 @@
 #include "platform/text.h"
 #include "test_support.h"
 
+#include <array>
 #include <gtest/gtest.h>
 
 namespace {
 
-using qv::platform::ControlClass;
 using qv::platform::NameOrOrdinal;
 using qv::platform::ParseDialogTemplate;
 using qv::platform::ParseDlgInit;
 using qv::test::FixtureModule;
 using qv::test::ResBuilder;
 using qv::test::ResourceData;
+
+using Box = std::array<int, 4>;
 
 NameOrOrdinal Ordinal(WORD id) {
     return NameOrOrdinal{id, {}};
@@ -30,54 +32,40 @@ TEST(DialogTemplate, ReadsAClassicDialogWithEveryControlKind) {
     EXPECT_FALSE(dialog->extended);
     EXPECT_EQ(dialog->style & (DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU),
               DWORD(DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU));
-    EXPECT_EQ(dialog->x, 10);
-    EXPECT_EQ(dialog->y, 20);
-    EXPECT_EQ(dialog->cx, 200);
-    EXPECT_EQ(dialog->cy, 100);
+    EXPECT_EQ((Box{dialog->x, dialog->y, dialog->cx, dialog->cy}), (Box{10, 20, 200, 100}));
     EXPECT_TRUE(dialog->menu.IsEmpty());
     EXPECT_TRUE(dialog->windowClass.IsEmpty());
     EXPECT_EQ(dialog->caption, "Info Ä");
     ASSERT_TRUE(dialog->font);
     EXPECT_EQ(dialog->font->pointSize, 8);
     EXPECT_EQ(dialog->font->face, "MS Shell Dlg");
-    ASSERT_EQ(dialog->controls.size(), 7u);
-
-    const auto& label = dialog->controls[0];
-    EXPECT_EQ(label.Class(), ControlClass::Static);
-    EXPECT_EQ(label.id, 0xFFFFu);
-    EXPECT_EQ(label.title, Text("&Name:"));
-    EXPECT_EQ(label.x, 7);
-    EXPECT_EQ(label.cx, 50);
-    EXPECT_EQ(label.cy, 8);
-
-    const auto& edit = dialog->controls[1];
-    EXPECT_EQ(edit.Class(), ControlClass::Edit);
-    EXPECT_EQ(edit.id, 1002u);
-    EXPECT_EQ(edit.style & (ES_AUTOHSCROLL | ES_PASSWORD), DWORD(ES_AUTOHSCROLL | ES_PASSWORD));
-
-    const auto& ok = dialog->controls[2];
-    EXPECT_EQ(ok.Class(), ControlClass::Button);
-    EXPECT_EQ(ok.style & BS_TYPEMASK, DWORD(BS_DEFPUSHBUTTON));
-    EXPECT_EQ(ok.id, 1u);
-
-    const auto& spin = dialog->controls[3];
-    EXPECT_EQ(spin.Class(), ControlClass::Other);
-    EXPECT_TRUE(qv::text::EqualsIgnoreAsciiCase(spin.windowClass.text, "msctls_updown32"));
-    EXPECT_EQ(spin.style & (UDS_SETBUDDYINT | UDS_AUTOBUDDY),
-              DWORD(UDS_SETBUDDYINT | UDS_AUTOBUDDY));
-
-    const auto& browser = dialog->controls[4];
-    EXPECT_TRUE(qv::text::EqualsIgnoreAsciiCase(browser.windowClass.text,
-                                                "{8856F961-340A-11D0-A96B-00C04FD705A2}"));
-    EXPECT_EQ(browser.cy, 50);
-
-    const auto& icon = dialog->controls[5];
-    EXPECT_EQ(icon.Class(), ControlClass::Static);
-    EXPECT_EQ(icon.style & SS_TYPEMASK, DWORD(SS_ICON));
-    EXPECT_EQ(icon.title, Ordinal(117));
-
-    EXPECT_EQ(dialog->controls[6].Class(), ControlClass::ComboBox);
-    EXPECT_EQ(dialog->controls[6].style & 3, DWORD(CBS_DROPDOWNLIST));
+    // Class, id, style bits (and the type field they are in) and box of each control.
+    struct Expected {
+        const char* className;
+        DWORD id, style, typeMask;
+        Box box; // x, y, cx, cy
+    };
+    const Expected expected[] = {
+        {"Static", 0xFFFF, SS_LEFT, SS_TYPEMASK, {7, 7, 50, 8}},
+        {"Edit", 1002, ES_AUTOHSCROLL | ES_PASSWORD, 0, {60, 7, 100, 12}},
+        {"Button", 1, BS_DEFPUSHBUTTON, BS_TYPEMASK, {7, 80, 50, 14}},
+        {"msctls_updown32", 1010, UDS_SETBUDDYINT | UDS_AUTOBUDDY, 0, {160, 7, 10, 12}},
+        {"{8856F961-340A-11D0-A96B-00C04FD705A2}", 1011, WS_TABSTOP, 0, {0, 30, 100, 50}},
+        {"Static", 0xFFFF, SS_ICON, SS_TYPEMASK, {7, 30, 20, 20}},
+        {"ComboBox", 1012, CBS_DROPDOWNLIST, 3, {7, 60, 80, 50}},
+    };
+    ASSERT_EQ(dialog->controls.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const auto& control = dialog->controls[i];
+        const Expected& e = expected[i];
+        EXPECT_TRUE(qv::text::EqualsIgnoreAsciiCase(control.ClassName(), e.className))
+            << i << ": " << control.ClassName();
+        EXPECT_EQ(control.id, e.id) << i;
+        EXPECT_EQ(control.style & (e.style | e.typeMask), e.style) << i;
+        EXPECT_EQ((Box{control.x, control.y, control.cx, control.cy}), e.box) << i;
+    }
+    EXPECT_EQ(dialog->controls[0].title, Text("&Name:"));
+    EXPECT_EQ(dialog->controls[5].title, Ordinal(117));
 }
 
 TEST(DialogTemplate, ReadsExtendedDialogsWithFontWeightAndHelpIds) {
@@ -102,7 +90,7 @@ TEST(DialogTemplate, ReadsExtendedDialogsWithFontWeightAndHelpIds) {
     EXPECT_EQ(check.id, 70000u); // ids are 32-bit in the extended form
     EXPECT_EQ(check.helpId, 99u);
     EXPECT_EQ(check.exStyle, DWORD(WS_EX_CLIENTEDGE));
-    EXPECT_EQ(check.Class(), ControlClass::Button);
+    EXPECT_EQ(check.ClassName(), "Button");
     EXPECT_EQ(check.style & BS_TYPEMASK, DWORD(BS_AUTOCHECKBOX));
     EXPECT_EQ(dialog->controls[1].style & ES_NUMBER, DWORD(ES_NUMBER));
 }

@@ -57,15 +57,11 @@ TEST_F(IconTest, LookupPrefersExactSizeThenNearestThenDeepest) {
     const auto pick = [&](int cx, int cy, UINT flags = LR_DEFAULTCOLOR) {
         return LookupIconIdFromDirectoryEx(group.data(), TRUE, cx, cy, flags);
     };
-    EXPECT_EQ(pick(16, 16), EntryId(group, 3));
-    EXPECT_EQ(pick(32, 32), EntryId(group, 2));
-    EXPECT_EQ(pick(0, 0), EntryId(group, 2));
+    // Size asked for and the entry picked; halfway between 16 and 32 the larger wins.
+    for (auto [size, entry] :
+         {std::pair{16, 3}, {32, 2}, {0, 2}, {48, 2}, {20, 3}, {8, 3}, {24, 2}})
+        EXPECT_EQ(pick(size, size), EntryId(group, entry)) << size;
     EXPECT_EQ(LookupIconIdFromDirectory(group.data(), TRUE), EntryId(group, 2));
-    EXPECT_EQ(pick(48, 48), EntryId(group, 2));
-    EXPECT_EQ(pick(20, 20), EntryId(group, 3));
-    EXPECT_EQ(pick(8, 8), EntryId(group, 3));
-    // Halfway between 16 and 32 the larger image wins.
-    EXPECT_EQ(pick(24, 24), EntryId(group, 2));
     EXPECT_EQ(pick(16, 16, LR_MONOCHROME), EntryId(group, 1));
     EXPECT_EQ(qv::platform::LookupIconIdFromGroup(group.data(), group.size(), TRUE, 16, 16, 0),
               EntryId(group, 3));
@@ -89,15 +85,8 @@ TEST_F(IconTest, LookupRefusesMalformedDirectories) {
 
 TEST_F(IconTest, LookupReadsCursorGroupsAndZeroMeaning256) {
     // Cursor entries: width, doubled height, planes, bits (all 16-bit), size, id.
-    std::vector<BYTE> cursors = {0, 0, 2, 0, 2, 0};
-    for (auto [w, id] : {std::pair{32, 7}, std::pair{48, 8}}) {
-        qv::test::ResBuilder::Put16(cursors, WORD(w));
-        qv::test::ResBuilder::Put16(cursors, WORD(2 * w));
-        qv::test::ResBuilder::Put16(cursors, 1);
-        qv::test::ResBuilder::Put16(cursors, 1);
-        qv::test::ResBuilder::Put32(cursors, 100);
-        qv::test::ResBuilder::Put16(cursors, WORD(id));
-    }
+    std::vector<BYTE> cursors = {0, 0, 2, 0,  2, 0,  32, 0, 64, 0, 1, 0,   1, 0, 100, 0, 0,
+                                 0, 7, 0, 48, 0, 96, 0,  1, 0,  1, 0, 100, 0, 0, 0,   8, 0};
     EXPECT_EQ(LookupIconIdFromDirectoryEx(cursors.data(), FALSE, 44, 44, 0), 8);
     EXPECT_EQ(LookupIconIdFromDirectoryEx(cursors.data(), FALSE, 33, 33, 0), 7);
 
@@ -109,23 +98,19 @@ TEST_F(IconTest, LookupReadsCursorGroupsAndZeroMeaning256) {
 }
 
 TEST_F(IconTest, DecodesEveryDepthWithPaletteMaskAndRowOrder) {
-    // Group 6: 5x3x1, 6x4x4, 7x5x8, 4x4x24, 4x4x32 (alpha), 33x2x1.
-    struct Shape {
-        int w, h, bpp;
-    };
-    const Shape shapes[] = {{5, 3, 1}, {6, 4, 4}, {7, 5, 8}, {4, 4, 24}, {4, 4, 32}, {33, 2, 1}};
+    // Group 6: width, height and depth of each image (the 32-bit one with alpha).
+    const int shapes[][3] = {{5, 3, 1}, {6, 4, 4}, {7, 5, 8}, {4, 4, 24}, {4, 4, 32}, {33, 2, 1}};
     for (int entry = 0; entry < 6; ++entry) {
-        const Shape& s = shapes[entry];
-        SCOPED_TRACE(testing::Message() << s.w << "x" << s.h << "x" << s.bpp);
+        const auto [w, h, bpp] = shapes[entry];
+        SCOPED_TRACE(testing::Message() << w << "x" << h << "x" << bpp);
         auto icon = Decode(Image(6, entry));
         ASSERT_NE(icon, nullptr);
-        ASSERT_EQ(icon->width, s.w);
-        ASSERT_EQ(icon->height, s.h);
-        ASSERT_EQ(icon->argb.size(), std::size_t(s.w * s.h));
-        for (int y = 0; y < s.h; ++y)
-            for (int x = 0; x < s.w; ++x)
-                ASSERT_EQ(icon->argb[y * s.w + x], ExpectedPixel(s.bpp, x, y))
-                    << "pixel " << x << "," << y;
+        ASSERT_EQ(icon->width, w);
+        ASSERT_EQ(icon->height, h);
+        ASSERT_EQ(icon->argb.size(), std::size_t(w * h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(icon->argb[y * w + x], ExpectedPixel(bpp, x, y)) << x << "," << y;
     }
 }
 

@@ -15,6 +15,10 @@ struct MenuDeleter {
 };
 using MenuPtr = std::unique_ptr<HMENU__, MenuDeleter>;
 
+MenuPtr Load(std::span<const BYTE> data) {
+    return MenuPtr(qv::platform::LoadMenuFromTemplate(data.data(), data.size()));
+}
+
 std::string MenuText(HMENU menu, UINT item, UINT flags) {
     char buffer[64];
     const int copied = GetMenuStringA(menu, item, buffer, sizeof buffer, flags);
@@ -91,7 +95,7 @@ TEST(Menu, BuildsAMenuTemplateFromResources) {
 
 TEST(Menu, BuildsMenuExTemplates) {
     const auto data = MenuExTemplate();
-    MenuPtr menu(qv::platform::LoadMenuFromTemplate(data.data(), data.size()));
+    MenuPtr menu = Load(data);
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(GetMenuItemCount(menu.get()), 2);
     const MenuItem& tools = menu->items[0];
@@ -107,26 +111,22 @@ TEST(Menu, BuildsMenuExTemplates) {
     EXPECT_EQ(menu->items[1].id, 303u);
 
     for (std::size_t size = 0; size < data.size(); ++size)
-        EXPECT_EQ(qv::platform::LoadMenuFromTemplate(data.data(), size), nullptr) << size;
+        EXPECT_EQ(Load(std::span(data).first(size)), nullptr) << size;
 }
 
 TEST(Menu, RefusesCutDeepOrUnknownTemplates) {
     FixtureModule module;
     const auto data = ResourceData(module.get(), RT_MENU_ID, 119, 0);
     for (std::size_t size = 0; size < data.size(); ++size)
-        EXPECT_EQ(qv::platform::LoadMenuFromTemplate(data.data(), size), nullptr) << size;
+        EXPECT_EQ(Load(data.first(size)), nullptr) << size;
 
-    const auto fine = NestedTemplate(qv::platform::kMaxMenuDepth);
-    MenuPtr deep(qv::platform::LoadMenuFromTemplate(fine.data(), fine.size()));
-    EXPECT_NE(deep, nullptr);
-    const auto tooDeep = NestedTemplate(qv::platform::kMaxMenuDepth + 1);
-    EXPECT_EQ(qv::platform::LoadMenuFromTemplate(tooDeep.data(), tooDeep.size()), nullptr);
+    EXPECT_NE(Load(NestedTemplate(qv::platform::kMaxMenuDepth)), nullptr);
+    EXPECT_EQ(Load(NestedTemplate(qv::platform::kMaxMenuDepth + 1)), nullptr);
 
     std::vector<BYTE> version2 = {2, 0, 0, 0, 0x80, 0, 1, 0, 'a', 0, 0, 0};
-    EXPECT_EQ(qv::platform::LoadMenuFromTemplate(version2.data(), version2.size()), nullptr);
+    EXPECT_EQ(Load(version2), nullptr);
     version2[0] = 0;
-    EXPECT_NE(MenuPtr(qv::platform::LoadMenuFromTemplate(version2.data(), version2.size())),
-              nullptr);
+    EXPECT_NE(Load(version2), nullptr);
 }
 
 TEST(Menu, PointerOnlyLoadStaysInsideItsResource) {

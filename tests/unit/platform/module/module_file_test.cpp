@@ -1,10 +1,9 @@
 #include "platform/module/lasterror.h"
 #include "platform/module/module.h"
+#include "support/support.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -40,7 +39,7 @@ TEST(ModuleFile, ExecutablePathAndTruncation) {
     qv::platform::SetModuleFileNameForTesting("");
 }
 
-TEST(ModuleFile, FailedLoadKeepsTheLoadersTextWithItsCode) {
+TEST(ModuleFile, FailedLoadsKeepTheLoadersTextWithTheirCode) {
     EXPECT_EQ(LoadLibraryA("/nonexistent/libnothing.so"), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
     const std::string text = MessageFor(ERROR_MOD_NOT_FOUND);
@@ -50,15 +49,13 @@ TEST(ModuleFile, FailedLoadKeepsTheLoadersTextWithItsCode) {
     // A later error of another kind drops the kept text.
     SetLastError(ERROR_MOD_NOT_FOUND);
     EXPECT_EQ(MessageFor(ERROR_MOD_NOT_FOUND).find("libnothing.so"), std::string::npos);
-}
 
-TEST(ModuleFile, FileThatIsNoLibraryIsABadFormat) {
-    const auto path = std::filesystem::temp_directory_path() / "qv-not-a-library.so";
-    std::ofstream(path) << "plain text";
-    EXPECT_EQ(LoadLibraryA(path.c_str()), nullptr);
+    // A file that is no library is of a bad format.
+    qv::test::TempDir folder;
+    qv::test::WriteFile(folder / "not-a-library.so", "plain text");
+    EXPECT_EQ(LoadLibraryA((folder / "not-a-library.so").c_str()), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_BAD_EXE_FORMAT);
     EXPECT_FALSE(MessageFor(ERROR_BAD_EXE_FORMAT).empty());
-    std::filesystem::remove(path);
 }
 
 TEST(ModuleFile, LibrariesLoadAndResolveSymbols) {

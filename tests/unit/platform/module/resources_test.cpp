@@ -26,12 +26,12 @@ BOOL StopAtFirst(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param) {
 }
 
 // Text of a resource found by FindResourceExA, "" when missing.
-std::string FoundText(LPCSTR type, WORD name, WORD language) {
-    HRSRC found = FindResourceExA(nullptr, type, MAKEINTRESOURCEA(name), language);
+std::string FoundText(LPCSTR type, WORD name, WORD language, HMODULE module = nullptr) {
+    HRSRC found = FindResourceExA(module, type, MAKEINTRESOURCEA(name), language);
     if (!found)
         return "";
-    const auto* data = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
-    return std::string(data, SizeofResource(nullptr, found));
+    const auto* data = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    return std::string(data, SizeofResource(module, found));
 }
 
 std::string LoadString(UINT id, int size = 256) {
@@ -111,20 +111,12 @@ TEST(Resources, NamesByStringAndHashNumber) {
     EXPECT_NE(FindResourceExA(nullptr, "#4", "#119", 0x0407), nullptr);
 }
 
-TEST(Resources, ResourceHandleIsReplaceable) {
-    HINSTANCE before = AfxGetResourceHandle();
-    {
-        FixtureModule module;
-        EXPECT_EQ(AfxGetResourceHandle(), module.get());
-        EXPECT_NE(FindResourceExA(nullptr, kMenu, MAKEINTRESOURCEA(119), 0), nullptr);
-    }
-    EXPECT_EQ(AfxGetResourceHandle(), before);
-    AfxSetResourceHandle(nullptr);
+TEST(Resources, WithoutAResourceHandleNothingIsFound) {
+    ASSERT_EQ(AfxGetResourceHandle(), nullptr);
     EXPECT_EQ(FindResourceExA(nullptr, kMenu, MAKEINTRESOURCEA(119), 0), nullptr);
     char buffer[8] = "x";
     EXPECT_EQ(LoadStringA(nullptr, 1, buffer, sizeof buffer), 0);
     EXPECT_STREQ(buffer, "");
-    AfxSetResourceHandle(before);
 }
 
 TEST(Resources, LoadStringFollowsTheUsersLanguage) {
@@ -179,14 +171,15 @@ TEST(Resources, StringBlocksCutShortAreRefused) {
     EXPECT_EQ(qv::platform::StringFromBlock(huge, 0), std::nullopt);
 }
 
-TEST(Resources, ModulesRefuseGarbage) {
+TEST(Resources, ModulesRefuseGarbageAndACopyOutlivesTheCallersBytes) {
     const std::vector<std::byte> garbage(64, std::byte{0x41});
     EXPECT_EQ(qv::platform::LoadResourceModule(garbage), nullptr);
-    const auto bytes = qv::test::ReadFixtureRes();
+    auto bytes = qv::test::ReadFixtureRes();
     auto module = qv::platform::LoadResourceModuleCopy(bytes, "/opt/quorvia/quorvia");
     ASSERT_NE(module, nullptr);
+    bytes.assign(bytes.size(), std::byte{0xAA});
     EXPECT_EQ(module->path, "/opt/quorvia/quorvia");
-    EXPECT_NE(FindResourceExA(module.get(), kMenu, MAKEINTRESOURCEA(119), 0), nullptr);
+    EXPECT_EQ(FoundText(kRcData, 250, 0x0407, module.get()), "de-DE");
 }
 
 } // namespace

@@ -1,8 +1,5 @@
 #include "platform/registry/autostart.h"
-#include "platform/registry/registry.h"
-#include "support/support.h"
-
-#include <cstring>
+#include "reg_test.h"
 
 namespace autostart = qv::platform::registry::autostart;
 
@@ -14,31 +11,6 @@ constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run"
 
 class AutostartTest : public ConfigHomeTest {
 protected:
-    LSTATUS SetRun(const char* name, const std::string& command) {
-        HKEY key = nullptr;
-        LSTATUS rc = RegCreateKeyExA(HKEY_CURRENT_USER, kRun, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        if (rc != LSTATUS(ERROR_SUCCESS))
-            return rc;
-        rc = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                            DWORD(command.size() + 1));
-        RegCloseKey(key);
-        return rc;
-    }
-    std::string GetRun(const char* name) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, kRun, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return "<no key>";
-        char buf[512] = {};
-        DWORD size = sizeof buf, type = 0;
-        LSTATUS rc =
-            RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-        RegCloseKey(key);
-        if (rc != LSTATUS(ERROR_SUCCESS))
-            return "<missing>";
-        EXPECT_EQ(type, REG_SZ);
-        return buf;
-    }
     std::string Desktop(const std::string& stem) {
         return root_ + "/autostart/" + stem + ".desktop";
     }
@@ -47,27 +19,22 @@ protected:
 TEST_F(AutostartTest, RunValueIsADesktopFile) {
     // The Run key exists even before anything is in it, as on Windows.
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kRun, 0, KEY_READ, &key), LSTATUS(ERROR_SUCCESS));
-    RegCloseKey(key);
-
-    const std::string command = "\"/opt/Quorvia Browser/bin/quorvia\" /wab";
-    ASSERT_EQ(SetRun("Quorvia", command), LSTATUS(ERROR_SUCCESS));
-    const std::string file = ReadFile(Desktop("Quorvia"));
-    EXPECT_NE(file.find("[Desktop Entry]\n"), std::string::npos);
-    EXPECT_NE(file.find("\nType=Application\n"), std::string::npos);
-    EXPECT_NE(file.find("\nName=Quorvia\n"), std::string::npos);
-    EXPECT_NE(file.find("\nExec=\"/opt/Quorvia Browser/bin/quorvia\" /wab\n"), std::string::npos);
-    EXPECT_NE(file.find("\nX-GNOME-Autostart-enabled=true\n"), std::string::npos);
-    EXPECT_EQ(GetRun("quorvia"), command);
-    EXPECT_FALSE(std::filesystem::exists(UserReg())) << "the Run key never lands in user.reg";
-
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kRun, 0, KEY_ALL_ACCESS, &key),
               LSTATUS(ERROR_SUCCESS));
+    const std::string command = "\"/opt/Quorvia Browser/bin/quorvia\" /wab";
+    ASSERT_EQ(SetString(kRun, "Quorvia", command), LSTATUS(ERROR_SUCCESS));
+    EXPECT_EQ(ReadFile(Desktop("Quorvia")),
+              "[Desktop Entry]\nType=Application\nName=Quorvia\n"
+              "Exec=\"/opt/Quorvia Browser/bin/quorvia\" /wab\nX-GNOME-Autostart-enabled=true\n"
+              "X-Quorvia-Value-Name=Quorvia\n");
+    EXPECT_EQ(GetString(kRun, "quorvia"), command);
+    EXPECT_FALSE(std::filesystem::exists(UserReg())) << "the Run key never lands in user.reg";
+
     EXPECT_EQ(RegDeleteValueA(key, "QUORVIA"), LSTATUS(ERROR_SUCCESS));
     EXPECT_EQ(RegDeleteValueA(key, "Quorvia"), LSTATUS(ERROR_FILE_NOT_FOUND));
     RegCloseKey(key);
     EXPECT_FALSE(std::filesystem::exists(Desktop("Quorvia")));
-    EXPECT_EQ(GetRun("Quorvia"), "<missing>");
+    EXPECT_EQ(GetString(kRun, "Quorvia"), "<missing>");
 }
 
 TEST_F(AutostartTest, ExecQuotingFollowsTheDesktopEntryRules) {
@@ -108,15 +75,15 @@ TEST_F(AutostartTest, WindowsCommandLineSplitting) {
 }
 
 TEST_F(AutostartTest, NamesBecomeSafeFileNames) {
-    ASSERT_EQ(SetRun("../evil/name", "q"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(SetString(kRun, "../evil/name", "q"), LSTATUS(ERROR_SUCCESS));
     EXPECT_TRUE(std::filesystem::exists(Desktop("_.._evil_name")));
-    EXPECT_EQ(GetRun("../evil/name"), "q");
-    ASSERT_EQ(SetRun(".hidden", "h"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_EQ(GetString(kRun, "../evil/name"), "q");
+    ASSERT_EQ(SetString(kRun, ".hidden", "h"), LSTATUS(ERROR_SUCCESS));
     EXPECT_TRUE(std::filesystem::exists(Desktop("_.hidden")));
     // A different value whose safe name collides gets a file of its own.
-    ASSERT_EQ(SetRun("_.hidden", "other"), LSTATUS(ERROR_SUCCESS));
-    EXPECT_EQ(GetRun(".hidden"), "h");
-    EXPECT_EQ(GetRun("_.hidden"), "other");
+    ASSERT_EQ(SetString(kRun, "_.hidden", "other"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_EQ(GetString(kRun, ".hidden"), "h");
+    EXPECT_EQ(GetString(kRun, "_.hidden"), "other");
     EXPECT_TRUE(std::filesystem::exists(Desktop("_.hidden-2")));
     EXPECT_EQ(autostart::SanitizeStem("a\nb/c"), "a_b_c");
     EXPECT_EQ(autostart::SanitizeStem(""), "_");
@@ -133,18 +100,11 @@ TEST_F(AutostartTest, ListsOnlyEnabledApplications) {
 
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kRun, 0, KEY_READ, &key), LSTATUS(ERROR_SUCCESS));
-    std::vector<std::string> names;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD size = sizeof name;
-        if (RegEnumValueA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        names.emplace_back(name, size);
-    }
+    EXPECT_EQ(Names(key, true), std::vector<std::string>{"org.example.Tool"});
     RegCloseKey(key);
-    EXPECT_EQ(names, std::vector<std::string>{"org.example.Tool"});
-    EXPECT_EQ(GetRun("org.example.Tool"), "tool --start") << "field codes are for launchers";
-    EXPECT_EQ(GetRun("off"), "<missing>");
+    EXPECT_EQ(GetString(kRun, "org.example.Tool"), "tool --start")
+        << "field codes are for launchers";
+    EXPECT_EQ(GetString(kRun, "off"), "<missing>");
 }
 
 } // namespace

@@ -1,12 +1,12 @@
+// The store facing files it did not write: damaged, oversized or hostile.
 #include "platform/debug_trace.h"
 #include "platform/registry/regfile.h"
-#include "platform/registry/registry.h"
-#include "support/support.h"
+#include "reg_test.h"
 
 #include <chrono>
-#include <cstring>
 #include <fcntl.h>
 #include <future>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,35 +14,7 @@ namespace {
 
 using namespace qv::test;
 
-class DamagedFileTest : public ConfigHomeTest {
-protected:
-    std::string Query(const char* path, const char* name) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return "<no key>";
-        DWORD size = 0;
-        std::string out = "<missing>";
-        if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-            out.assign(size, '\0');
-            RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(out.data()),
-                             &size);
-            out.resize(strnlen(out.c_str(), size));
-        }
-        RegCloseKey(key);
-        return out;
-    }
-    LSTATUS Set(const char* path, const char* name, const char* text) {
-        HKEY key = nullptr;
-        LSTATUS rc = RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                     KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        if (rc != LSTATUS(ERROR_SUCCESS))
-            return rc;
-        rc = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                            DWORD(std::strlen(text) + 1));
-        RegCloseKey(key);
-        return rc;
-    }
-};
+using DamagedFileTest = ConfigHomeTest;
 
 TEST_F(DamagedFileTest, ReadsWhatIsIntactAndKeepsTheRest) {
     const std::string hugeText(5u << 20, 'x');
@@ -57,15 +29,15 @@ TEST_F(DamagedFileTest, ReadsWhatIsIntactAndKeepsTheRest) {
                        "\n[Software\\App\\Sub]\n\"after\"=\"2\"\n" + "\"half";
     WriteFile(UserReg(), file);
 
-    EXPECT_EQ(Query("Software\\App", "before"), "1");
-    EXPECT_EQ(Query("Software\\App", "huge").size(), hugeText.size());
-    EXPECT_EQ(Query("Software\\App", "cut"), "<missing>");
-    EXPECT_EQ(Query("Software\\App\\Sub", "after"), "2");
-    EXPECT_EQ(Query("Software\\App", "lost"), "<missing>");
-    EXPECT_EQ(Query("Software\\Broken", "lost"), "<no key>");
+    EXPECT_EQ(GetString("Software\\App", "before"), "1");
+    EXPECT_EQ(GetString("Software\\App", "huge").size(), hugeText.size());
+    EXPECT_EQ(GetString("Software\\App", "cut"), "<missing>");
+    EXPECT_EQ(GetString("Software\\App\\Sub", "after"), "2");
+    EXPECT_EQ(GetString("Software\\App", "lost"), "<missing>");
+    EXPECT_EQ(GetString("Software\\Broken", "lost"), "<no key>");
 
-    ASSERT_EQ(Set("Software\\App", "new", "3"), LSTATUS(ERROR_SUCCESS));
-    ASSERT_EQ(Set("Software\\App\\Sub", "after", "4"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(SetString("Software\\App", "new", "3"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(SetString("Software\\App\\Sub", "after", "4"), LSTATUS(ERROR_SUCCESS));
     const std::string rewritten = ReadFile(UserReg());
     for (const auto& line : damaged)
         EXPECT_NE(rewritten.find(line + "\n"), std::string::npos) << "lost line: " << line;
@@ -74,9 +46,9 @@ TEST_F(DamagedFileTest, ReadsWhatIsIntactAndKeepsTheRest) {
     const auto sub = rewritten.find("[HKEY_CURRENT_USER\\Software\\App\\Sub]");
     EXPECT_LT(rewritten.find(damaged[0]), sub);
     EXPECT_LT(sub, rewritten.find("\"half"));
-    EXPECT_EQ(Query("Software\\App", "new"), "3");
-    EXPECT_EQ(Query("Software\\App\\Sub", "after"), "4");
-    EXPECT_EQ(Query("Software\\App", "huge").size(), hugeText.size());
+    EXPECT_EQ(GetString("Software\\App", "new"), "3");
+    EXPECT_EQ(GetString("Software\\App\\Sub", "after"), "4");
+    EXPECT_EQ(GetString("Software\\App", "huge").size(), hugeText.size());
 }
 
 TEST_F(DamagedFileTest, PureGarbageIsAnEmptyHiveThatKeepsItsBytes) {
@@ -88,30 +60,24 @@ TEST_F(DamagedFileTest, PureGarbageIsAnEmptyHiveThatKeepsItsBytes) {
             noise += c;
     }
     WriteFile(UserReg(), noise);
-    EXPECT_EQ(Query("Software\\App", "x"), "<no key>");
-    ASSERT_EQ(Set("Software\\New", "v", "1"), LSTATUS(ERROR_SUCCESS));
-    EXPECT_EQ(Query("Software\\New", "v"), "1");
+    EXPECT_EQ(GetString("Software\\App", "x"), "<no key>");
+    ASSERT_EQ(SetString("Software\\New", "v", "1"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_EQ(GetString("Software\\New", "v"), "1");
     // Every line of the noise is still in the file.
     const std::string rewritten = ReadFile(UserReg());
-    std::size_t start = 0;
-    while (start < noise.size()) {
-        std::size_t end = noise.find('\n', start);
-        if (end == std::string::npos)
-            end = noise.size();
-        std::string line = noise.substr(start, end - start);
-        if (line.find_first_not_of(" \t\r\f\v") != std::string::npos) {
-            EXPECT_NE(rewritten.find(line), std::string::npos);
-        }
-        start = end + 1;
-    }
+    std::istringstream lines(noise);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(line.find_first_not_of(" \t\r\f\v") == std::string::npos ||
+                    rewritten.find(line) != std::string::npos)
+            << line;
 }
 
 TEST_F(DamagedFileTest, OversizedFileIsNeitherReadNorReplaced) {
     std::string file = "REGEDIT4\n[Software\\A]\n\"v\"=\"1\"\n";
     file.append(qv::platform::registry::kMaxRegFileSize, ';');
     WriteFile(UserReg(), file);
-    EXPECT_EQ(Query("Software\\A", "v"), "<no key>");
-    EXPECT_NE(Set("Software\\A", "w", "2"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_EQ(GetString("Software\\A", "v"), "<no key>");
+    EXPECT_NE(SetString("Software\\A", "w", "2"), LSTATUS(ERROR_SUCCESS));
     EXPECT_EQ(std::filesystem::file_size(UserReg()), file.size());
 }
 
@@ -138,7 +104,7 @@ TEST_F(HostileFileTest, AFifoIsRefusedWithoutBlockingAndLeftInPlace) {
         HKEY key = nullptr;
         EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\A", 0, KEY_READ, &key),
                   LSTATUS(ERROR_BAD_FILE_TYPE));
-        EXPECT_EQ(Set("Software\\A", "v", "1"), LSTATUS(ERROR_BAD_FILE_TYPE));
+        EXPECT_EQ(SetString("Software\\A", "v", "1"), LSTATUS(ERROR_BAD_FILE_TYPE));
     });
     EXPECT_TRUE(std::filesystem::is_fifo(UserReg()));
 
@@ -149,23 +115,23 @@ TEST_F(HostileFileTest, AFifoIsRefusedWithoutBlockingAndLeftInPlace) {
     WriteFile(autostart + "/other.desktop", "[Desktop Entry]\nType=Application\nExec=other\n");
     const char* run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
     WithoutBlocking(autostart + "/Quorvia.desktop", [&] {
-        EXPECT_EQ(Query(run, "other"), "other");
-        EXPECT_EQ(Set(run, "Quorvia", "/usr/bin/quorvia"), LSTATUS(ERROR_SUCCESS));
-        EXPECT_EQ(Query(run, "Quorvia"), "/usr/bin/quorvia");
+        EXPECT_EQ(GetString(run, "other"), "other");
+        EXPECT_EQ(SetString(run, "Quorvia", "/usr/bin/quorvia"), LSTATUS(ERROR_SUCCESS));
+        EXPECT_EQ(GetString(run, "Quorvia"), "/usr/bin/quorvia");
     });
     EXPECT_TRUE(std::filesystem::is_fifo(autostart + "/Quorvia.desktop"));
 }
 
 TEST_F(HostileFileTest, TheNextWriterRemovesTemporariesOfKilledWriters) {
-    ASSERT_EQ(Set("Software\\A", "v", "1"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(SetString("Software\\A", "v", "1"), LSTATUS(ERROR_SUCCESS));
     const std::string folder = root_ + "/quorvia/";
     const char* others[] = {".user.reg.keep", ".user.reg.a8Zk2", ".user.reg.my-bak", "user.reg.b"};
     for (const char* name : others)
         WriteFile(folder + name, "not ours");
     WriteFile(folder + ".user.reg.a8Zk2Q", std::string(4096, 'x'));
-    EXPECT_EQ(Query("Software\\A", "v"), "1");
+    EXPECT_EQ(GetString("Software\\A", "v"), "1");
     EXPECT_TRUE(std::filesystem::exists(folder + ".user.reg.a8Zk2Q")) << "readers leave them";
-    ASSERT_EQ(Set("Software\\A", "v", "2"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(SetString("Software\\A", "v", "2"), LSTATUS(ERROR_SUCCESS));
     EXPECT_FALSE(std::filesystem::exists(folder + ".user.reg.a8Zk2Q"));
     for (const char* name : others)
         EXPECT_TRUE(std::filesystem::exists(folder + name)) << name << " is not ours";
@@ -176,47 +142,47 @@ TEST_F(HostileFileTest, ALinkIsWrittenThroughEvenToAFileNotMadeYet) {
     std::filesystem::create_directories(root_ + "/dotfiles");
     std::filesystem::create_directory_symlink("../dotfiles", root_ + "/quorvia/linked");
     ::symlink("linked/quorvia.reg", UserReg().c_str());
-    ASSERT_EQ(Set("Software\\A", "v", "1"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(SetString("Software\\A", "v", "1"), LSTATUS(ERROR_SUCCESS));
     EXPECT_TRUE(std::filesystem::is_symlink(UserReg()));
     EXPECT_NE(ReadFile(root_ + "/dotfiles/quorvia.reg").find("\"v\"=\"1\""), std::string::npos);
-    ASSERT_EQ(Set("Software\\A", "w", "2"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(SetString("Software\\A", "w", "2"), LSTATUS(ERROR_SUCCESS));
     EXPECT_TRUE(std::filesystem::is_symlink(UserReg()));
-    EXPECT_EQ(Query("Software\\A", "v"), "1");
+    EXPECT_EQ(GetString("Software\\A", "v"), "1");
 }
 
 TEST_F(HostileFileTest, AFileItsOwnerMadeReadOnlyIsHonoured) {
-    ASSERT_EQ(Set("Software\\A", "v", "1"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(SetString("Software\\A", "v", "1"), LSTATUS(ERROR_SUCCESS));
     ASSERT_EQ(::chmod(UserReg().c_str(), 0400), 0);
     const std::string before = ReadFile(UserReg());
     // Also for root, who could write it anyway; the diagnostics say so.
     qv::platform::SetTraceMask(unsigned(qv::platform::TraceCategory::Registry));
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Set("Software\\A", "v", "2"), LSTATUS(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(SetString("Software\\A", "v", "2"), LSTATUS(ERROR_ACCESS_DENIED));
     const std::string log = testing::internal::GetCapturedStderr();
     qv::platform::SetTraceMask(0);
     EXPECT_EQ(log, "quorvia: registry: writing " + UserReg() +
                        " refused: Access is denied. (error 5)\n");
-    EXPECT_EQ(Set("Software\\New", "v", "2"), LSTATUS(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(SetString("Software\\New", "v", "2"), LSTATUS(ERROR_ACCESS_DENIED));
     EXPECT_EQ(ReadFile(UserReg()), before);
     EXPECT_EQ(std::filesystem::status(UserReg()).permissions(), std::filesystem::perms::owner_read);
-    EXPECT_EQ(Query("Software\\A", "v"), "1");
+    EXPECT_EQ(GetString("Software\\A", "v"), "1");
 }
 
 TEST_F(HostileFileTest, KeysAreNamedFromTheRootAndTheOldFormStillReads) {
     WriteFile(UserReg(), "REGEDIT4\n\n[software\\Belmar\\Quorvia]\n\"User\"=\"alice\"\n\n"
                          "[HKEY_CURRENT_USER\\software\\Belmar\\Quorvia]\n\"Adrs\"=\"pabx\"\n\n"
                          "[HKEY_LOCAL_MACHINE\\Software\\Other]\n\"x\"=\"1\"\n");
-    EXPECT_EQ(Query("Software\\Belmar\\Quorvia", "User"), "alice");
-    EXPECT_EQ(Query("Software\\Belmar\\Quorvia", "Adrs"), "pabx");
-    EXPECT_EQ(Query("HKEY_LOCAL_MACHINE\\Software\\Other", "x"), "<no key>");
-    ASSERT_EQ(Set("Software\\Belmar\\Quorvia", "Pass", "p"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_EQ(GetString("Software\\Belmar\\Quorvia", "User"), "alice");
+    EXPECT_EQ(GetString("Software\\Belmar\\Quorvia", "Adrs"), "pabx");
+    EXPECT_EQ(GetString("HKEY_LOCAL_MACHINE\\Software\\Other", "x"), "<no key>");
+    ASSERT_EQ(SetString("Software\\Belmar\\Quorvia", "Pass", "p"), LSTATUS(ERROR_SUCCESS));
     const std::string file = ReadFile(UserReg());
     EXPECT_EQ(file.find("[software"), std::string::npos) << file;
     EXPECT_NE(file.find("[HKEY_CURRENT_USER\\software\\Belmar\\Quorvia]\n\"User\"=\"alice\"\n"),
               std::string::npos)
         << file;
     EXPECT_NE(file.find("[HKEY_LOCAL_MACHINE\\Software\\Other]\n\"x\"=\"1\"\n"), std::string::npos);
-    EXPECT_EQ(Query("Software\\Belmar\\Quorvia", "Adrs"), "pabx");
+    EXPECT_EQ(GetString("Software\\Belmar\\Quorvia", "Adrs"), "pabx");
 }
 
 } // namespace

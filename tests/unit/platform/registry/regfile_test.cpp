@@ -1,14 +1,11 @@
 #include "platform/registry/regfile.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace qv::platform::registry;
 
 namespace {
-
-RegValue Value(std::string name, DWORD type, std::vector<BYTE> data) {
-    return RegValue{std::move(name), type, std::move(data)};
-}
 
 std::vector<BYTE> Text(std::string_view s) {
     std::vector<BYTE> d(s.begin(), s.end());
@@ -26,12 +23,9 @@ std::vector<RegValue> ValuesOf(const RegDocument& doc, std::size_t section) {
 }
 
 bool SameValues(const std::vector<RegValue>& a, const std::vector<RegValue>& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i].name != b[i].name || a[i].type != b[i].type || a[i].data != b[i].data)
-            return false;
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.name == y.name && x.type == y.type && x.data == y.data;
+    });
 }
 
 } // namespace
@@ -41,21 +35,21 @@ TEST(RegFile, EveryTypeRoundTripsWithEscapes) {
     for (std::size_t i = 0; i < big.size(); ++i)
         big[i] = BYTE(i * 7);
     std::vector<RegValue> values = {
-        Value("q\"uote\\name", 1, Text("C:\\dir \"x\"")),
-        Value("", 1, Text("default")),
-        Value("empty", 1, Text("")),
-        Value("count", 4, {0x2a, 0, 0, 0}),
-        Value("neg", 4, {0xff, 0xff, 0xff, 0xff}),
-        Value("bin", 3, big),
-        Value("expand", 2, Text("%HOME%/x")),
-        Value("multi", 7, {'a', 0, 'b', 0, 0}),
-        Value("qword", 11, {1, 2, 3, 4, 5, 6, 7, 8}),
-        Value("none", 0, {}),
-        Value("no terminator", 1, {'a', 'b'}),
-        Value("line break", 1, Text("two\nlines")),
-        Value("short dword", 4, {7, 0}),
-        Value("utf8 \xC3\xA4", 1, Text("gr\xC3\xBC\xC3\x9F")),
-        Value("bad utf8", 1, Text("\xFF\xFE")),
+        {"q\"uote\\name", 1, Text("C:\\dir \"x\"")},
+        {"", 1, Text("default")},
+        {"empty", 1, Text("")},
+        {"count", 4, {0x2a, 0, 0, 0}},
+        {"neg", 4, {0xff, 0xff, 0xff, 0xff}},
+        {"bin", 3, big},
+        {"expand", 2, Text("%HOME%/x")},
+        {"multi", 7, {'a', 0, 'b', 0, 0}},
+        {"qword", 11, {1, 2, 3, 4, 5, 6, 7, 8}},
+        {"none", 0, {}},
+        {"no terminator", 1, {'a', 'b'}},
+        {"line break", 1, Text("two\nlines")},
+        {"short dword", 4, {7, 0}},
+        {"utf8 \xC3\xA4", 1, Text("gr\xC3\xBC\xC3\x9F")},
+        {"bad utf8", 1, Text("\xFF\xFE")},
     };
     RegDocument doc;
     doc.sections.push_back({"Software\\Belmar\\Quorvia", false, {}});
@@ -172,14 +166,8 @@ TEST(RegFile, DamageNeverMovesValuesToAnotherKey) {
     // A kept line ending in a backslash does not join what a rewrite puts after it.
     const std::string kept = "REGEDIT4\n[A]\n\"h\"=hex(zz):01,\\\n";
     auto k = ParseRegText(kept);
-    k.doc.sections[0].entries.push_back({RegEntry::Kind::Value, Value("n", 1, Text("v")), {}});
+    k.doc.sections[0].entries.push_back({RegEntry::Kind::Value, {"n", 1, Text("v")}, {}});
     auto reparsed = ParseRegText(SerializeRegText(k.doc));
     EXPECT_EQ(ValuesOf(reparsed.doc, 0).size(), 1u);
     EXPECT_EQ(ValuesOf(reparsed.doc, 0).at(0).name, "n");
-}
-
-TEST(RegFile, KeyPathsDropEmptyComponents) {
-    EXPECT_EQ(NormalizeKeyPath("\\a\\\\b\\"), "a\\b");
-    EXPECT_EQ(NormalizeKeyPath(""), "");
-    EXPECT_EQ(SplitKeyPath("x\\y").size(), 2u);
 }

@@ -1,46 +1,22 @@
 #include "platform/module/module.h"
 #include "platform/registry/hives.h"
-#include "platform/registry/registry.h"
-#include "support/support.h"
+#include "reg_test.h"
 
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
 using namespace qv::test;
 
-class RegistryTest : public ConfigHomeTest {
-protected:
-    HKEY Create(const char* path, HKEY root = HKEY_CURRENT_USER) {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                  nullptr, &key, nullptr),
-                  LSTATUS(ERROR_SUCCESS));
-        return key;
-    }
-    static LSTATUS SetText(HKEY key, const char* name, const std::string& text) {
-        return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                              DWORD(text.size() + 1));
-    }
-    static std::string GetText(HKEY key, const char* name) {
-        char buf[256] = {};
-        DWORD size = sizeof buf, type = 0;
-        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
-            ERROR_SUCCESS)
-            return "<missing>";
-        return std::string(buf, strnlen(buf, size));
-    }
-};
+using RegistryTest = ConfigHomeTest;
 
 TEST_F(RegistryTest, QueryFollowsTheWin32Contract) {
-    HKEY key = Create("Software\\Test");
+    HKEY key = CreateKey("Software\\Test");
     ASSERT_NE(key, nullptr);
     const BYTE data[] = {1, 2, 3, 4, 5, 6};
     ASSERT_EQ(RegSetValueExA(key, "bin", 0, REG_BINARY, data, sizeof data), LSTATUS(ERROR_SUCCESS));
@@ -68,8 +44,8 @@ TEST_F(RegistryTest, QueryFollowsTheWin32Contract) {
               LSTATUS(ERROR_SUCCESS));
 
     // Null and empty names are both the default value.
-    ASSERT_EQ(SetText(key, nullptr, "dflt"), LSTATUS(ERROR_SUCCESS));
-    EXPECT_EQ(GetText(key, ""), "dflt");
+    ASSERT_EQ(SetString(key, nullptr, "dflt"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_EQ(GetString(key, ""), "dflt");
     EXPECT_NE(ReadFile(UserReg()).find("@=\"dflt\""), std::string::npos);
 
     EXPECT_EQ(RegDeleteValueA(key, "Bin"), LSTATUS(ERROR_SUCCESS));
@@ -85,17 +61,15 @@ TEST_F(RegistryTest, CreatesWholePathAndOpensOnlyExistingKeys) {
     EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software\\a\\b", 0, KEY_READ, &key),
               LSTATUS(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(key, nullptr);
-    DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\A\\B\\C", 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, &disposition),
-              LSTATUS(ERROR_SUCCESS));
-    EXPECT_EQ(disposition, REG_CREATED_NEW_KEY);
-    RegCloseKey(key);
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "software\\a\\b\\c", 0, nullptr,
-                              REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, &disposition),
-              LSTATUS(ERROR_SUCCESS));
-    EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
-    RegCloseKey(key);
+    for (const auto& [path, expected] : {std::pair{"Software\\A\\B\\C", REG_CREATED_NEW_KEY},
+                                         std::pair{"software\\a\\b\\c", REG_OPENED_EXISTING_KEY}}) {
+        DWORD disposition = 0;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_WRITE, nullptr, &key, &disposition),
+                  LSTATUS(ERROR_SUCCESS));
+        EXPECT_EQ(disposition, DWORD(expected)) << path;
+        RegCloseKey(key);
+    }
     for (const char* path : {"Software", "Software\\A", "SOFTWARE\\a\\B"}) {
         EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key), LSTATUS(ERROR_SUCCESS))
             << path;
@@ -110,16 +84,10 @@ TEST_F(RegistryTest, CreatesWholePathAndOpensOnlyExistingKeys) {
 }
 
 TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheFirstCase) {
-    HKEY key = Create("Software\\MixedCase");
-    ASSERT_EQ(SetText(key, "UserName", "a"), LSTATUS(ERROR_SUCCESS));
-    RegCloseKey(key);
-    key = Create("SOFTWARE\\mixedcase\\NewSub");
-    ASSERT_EQ(SetText(key, "USERNAME", "b"), LSTATUS(ERROR_SUCCESS));
-    RegCloseKey(key);
-    key = Create("software\\MIXEDCASE");
-    ASSERT_EQ(SetText(key, "USERNAME", "c"), LSTATUS(ERROR_SUCCESS));
-    EXPECT_EQ(GetText(key, "username"), "c");
-    RegCloseKey(key);
+    ASSERT_EQ(SetString("Software\\MixedCase", "UserName", "a"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(SetString("SOFTWARE\\mixedcase\\NewSub", "USERNAME", "b"), LSTATUS(ERROR_SUCCESS));
+    ASSERT_EQ(SetString("software\\MIXEDCASE", "USERNAME", "c"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_EQ(GetString("Software\\mixedCase", "username"), "c");
 
     const std::string file = ReadFile(UserReg());
     EXPECT_NE(file.find("[HKEY_CURRENT_USER\\Software\\MixedCase]\n\"UserName\"=\"c\""),
@@ -132,84 +100,69 @@ TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheFirstCase) {
 }
 
 TEST_F(RegistryTest, EnumeratesAndDeletesKeys) {
-    HKEY key = Create("Software\\Enum");
-    SetText(key, "one", "1");
-    SetText(key, "two", "2");
-    RegCloseKey(Create("Software\\Enum\\beta"));
-    RegCloseKey(Create("Software\\Enum\\Alpha\\Deep"));
+    HKEY key = CreateKey("Software\\Enum");
+    SetString(key, "one", "1");
+    SetString(key, "two", "2");
+    RegCloseKey(CreateKey("Software\\Enum\\beta"));
+    RegCloseKey(CreateKey("Software\\Enum\\Alpha\\Deep"));
 
+    EXPECT_EQ(Names(key, false), (std::vector<std::string>{"Alpha", "beta"}));
+    EXPECT_EQ(Names(key, true), (std::vector<std::string>{"one", "two"}));
     char name[64];
-    DWORD size = sizeof name;
-    std::vector<std::string> keys;
-    for (DWORD i = 0; size = sizeof name, RegEnumKeyExA(key, i, name, &size, nullptr, nullptr,
-                                                        nullptr, nullptr) == ERROR_SUCCESS;
-         ++i)
-        keys.emplace_back(name, size);
-    EXPECT_EQ(keys, (std::vector<std::string>{"Alpha", "beta"}));
-    size = 2;
+    DWORD size = 2;
     EXPECT_EQ(RegEnumKeyExA(key, 0, name, &size, nullptr, nullptr, nullptr, nullptr),
               LSTATUS(ERROR_MORE_DATA));
-
-    DWORD type = 0, dataSize = 0;
+    DWORD dataSize = 0;
     size = sizeof name;
-    ASSERT_EQ(RegEnumValueA(key, 1, name, &size, nullptr, &type, nullptr, &dataSize),
+    ASSERT_EQ(RegEnumValueA(key, 1, name, &size, nullptr, nullptr, nullptr, &dataSize),
               LSTATUS(ERROR_SUCCESS));
-    EXPECT_EQ(std::string(name, size), "two");
     EXPECT_EQ(dataSize, 2u);
-    size = sizeof name;
     EXPECT_EQ(RegEnumValueA(key, 2, name, &size, nullptr, nullptr, nullptr, nullptr),
               LSTATUS(ERROR_NO_MORE_ITEMS));
 
     EXPECT_EQ(RegDeleteKeyA(key, "alpha"), LSTATUS(ERROR_ACCESS_DENIED)) << "has a subkey";
     EXPECT_EQ(RegDeleteKeyA(key, "Alpha\\Deep"), LSTATUS(ERROR_SUCCESS));
     EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Enum"), LSTATUS(ERROR_SUCCESS));
-    EXPECT_EQ(GetText(key, "one"), "<missing>");
-    EXPECT_EQ(SetText(key, "one", "1"), LSTATUS(ERROR_KEY_DELETED));
+    EXPECT_EQ(GetString(key, "one"), "<missing>");
+    EXPECT_EQ(SetString(key, "one", "1"), LSTATUS(ERROR_KEY_DELETED));
     RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, UserFileIsPrivate) {
-    HKEY key = Create("Software\\P");
-    SetText(key, "Pass", "x");
-    RegCloseKey(key);
-    struct stat st {};
-    ASSERT_EQ(::stat(UserReg().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
-    ASSERT_EQ(::stat((root_ + "/quorvia").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    const auto mode = [](const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+        return st.st_mode & 0777;
+    };
+    ASSERT_EQ(SetString("Software\\P", "Pass", "x"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_EQ(mode(UserReg()), 0600u);
+    EXPECT_EQ(mode(root_ + "/quorvia"), 0700u);
     // Even a file someone loosened comes back private on the next write.
     ::chmod(UserReg().c_str(), 0644);
-    key = Create("Software\\P");
-    SetText(key, "Pass", "y");
-    RegCloseKey(key);
-    ASSERT_EQ(::stat(UserReg().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(SetString("Software\\P", "Pass", "y"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_EQ(mode(UserReg()), 0600u);
 }
 
 TEST_F(RegistryTest, MultiMegabyteValue) {
-    HKEY key = Create("Software\\Big");
+    HKEY key = CreateKey("Software\\Big");
     std::vector<BYTE> big(3u << 20);
     for (std::size_t i = 0; i < big.size(); ++i)
         big[i] = BYTE(i * 31 + 7);
     ASSERT_EQ(RegSetValueExA(key, "blob", 0, REG_BINARY, big.data(), DWORD(big.size())),
               LSTATUS(ERROR_SUCCESS));
-    SetText(key, "after", "small");
+    SetString(key, "after", "small");
     std::vector<BYTE> back(big.size());
     DWORD size = DWORD(back.size());
     ASSERT_EQ(RegQueryValueExA(key, "blob", nullptr, nullptr, back.data(), &size),
               LSTATUS(ERROR_SUCCESS));
     EXPECT_EQ(back, big);
-    BYTE buffer[2048];
-    size = sizeof buffer;
-    EXPECT_EQ(RegQueryValueExA(key, "blob", nullptr, nullptr, buffer, &size),
-              LSTATUS(ERROR_MORE_DATA));
-    EXPECT_EQ(GetText(key, "after"), "small");
+    EXPECT_EQ(GetString(key, "after"), "small");
     RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, FailedWriteLeavesTheOldFile) {
-    HKEY key = Create("Software\\Atomic");
-    ASSERT_EQ(SetText(key, "keep", "old"), LSTATUS(ERROR_SUCCESS));
+    HKEY key = CreateKey("Software\\Atomic");
+    ASSERT_EQ(SetString(key, "keep", "old"), LSTATUS(ERROR_SUCCESS));
     const std::string before = ReadFile(UserReg());
 
     // A child limited in file size cannot write the new file; the old must survive whole.
@@ -231,25 +184,25 @@ TEST_F(RegistryTest, FailedWriteLeavesTheOldFile) {
     for (const auto& entry : std::filesystem::directory_iterator(root_ + "/quorvia"))
         EXPECT_EQ(entry.path().filename().string().find(".user.reg."), std::string::npos)
             << "temporary file left behind: " << entry.path();
-    EXPECT_EQ(GetText(key, "keep"), "old");
+    EXPECT_EQ(GetString(key, "keep"), "old");
     RegCloseKey(key);
 }
 
 TEST_F(RegistryTest, ASnapshotReadsOnceAndItsOwnChangesAfresh) {
-    HKEY key = Create("Software\\Snap");
-    SetText(key, "v", "1");
+    HKEY key = CreateKey("Software\\Snap");
+    SetString(key, "v", "1");
     {
         qv::platform::registry::ReadSnapshot once;
-        EXPECT_EQ(GetText(key, "v"), "1");
+        EXPECT_EQ(GetString(key, "v"), "1");
         WriteFile(UserReg(), "REGEDIT4\n\n[Software\\Snap]\n\"v\"=\"2\"\n");
-        EXPECT_EQ(GetText(key, "v"), "1") << "the file was read once";
-        SetText(key, "w", "3");
-        EXPECT_EQ(GetText(key, "v"), "2");
-        EXPECT_EQ(GetText(key, "w"), "3");
+        EXPECT_EQ(GetString(key, "v"), "1") << "the file was read once";
+        SetString(key, "w", "3");
+        EXPECT_EQ(GetString(key, "v"), "2");
+        EXPECT_EQ(GetString(key, "w"), "3");
         WriteFile(UserReg(), "REGEDIT4\n\n[Software\\Snap]\n\"v\"=\"4\"\n");
     }
     // Without one, every call reads what another process wrote meanwhile.
-    EXPECT_EQ(GetText(key, "v"), "4");
+    EXPECT_EQ(GetString(key, "v"), "4");
     RegCloseKey(key);
 }
 
@@ -257,24 +210,17 @@ TEST_F(RegistryTest, MachineHiveLivesBesideTheInstall) {
     const std::string prefix = root_ + "/install";
     std::filesystem::create_directories(prefix + "/bin");
     qv::platform::SetModuleFileNameForTesting(prefix + "/bin/quorvia");
-    HKEY key = nullptr;
     // No etc/quorvia folder in the prefix (and none in /etc): nowhere to write.
     if (!std::filesystem::exists("/etc/quorvia")) {
-        EXPECT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\WAB", 0, nullptr,
-                                  REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr),
+        EXPECT_EQ(SetString("Software\\WAB", "v", "m", HKEY_LOCAL_MACHINE),
                   LSTATUS(ERROR_ACCESS_DENIED));
     }
     WriteFile(
         prefix + "/etc/quorvia/machine.reg",
         "REGEDIT4\n\n[Software\\Microsoft\\WAB\\DLLPath]\n@=\"/usr/lib/libquorvia-wab.so\"\n");
-    ASSERT_EQ(
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\microsoft\\wab\\dllpath", 0, KEY_READ, &key),
-        LSTATUS(ERROR_SUCCESS));
-    EXPECT_EQ(GetText(key, nullptr), "/usr/lib/libquorvia-wab.so");
-    RegCloseKey(key);
-    key = Create("Software\\Machine", HKEY_LOCAL_MACHINE);
-    EXPECT_EQ(SetText(key, "v", "m"), LSTATUS(ERROR_SUCCESS));
-    RegCloseKey(key);
+    EXPECT_EQ(GetString("software\\microsoft\\wab\\dllpath", nullptr, HKEY_LOCAL_MACHINE),
+              "/usr/lib/libquorvia-wab.so");
+    EXPECT_EQ(SetString("Software\\Machine", "v", "m", HKEY_LOCAL_MACHINE), LSTATUS(ERROR_SUCCESS));
     EXPECT_NE(ReadFile(prefix + "/etc/quorvia/machine.reg").find("\"v\"=\"m\""), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(UserReg())) << "machine values stay out of the user file";
     qv::platform::SetModuleFileNameForTesting("");
@@ -300,6 +246,46 @@ TEST_F(RegistryTest, SystemInstallsKeepTheMachineHiveInTheSystemsConfigurationFo
             << exe;
     }
     qv::platform::SetModuleFileNameForTesting("");
+}
+
+TEST_F(RegistryTest, FourWritersLoseNothing) {
+    const auto tag = [](int round, int writer, int i) {
+        return std::to_string(round) + "-" + std::to_string(writer) + "-" + std::to_string(i);
+    };
+    constexpr int kWriters = 4, kValuesEach = 25;
+    for (int round = 0; round < 3; ++round) {
+        std::vector<pid_t> children;
+        for (int w = 0; w < kWriters; ++w) {
+            pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                int failures = 0;
+                for (int i = 0; i < kValuesEach; ++i)
+                    failures += SetString("Software\\Shared", ("v" + tag(round, w, i)).c_str(),
+                                          "data" + tag(round, w, i)) != ERROR_SUCCESS;
+                ::_exit(failures == 0 ? 0 : 1);
+            }
+            children.push_back(pid);
+        }
+        // A reader alongside: every value it has once seen must stay.
+        bool seen = false;
+        for (int probe = 0; probe < 50; ++probe) {
+            const bool there = GetString("Software\\Shared", ("v" + tag(round, 0, 0)).c_str()) ==
+                               "data" + tag(round, 0, 0);
+            EXPECT_TRUE(there || !seen) << "a value vanished while others were written";
+            seen = seen || there;
+        }
+        for (pid_t pid : children) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        for (int r = 0; r <= round; ++r)
+            for (int w = 0; w < kWriters; ++w)
+                for (int i = 0; i < kValuesEach; ++i)
+                    EXPECT_EQ(GetString("Software\\Shared", ("v" + tag(r, w, i)).c_str()),
+                              "data" + tag(r, w, i));
+    }
 }
 
 } // namespace

@@ -114,17 +114,6 @@ TEST_F(ExternalTest, ChangeRowsAreCappedAsScriptRowsAre) {
     EXPECT_EQ(dialog.rows[0].second, std::string(1024, 'x'));
 }
 
-TEST_F(ExternalTest, EmptyFirstRowClearsTheLastAnnouncement) {
-    RecordingDlg dialog;
-    app.m_pMainWnd = &dialog;
-    dialog.m_strLastInfo = "0123456789";
-    dialog.m_strLastTitle = "Call";
-    Call(DISPID_CTI_CHANGEROWS, DISPATCH_METHOD, {MakeBstrVariant("Call"), MakeBstrVariant("")},
-         nullptr);
-    EXPECT_TRUE(dialog.m_strLastInfo.empty());
-    EXPECT_TRUE(dialog.m_strLastTitle.empty());
-}
-
 TEST_F(ExternalTest, HostedBrowserGetsTheProgramsHostSettings) {
     Configure();
     CBrowserDlg dialog;

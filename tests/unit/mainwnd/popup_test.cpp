@@ -299,16 +299,4 @@ TEST_F(PopupTest, TextsAreCutToTheirFieldsAtCharacterBoundaries) {
     EXPECT_EQ(sim.Shell().Balloon()->title, title.substr(0, 61));
 }
 
-TEST_F(PopupTest, ReloadCountdownRefreshesOnTheTickToZeroAndKeepsTheFrame) {
-    dialog().m_pRefreshBrowser = ComPtr<IWebBrowser2>(top);
-    dialog().m_nRefreshCountdown = 2;
-    PumpMessagesFor(1500);
-    EXPECT_EQ(top->Refreshes(), 0);
-    PumpMessagesFor(1000);
-    EXPECT_EQ(top->Refreshes(), 1);
-    EXPECT_TRUE(dialog().m_pRefreshBrowser);
-    PumpMessagesFor(5000);
-    EXPECT_EQ(top->Refreshes(), 1);
-}
-
 } // namespace

@@ -62,6 +62,7 @@ TEST_F(LifecycleTest, PageClosingTheWindowOrItsBrowserGoingEndsTheRunWithoutLogo
         bool runsOn = false;
         const INT_PTR result = Run(dialog, [&] {
             link = LogIn(dialog);
+            dialog.m_pRefreshBrowser = ComPtr<IWebBrowser2>(BrowserOf(dialog));
             // Neither a frame's window closing nor another child going ends it.
             HWND other = sim.Windows().CreateForeignWindow("Other");
             dialog.SendMessage(WM_PARENTNOTIFY, WM_DESTROY, reinterpret_cast<LPARAM>(other));
@@ -78,6 +79,7 @@ TEST_F(LifecycleTest, PageClosingTheWindowOrItsBrowserGoingEndsTheRunWithoutLogo
         EXPECT_EQ(result, IDOK);
         EXPECT_EQ(link->Clicks(), 0);
         EXPECT_FALSE(dialog.m_pLogoutElement);
+        EXPECT_FALSE(dialog.m_pRefreshBrowser);
         EXPECT_EQ(dialog.m_nTimerId, 0u);
         EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_DELETE"), 1u);
     }

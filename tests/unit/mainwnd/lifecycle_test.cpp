@@ -85,10 +85,16 @@ TEST_F(LifecycleTest, PageClosingTheWindowOrItsBrowserGoingEndsTheRunWithoutLogo
     }
 }
 
-TEST_F(LifecycleTest, EscapeHidesAndTheProgramRunsOn) {
+TEST_F(LifecycleTest, AMinimisedStartIsHiddenAndEscapeHidesAgainWhileTheProgramRunsOn) {
+    WriteSettingInt(nullptr, "Minimized", 1);
     CBrowserDlg dialog;
-    bool hiddenWhileRunning = false;
+    bool hiddenAtStart = false, hiddenWhileRunning = false;
+    std::size_t shownNormal = 99;
     Run(dialog, [&] {
+        hiddenAtStart = !dialog.IsWindowVisible() && dialog.IsIconic();
+        shownNormal = sim.Log().Count("ShowWindow(w1, SW_SHOWNORMAL)");
+        WriteSettingInt(nullptr, "Minimized", 0);
+        dialog.ShowWindow(SW_RESTORE);
         ::SetFocus(dialog.m_hWnd);
         dialog.PostMessage(WM_KEYDOWN, VK_ESCAPE);
         sim.Clock().After(2500, [&] {
@@ -97,6 +103,9 @@ TEST_F(LifecycleTest, EscapeHidesAndTheProgramRunsOn) {
             dialog.PostMessage(WM_CLOSE);
         });
     });
+    EXPECT_TRUE(hiddenAtStart);
+    EXPECT_EQ(shownNormal, 0u);
+    EXPECT_EQ(Navigations().size(), 1u); // the console loads in the hidden window
     EXPECT_TRUE(hiddenWhileRunning);
     // The state it ended in is remembered for the next start.
     EXPECT_EQ(Setting("Minimized"), 1);
@@ -143,19 +152,6 @@ TEST_F(LifecycleTest, SessionEndIsNeverVetoedReleasesOnceAndLeavesTheWindowRunni
     EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_DELETE"), 1u);
     EXPECT_EQ(Setting("Minimized"), 0);
     EXPECT_EQ(Setting("XWidth"), 64 + 366); // the restored size, not the maximised one
-}
-
-TEST_F(LifecycleTest, StartsMinimisedAndHiddenNeverShownRestored) {
-    WriteSettingInt(nullptr, "Minimized", 1);
-    CBrowserDlg dialog;
-    bool hidden = false;
-    Run(dialog, [&] {
-        hidden = !dialog.IsWindowVisible() && dialog.IsIconic();
-        dialog.PostMessage(WM_CLOSE);
-    });
-    EXPECT_TRUE(hidden);
-    EXPECT_EQ(sim.Log().Count("ShowWindow(w1, SW_SHOWNORMAL)"), 0u);
-    EXPECT_EQ(Navigations().size(), 1u); // the console loads in the hidden window
 }
 
 TEST_F(LifecycleTest, MinimisedHidesInTheNotificationAreaOnlyWhileThereIsOne) {

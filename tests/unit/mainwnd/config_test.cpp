@@ -112,9 +112,14 @@ TEST_F(ConfigTest, ShowsTheCurrentValuesAndCancelChangesNothing) {
     EXPECT_EQ(RunEntry(), "<none>");
 }
 
-TEST_F(ConfigTest, ALoginIsDueOnlyForNewCredentialsOrWhenLoggedOut) {
-    // Logged out: even an unchanged confirmation asks for a login.
+TEST_F(ConfigTest, ALoginIsDueOnlyForNewCredentialsOrWhenLoggedOutAndOnlyChangesAreStored) {
+    // Logged out: even an unchanged confirmation asks for a login. Values
+    // left as they were are not written again.
+    DeleteRegistryValue(HKEY_CURRENT_USER, GetSettingsKey(nullptr).c_str(), "User");
+    window->m_nTimeout = 9;
     EXPECT_TRUE(Edit(nullptr));
+    EXPECT_EQ(Stored("User"), "<none>");
+    EXPECT_EQ(Setting("Timeout"), -12345);
 
     LogIn();
     EXPECT_FALSE(Edit(nullptr));
@@ -143,15 +148,6 @@ TEST_F(ConfigTest, ALoginIsDueOnlyForNewCredentialsOrWhenLoggedOut) {
     EXPECT_EQ(window->m_strAddress, "pabx.example");
     EXPECT_EQ(Stored("Adrs"), "pabx.example");
     EXPECT_EQ(Stored("User"), "Alice");
-}
-
-TEST_F(ConfigTest, UnchangedSettingsAreNotWrittenAgain) {
-    LogIn();
-    DeleteRegistryValue(HKEY_CURRENT_USER, GetSettingsKey(nullptr).c_str(), "User");
-    window->m_nTimeout = 9;
-    EXPECT_FALSE(Edit(nullptr));
-    EXPECT_EQ(Stored("User"), "<none>");
-    EXPECT_EQ(Setting("Timeout"), -12345);
 }
 
 TEST_F(ConfigTest, ATimeoutOutsideTheRangeKeepsTheDialogOpenWithAMessageInTheUsersLanguage) {

@@ -1,7 +1,8 @@
 // Reading the poll script: focus requests, display rows, self-navigation,
-// and the host a page comes from.
+// the host a page comes from and the start URL's scheme.
 #include "console/console_host.h"
 #include "console/script_text.h"
+#include "console/start_url.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +108,16 @@ TEST(ConsoleHostTest, HostNamesCompareWithoutPortUserOrCase) {
     EXPECT_EQ(HostName("Pabx:443"), "pabx");
     EXPECT_EQ(HostName("[::1]:80"), "[::1]");
     EXPECT_EQ(HostName("[::1"), "");
+}
+
+TEST(StartUrlTest, AnAddressWithoutSchemeIsHttp) {
+    EXPECT_EQ(WithDefaultScheme("pabx/app-main.asp?app=3"), "http://pabx/app-main.asp?app=3");
+    EXPECT_EQ(WithDefaultScheme("10.0.0.5:8080/x"), "http://10.0.0.5:8080/x");
+    EXPECT_EQ(WithDefaultScheme("pabx:8080"), "http://pabx:8080");
+    EXPECT_EQ(WithDefaultScheme("[::1]:80/x"), "http://[::1]:80/x");
+    for (const char* kept : {"https://pabx/x", "HTTP://pabx/x", "res://C:/q/readme-en.htm",
+                             "about:blank", "pabx:/x", ""})
+        EXPECT_EQ(WithDefaultScheme(kept), kept);
 }
 
 } // namespace

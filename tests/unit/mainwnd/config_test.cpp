@@ -1,16 +1,13 @@
 // Editing the configuration: what the dialog shows, what a confirmation
 // applies and stores, when a login is due, and the autostart entry.
-#include "backend/sim/sim_element.h"
 #include "mainwnd/autostart_command.h"
-#include "settings/scramble.h"
 #include "system_fixture.h"
 
 #include <functional>
-#include <memory>
 
 namespace {
 
-using qv::systest::MainWindowTest;
+using namespace qv::systest;
 
 // What the user saw in the dialog before answering it.
 struct Seen {
@@ -34,24 +31,19 @@ void SetCheck(HWND dialog, int id, bool checked) {
     ::SendMessageA(::GetDlgItem(dialog, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-class ConfigTest : public MainWindowTest {
+class ConfigTest : public WindowTest {
 protected:
     void SetUp() override {
-        MainWindowTest::SetUp();
-        Configure("10.1.2.3", "alice");
-        WriteScrambledSetting(nullptr, "Pass", "s3cret", kPasswordSeed);
-        // After the fixture installed the resources the window reads.
-        window = std::make_unique<CBrowserDlg>();
-        Open(*window);
+        WindowTest::SetUp();
+        window = owned.get();
+        window->realConfiguration = true;
         window->m_nid.cbSize = NOTIFYICONDATAA_V2_SIZE;
     }
 
     // The configuration dialog among the top-level windows.
     HWND ConfigWindow() {
-        for (HWND hwnd : sim.Windows().Tree().TopLevel())
-            if (::GetDlgItem(hwnd, IDC_TIMEOUT_SPIN) && ::IsWindowVisible(hwnd))
-                return hwnd;
-        return nullptr;
+        const auto shown = WindowsWith(IDC_TIMEOUT_SPIN, true);
+        return shown.empty() ? nullptr : shown[0];
     }
 
     // Plays the user: looks at the dialog, changes it, presses a button.
@@ -78,9 +70,6 @@ protected:
         return window->EditConfiguration();
     }
 
-    void LogIn() {
-        window->m_pLogoutElement = qv::sim::LoneElement(qv::sim::SimElement::Anchor("logout.asp"));
-    }
     static std::string RunEntry() {
         return ReadRegistryText(HKEY_CURRENT_USER, kRunKey, "Quorvia", "<none>");
     }
@@ -88,7 +77,7 @@ protected:
         return GetSettingString(nullptr, name, "<none>");
     }
 
-    std::unique_ptr<CBrowserDlg> window;
+    RecordingDlg* window = nullptr;
     Seen seen;
 };
 
@@ -123,9 +112,14 @@ TEST_F(ConfigTest, ShowsTheCurrentValuesAndCancelChangesNothing) {
     EXPECT_EQ(RunEntry(), "<none>");
 }
 
-TEST_F(ConfigTest, ALoginIsDueOnlyForNewCredentialsOrWhenLoggedOut) {
-    // Logged out: even an unchanged confirmation asks for a login.
+TEST_F(ConfigTest, ALoginIsDueOnlyForNewCredentialsOrWhenLoggedOutAndOnlyChangesAreStored) {
+    // Logged out: even an unchanged confirmation asks for a login. Values
+    // left as they were are not written again.
+    DeleteRegistryValue(HKEY_CURRENT_USER, GetSettingsKey(nullptr).c_str(), "User");
+    window->m_nTimeout = 9;
     EXPECT_TRUE(Edit(nullptr));
+    EXPECT_EQ(Stored("User"), "<none>");
+    EXPECT_EQ(Setting("Timeout"), -12345);
 
     LogIn();
     EXPECT_FALSE(Edit(nullptr));
@@ -154,15 +148,6 @@ TEST_F(ConfigTest, ALoginIsDueOnlyForNewCredentialsOrWhenLoggedOut) {
     EXPECT_EQ(window->m_strAddress, "pabx.example");
     EXPECT_EQ(Stored("Adrs"), "pabx.example");
     EXPECT_EQ(Stored("User"), "Alice");
-}
-
-TEST_F(ConfigTest, UnchangedSettingsAreNotWrittenAgain) {
-    LogIn();
-    DeleteRegistryValue(HKEY_CURRENT_USER, GetSettingsKey(nullptr).c_str(), "User");
-    window->m_nTimeout = 9;
-    EXPECT_FALSE(Edit(nullptr));
-    EXPECT_EQ(Stored("User"), "<none>");
-    EXPECT_EQ(Setting("Timeout"), -12345);
 }
 
 TEST_F(ConfigTest, ATimeoutOutsideTheRangeKeepsTheDialogOpenWithAMessageInTheUsersLanguage) {
@@ -213,26 +198,19 @@ TEST_F(ConfigTest, TheAutostartEntryFollowsTheBoxOnEveryConfirmation) {
     app.m_lpCmdLine = "/wab";
     EXPECT_FALSE(Edit([](HWND dialog) { SetCheck(dialog, IDC_AUTOSTART, true); }));
     EXPECT_TRUE(window->m_bAutostart);
-    EXPECT_EQ(RunEntry(), std::string(qv::systest::kExePath) + " /wab");
+    EXPECT_EQ(RunEntry(), std::string(kExePath) + " /wab");
 
-    // Written again on an unchanged confirmation: a path that moved is mended.
-    qv::platform::SetModuleFileNameForTesting("/opt/Quorvia Browser/quorvia");
+    // Written again on an unchanged confirmation: a path that moved is
+    // mended. Linux paths may exceed MAX_PATH; a cut one would start nothing.
+    const std::string moved = "/opt/Quorvia Browser/" + std::string(400, 'q') + "/quorvia";
+    qv::platform::SetModuleFileNameForTesting(moved);
     app.m_lpCmdLine = "";
     EXPECT_FALSE(Edit(nullptr));
-    EXPECT_EQ(RunEntry(), "\"/opt/Quorvia Browser/quorvia\"");
+    EXPECT_EQ(RunEntry(), "\"" + moved + "\"");
 
     EXPECT_FALSE(Edit([](HWND dialog) { SetCheck(dialog, IDC_AUTOSTART, false); }));
     EXPECT_FALSE(window->m_bAutostart);
     EXPECT_EQ(RunEntry(), "<none>");
-}
-
-TEST_F(ConfigTest, ALongProgramPathIsWrittenWhole) {
-    // Linux paths may exceed MAX_PATH; a cut one would start nothing.
-    const std::string path = "/opt/" + std::string(400, 'q') + "/quorvia";
-    qv::platform::SetModuleFileNameForTesting(path);
-    LogIn();
-    EXPECT_FALSE(Edit([](HWND dialog) { SetCheck(dialog, IDC_AUTOSTART, true); }));
-    EXPECT_EQ(RunEntry(), path);
 }
 
 TEST(AutostartCommandLine, QuotesAPathWithWhiteSpaceAndAppendsTheArguments) {
@@ -249,9 +227,7 @@ TEST(AutostartCommandLine, QuotesAPathWithWhiteSpaceAndAppendsTheArguments) {
 TEST_F(MainWindowTest, AFirstStartAsksForTheUserAndThenLogsIn) {
     CBrowserDlg first;
     sim.Clock().After(10, [&] {
-        for (HWND hwnd : sim.Windows().Tree().TopLevel()) {
-            if (!::GetDlgItem(hwnd, IDC_TIMEOUT_SPIN))
-                continue;
+        for (HWND hwnd : WindowsWith(IDC_TIMEOUT_SPIN)) {
             SetText(hwnd, IDC_ADDRESS, "pabx.example");
             SetText(hwnd, IDC_USER, "carol");
             SetText(hwnd, IDC_PASSWORD, "pw");

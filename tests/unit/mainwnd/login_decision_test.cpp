@@ -1,23 +1,23 @@
 // The login state machine driven by the console's pages: log in, stay
-// logged in across a dropped session, log out, and the terminal retry.
-#include "console_fixture.h"
+// logged in across a dropped session, the bounded logout wait, and the
+// terminal retry.
 #include "platform/debug_trace.h"
+#include "system_fixture.h"
 
 namespace {
 
 using namespace qv::systest;
 
-class LoginDecisionTest : public ConsoleTest {
+class LoginDecisionTest : public WindowTest {
 protected:
     // A console page whose logout link brings the login page back.
     std::shared_ptr<SimElement> LoadLoggedIn(SimBrowser* frame,
                                              std::uint64_t logoutAnswerMs = 300) {
-        auto link = SimElement::Anchor("javascript:bttnVphoneLogout();");
+        auto page = LoggedInPage();
+        auto link = page->Elements()[1];
         link->OnClick([this, frame, logoutAnswerMs] {
             sim.Clock().After(logoutAnswerMs, [frame] { frame->Load(LoginPage()); });
         });
-        auto page = SimDocument::Create(kConsole, "Console");
-        page->Add(SimElement::Anchor("javascript:bttnVphoneExit()")).Add(link);
         frame->Load(page);
         return link;
     }
@@ -31,6 +31,12 @@ protected:
     std::size_t Submits() { return sim.Log().Count("click(input:submit)"); }
     bool MenuGreyed(UINT id) {
         return dialog().GetSystemMenu(FALSE)->GetMenuState(id, MF_BYCOMMAND) & MF_GRAYED;
+    }
+    // Milliseconds one Logout takes on the virtual clock.
+    std::uint64_t TimeLogout() {
+        const std::uint64_t start = sim.Clock().Now();
+        dialog().Logout();
+        return sim.Clock().Now() - start;
     }
 };
 
@@ -78,11 +84,11 @@ TEST_F(LoginDecisionTest, LogoutEndsWithTheLoginFormAndDoesNotLogInAgain) {
     dialog().m_bAutoLogin = TRUE;
     auto link = LoadLoggedIn(top, 700);
     sim.Log().Clear();
-    const auto start = sim.Clock().Now();
-    dialog().Logout();
-    EXPECT_EQ(sim.Clock().Now() - start, 700u);
+    EXPECT_EQ(TimeLogout(), 700u);
     EXPECT_EQ(link->Clicks(), 1);
-    EXPECT_EQ(Fills(), 0u);
+    EXPECT_EQ(Fills(), 0u); // the login form that came during the wait
+    EXPECT_EQ(sim.Log().Matching("WaitCursor("),
+              (std::vector<std::string>{"WaitCursor(on)", "WaitCursor(off)"}));
     EXPECT_FALSE(dialog().m_bLoginPending);
     EXPECT_TRUE(dialog().m_bAutoLogin);
     // The login form stays as it is until the user logs in.
@@ -136,12 +142,82 @@ TEST_F(LoginDecisionTest, FrameReloadedDuringTheFillGetsTheFillOnItsNewDocument)
     EXPECT_FALSE(dialog().m_bLoginPending);
 }
 
-TEST_F(LoginDecisionTest, StartAddressWithoutSchemeIsTheConsoleOnHttp) {
-    dialog().m_strUrlFormat = "%s/app-main.asp?app=3";
-    dialog().Login();
-    EXPECT_EQ(top->Navigations().back(), kConsole);
+TEST_F(LoginDecisionTest, StartUrlIsFormattedAndNavigatedWithoutCacheAsItIs) {
+    const std::string longUrl = "http://pabx/" + std::string(10000 - 12, 'a');
+    const std::pair<std::string, std::string> cases[] = {
+        {"http://%s:8080/app-main.asp?x=%d", "http://10.1.2.3:8080/app-main.asp?x=%d"},
+        {longUrl, longUrl},
+        {"http://pabx/\xff\xfe%s", "http://pabx/\xEF\xBF\xBD\xEF\xBF\xBD"
+                                   "10.1.2.3"},
+        {"%s/app-main.asp?app=3", kConsole}, // no scheme: http
+    };
+    for (const auto& [format, url] : cases) {
+        dialog().m_bLoginPending = FALSE;
+        dialog().m_strUrlFormat = format;
+        sim.Log().Clear();
+        dialog().Login();
+        EXPECT_EQ(Navigations(), std::vector<std::string>{"Navigate(top, " + url + ", flags=4)"});
+        EXPECT_TRUE(dialog().m_bLoginPending);
+        EXPECT_TRUE(MenuGreyed(IDM_LOGIN));
+    }
+    // The console is the page at that address.
     top->Load(LoginPage());
     EXPECT_EQ(Fills(), 1u);
+}
+
+TEST_F(LoginDecisionTest, LoginWhileLoggedInOnlyDropsTheRetry) {
+    LogIn();
+    dialog().m_pRefreshBrowser = ComPtr<IWebBrowser2>(top);
+    dialog().Login();
+    EXPECT_TRUE(Navigations().empty());
+    EXPECT_FALSE(dialog().m_bLoginPending);
+    EXPECT_FALSE(dialog().m_pRefreshBrowser);
+}
+
+TEST_F(LoginDecisionTest, LogoutWhileLoggedOutReturnsAtOnce) {
+    dialog().m_pRefreshBrowser = ComPtr<IWebBrowser2>(top);
+    EXPECT_EQ(TimeLogout(), 0u);
+    EXPECT_FALSE(dialog().m_pRefreshBrowser);
+    EXPECT_EQ(sim.Log().Count("WaitCursor("), 0u);
+}
+
+TEST_F(LoginDecisionTest, LogoutGivesUpAfterFiveSecondsCountingTheClickAcrossTheTickWrap) {
+    for (std::uint64_t start : {std::uint64_t(50000), std::uint64_t(0xFFFFFFFFu - 2000)}) {
+        for (std::uint64_t clickMs : {0u, 3000u}) {
+            sim.Clock().Set(start);
+            dialog().m_bAutoLogin = FALSE;
+            // A console that never answers; a busy page holds the click up.
+            auto link = LogIn(std::nullopt);
+            link->OnClick([this, clickMs] { sim.Clock().Advance(clickMs); });
+            EXPECT_EQ(TimeLogout(), 5000u) << start << " " << clickMs;
+            EXPECT_FALSE(dialog().m_pLogoutElement);
+            EXPECT_FALSE(dialog().m_bAutoLogin);
+            EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged out");
+            EXPECT_FALSE(sim.Windows().WaitCursor());
+        }
+    }
+}
+
+TEST_F(LoginDecisionTest, QuitInsideTheLogoutWaitEndsItAndIsPostedAgain) {
+    dialog().m_bAutoLogin = TRUE;
+    LogIn(4000);
+    sim.Clock().After(2000, [] { ::PostQuitMessage(3); });
+    EXPECT_EQ(TimeLogout(), 2000u);
+    EXPECT_FALSE(dialog().m_pLogoutElement);
+    EXPECT_TRUE(dialog().m_bAutoLogin);
+    EXPECT_FALSE(sim.Windows().WaitCursor());
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wParam, 3u);
+}
+
+TEST_F(LoginDecisionTest, LinkDroppedByItsOwnClickNeedsNoWait) {
+    auto link = SimElement::Anchor("javascript:bttnLogout()");
+    link->OnClick([this] { dialog().m_pLogoutElement.reset(); });
+    dialog().m_pLogoutElement = LoneElement(link);
+    link.reset(); // the page holds nothing else: our reference was the last
+    EXPECT_EQ(TimeLogout(), 0u);
 }
 
 TEST_F(LoginDecisionTest, CredentialsGoOnlyToTheConsolesOwnHost) {
@@ -172,7 +248,7 @@ TEST_F(LoginDecisionTest, NoStartUrlNoCredentials) {
     EXPECT_TRUE(fresh.m_bLoginPending);
 }
 
-TEST_F(LoginDecisionTest, EmptyTerminalListReloadsItsFrameEveryFifteenSeconds) {
+TEST_F(LoginDecisionTest, EmptyTerminalListReloadsItsFrameEveryFifteenSecondsWithAutolog) {
     auto frame = top->AddFrame("main");
     frame->Load(TerminalPage());
     Wait(14500);
@@ -188,21 +264,17 @@ TEST_F(LoginDecisionTest, EmptyTerminalListReloadsItsFrameEveryFifteenSeconds) {
     Wait(30000);
     EXPECT_EQ(frame->Refreshes(), 2);
     EXPECT_EQ(top->Refreshes(), 0);
-}
-
-TEST_F(LoginDecisionTest, TerminalRetryNeedsAutologAndEndsWithLogin) {
-    auto frame = top->AddFrame("main");
-    dialog().m_bAutoLogin = FALSE;
-    frame->Load(TerminalPage());
-    Wait(16000);
-    EXPECT_EQ(frame->Refreshes(), 0);
-
-    dialog().m_bAutoLogin = TRUE;
+    // A login drops a pending retry.
     frame->Load(TerminalPage());
     Wait(5000);
     dialog().Login();
     Wait(11000);
-    EXPECT_EQ(frame->Refreshes(), 0);
+    EXPECT_EQ(frame->Refreshes(), 2);
+    // Without autolog the list is left as it is.
+    dialog().m_bAutoLogin = FALSE;
+    frame->Load(TerminalPage());
+    Wait(16000);
+    EXPECT_EQ(frame->Refreshes(), 2);
 }
 
 } // namespace

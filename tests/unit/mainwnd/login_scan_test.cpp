@@ -1,6 +1,6 @@
 // One scan of a document per mode: the login form and its filling, the
 // logout link, the terminal list, and documents that cannot be read.
-#include "console_fixture.h"
+#include "system_fixture.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ std::shared_ptr<SimDocument> Page(std::vector<std::shared_ptr<SimElement>> eleme
     return page;
 }
 
-class ScanTest : public ConsoleTest {
+class ScanTest : public WindowTest {
 protected:
     BOOL Scan(const std::shared_ptr<SimDocument>& page, ScanMode mode) {
         page->SetLog(sim.SharedLog());

@@ -1,36 +1,18 @@
 // The notification icon's clicks and menu, the system menu's commands, and
 // painting the minimised window.
-#include "console/pump_messages.h"
 #include "system_fixture.h"
 
 namespace {
 
-using qv::com::ComPtr;
-using qv::sim::SimElement;
-using qv::systest::MainWindowTest;
-using qv::systest::RecordingDlg;
+using namespace qv::systest;
 
-class NotifyIconTest : public MainWindowTest {
+class NotifyIconTest : public WindowTest {
 protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        Configure();
-        owned = std::make_unique<RecordingDlg>();
-        Open(dialog());
-    }
-    void TearDown() override {
-        ::DestroyWindow(dialog().m_hWnd);
-        owned.reset();
-        MainWindowTest::TearDown();
-    }
     // As the modal loop does: idle first, then the icon's message.
     void Click(UINT mouse) {
         dialog().SendMessage(WM_KICKIDLE);
         dialog().SendMessage(WM_NOTIFYICON, 0, mouse);
     }
-    // Made in SetUp, once the resources are installed.
-    RecordingDlg& dialog() { return *owned; }
-    std::unique_ptr<RecordingDlg> owned;
 };
 
 TEST_F(NotifyIconTest, ClickShowsBringsForwardAndHides) {
@@ -49,8 +31,15 @@ TEST_F(NotifyIconTest, ClickShowsBringsForwardAndHides) {
     dialog().SendMessage(WM_KICKIDLE);
     EXPECT_FALSE(dialog().IsWindowVisible());
 
+    // A click on the balloon shows it too, and never hides the active window.
+    for (int click = 0; click < 2; ++click) {
+        Click(NIN_BALLOONUSERCLICK);
+        EXPECT_TRUE(dialog().IsWindowVisible());
+        EXPECT_FALSE(dialog().IsIconic());
+        EXPECT_EQ(::GetForegroundWindow(), dialog().m_hWnd);
+    }
+
     // Shown but behind another application: brought forward, not hidden.
-    dialog().ShowWindow(SW_RESTORE);
     HWND other = sim.Windows().CreateForeignWindow("Editor");
     ASSERT_TRUE(sim.Windows().IsAbove(other, dialog().m_hWnd));
     Click(WM_LBUTTONDOWN);
@@ -63,19 +52,6 @@ TEST_F(NotifyIconTest, ClickShowsBringsForwardAndHides) {
     Click(WM_MOUSEMOVE);
     Click(WM_LBUTTONUP);
     EXPECT_TRUE(sim.Log().Matching("ShowWindow(").empty());
-}
-
-TEST_F(NotifyIconTest, ClickOnTheBalloonShowsTheWindowAndNeverHidesIt) {
-    dialog().ShowWindow(SW_MINIMIZE);
-    dialog().SendMessage(WM_KICKIDLE);
-    Click(NIN_BALLOONUSERCLICK);
-    EXPECT_TRUE(dialog().IsWindowVisible());
-    EXPECT_FALSE(dialog().IsIconic());
-    EXPECT_EQ(::GetForegroundWindow(), dialog().m_hWnd);
-    // Where a click on the icon would hide the active window.
-    Click(NIN_BALLOONUSERCLICK);
-    EXPECT_FALSE(dialog().IsIconic());
-    EXPECT_EQ(::GetForegroundWindow(), dialog().m_hWnd);
 }
 
 TEST_F(NotifyIconTest, TheClickGoesByTheActivationAtTheLastIdleMoment) {
@@ -97,10 +73,11 @@ TEST_F(NotifyIconTest, TheClickGoesByTheActivationAtTheLastIdleMoment) {
     EXPECT_TRUE(sim.Windows().IsAbove(dialog().m_hWnd, other));
 }
 
-TEST_F(NotifyIconTest, PopupMenuShowsTheLoginStateAndItsChoiceArrives) {
+TEST_F(NotifyIconTest, IconAndPageMenuRequestsShowTheLoginStateAndTheChoiceArrives) {
     std::vector<std::string> texts;
-    UINT loginState = 0, logoutState = 0;
+    UINT loginState = 0, logoutState = 0, choice = 0;
     sim.Windows().SetMenuChooser([&](HMENU menu) -> UINT {
+        texts.clear();
         for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
             char text[64] = {};
             ::GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
@@ -109,8 +86,15 @@ TEST_F(NotifyIconTest, PopupMenuShowsTheLoginStateAndItsChoiceArrives) {
         loginState = ::GetMenuState(menu, IDM_LOGIN, MF_BYCOMMAND);
         logoutState = ::GetMenuState(menu, IDM_LOGOUT, MF_BYCOMMAND);
         EXPECT_NE(dialog().m_pTrackMenu, nullptr);
-        return IDM_LOGIN;
+        return choice;
     });
+    // The page asks on a monitor left of the primary one: the point is signed.
+    dialog().SendMessage(WM_CONTEXTMENU, 0, MAKELONG(static_cast<WORD>(-300), 40));
+    EXPECT_EQ(sim.Log().Count("TrackPopupMenu(w1, -300, 40, flags=2)"), 1u);
+    EXPECT_EQ(texts.size(), 7u);
+    EXPECT_TRUE(loginState & MF_GRAYED); // pending
+
+    choice = IDM_LOGIN;
     dialog().m_bLoginPending = FALSE;
     dialog().SendMessage(WM_NOTIFYICON, 0, WM_RBUTTONDOWN);
     EXPECT_EQ(texts, (std::vector<std::string>{"&Configuration...", "&Login", "Log&out",
@@ -127,30 +111,13 @@ TEST_F(NotifyIconTest, PopupMenuShowsTheLoginStateAndItsChoiceArrives) {
     EXPECT_TRUE(dialog().m_bLoginPending);
 }
 
-TEST_F(NotifyIconTest, PageMenuRequestTracksTheIconsMenuWhereTheUserAsked) {
-    int items = 0;
-    sim.Windows().SetMenuChooser([&](HMENU menu) -> UINT {
-        items = ::GetMenuItemCount(menu);
-        return 0;
-    });
-    // A monitor left of the primary one: the point is signed.
-    const auto at = static_cast<LPARAM>(MAKELONG(static_cast<WORD>(-300), 40));
-    dialog().SendMessage(WM_CONTEXTMENU, 0, at);
-    EXPECT_EQ(items, 7);
-    EXPECT_EQ(sim.Log().Count("TrackPopupMenu(w1, -300, 40, flags=2)"), 1u);
-    EXPECT_EQ(dialog().m_pTrackMenu, nullptr);
-}
-
 TEST_F(NotifyIconTest, OpenPopupFollowsALoginThatFinishesMeanwhile) {
-    auto* top = BrowserOf(dialog());
     std::vector<UINT> states;
     sim.Windows().SetMenuChooser([&](HMENU menu) -> UINT {
         states.push_back(::GetMenuState(menu, IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED);
         states.push_back(::GetMenuState(menu, IDM_LOGOUT, MF_BYCOMMAND) & MF_GRAYED);
         // The console's logged-in page arrives while the menu is open.
-        auto page = qv::sim::SimDocument::Create("http://10.1.2.3/app-main.asp?app=3");
-        page->Add(SimElement::Anchor("javascript:bttnVphoneLogout();"));
-        top->Load(page);
+        top->Load(LoggedInPage());
         states.push_back(::GetMenuState(menu, IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED);
         states.push_back(::GetMenuState(menu, IDM_LOGOUT, MF_BYCOMMAND) & MF_GRAYED);
         return 0;
@@ -165,31 +132,24 @@ TEST_F(NotifyIconTest, OpenPopupFollowsALoginThatFinishesMeanwhile) {
     EXPECT_TRUE(dialog().GetSystemMenu(FALSE)->GetMenuState(IDM_LOGOUT, MF_BYCOMMAND) & MF_GRAYED);
 }
 
-TEST_F(NotifyIconTest, LoginStateFollowsInTipAndMenus) {
-    auto link = SimElement::Anchor("javascript:bttnLogout()");
-    CMenu* system = dialog().GetSystemMenu(FALSE);
-    EXPECT_TRUE(system->GetMenuState(IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED); // pending
-
-    dialog().m_bLoginPending = FALSE;
-    dialog().m_pLogoutElement = qv::sim::LoneElement(link);
-    dialog().UpdateLoginState(nullptr);
+TEST_F(NotifyIconTest, TheTipIsInTheUsersLanguageAndSetOnlyWhenItChanges) {
+    LogIn();
     EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged in");
-    EXPECT_FALSE(system->GetMenuState(IDM_LOGIN, MF_BYCOMMAND) & MF_GRAYED);
-    EXPECT_FALSE(system->GetMenuState(IDM_LOGOUT, MF_BYCOMMAND) & MF_GRAYED);
-
     // The same text again costs no call to the shell.
     const auto calls = sim.Shell().Calls().size();
     dialog().UpdateLoginState(nullptr);
     EXPECT_EQ(sim.Shell().Calls().size(), calls);
+
+    ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+    dialog().UpdateLoginState(nullptr);
+    EXPECT_TRUE(sim.Shell().Tip().ends_with(" - Angemeldet")) << sim.Shell().Tip();
 }
 
 TEST_F(NotifyIconTest, LoginAndAChangedConfigurationLogOutBeforeLoggingIn) {
     // Login does nothing while logged in: a navigation shows the logout came first.
     for (bool changed : {true, false}) {
         for (UINT command : {IDM_LOGIN, IDM_CONFIGURATION}) {
-            auto link = SimElement::Anchor("javascript:bttnLogout()");
-            link->OnClick([this] { dialog().m_pLogoutElement.reset(); });
-            dialog().m_pLogoutElement = qv::sim::LoneElement(link);
+            auto link = LogIn(0);
             dialog().configurationAnswer = changed;
             sim.Log().Clear();
             dialog().SendMessage(WM_COMMAND, command);
@@ -201,8 +161,7 @@ TEST_F(NotifyIconTest, LoginAndAChangedConfigurationLogOutBeforeLoggingIn) {
 }
 
 TEST_F(NotifyIconTest, SystemMenuCommandsIgnoreTheLowBits) {
-    auto link = SimElement::Anchor("javascript:bttnLogout()");
-    dialog().m_pLogoutElement = qv::sim::LoneElement(link);
+    auto link = LogIn();
     dialog().SendMessage(WM_SYSCOMMAND, IDM_LOGOUT | 0x7);
     EXPECT_EQ(link->Clicks(), 1);
     // The platform's own items keep working.

@@ -1,9 +1,39 @@
-#include "temp_settings.h"
+// The settings store: its key, values by type, the profile file without a
+// company, and the scrambled password.
+#include "platform/module/module.h"
+#include "settings/scramble.h"
+#include "settings/settings.h"
+#include "support/support.h"
 
 #include <climits>
-#include <cstdio>
+#include <filesystem>
+#include <vector>
 
 namespace {
+
+using qv::settings::ScramblePassword;
+using qv::settings::UnscramblePassword;
+using qv::test::ReadFile;
+
+// A private settings folder and executable name per test.
+class SettingsTest : public qv::test::ConfigHomeTest {
+protected:
+    void SetUp() override {
+        qv::platform::SetModuleFileNameForTesting("/opt/quorvia/bin/Quorvia.exe");
+        SetSettingsCompany("Belmar");
+    }
+    void TearDown() override { qv::platform::SetModuleFileNameForTesting(""); }
+    // Stores raw value data under the settings key.
+    void SetRaw(const char* name, DWORD type, std::vector<BYTE> data) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, GetSettingsKey(nullptr).c_str(), 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  LSTATUS(ERROR_SUCCESS));
+        ASSERT_EQ(RegSetValueExA(key, name, 0, type, data.data(), DWORD(data.size())),
+                  LSTATUS(ERROR_SUCCESS));
+        RegCloseKey(key);
+    }
+};
 
 std::vector<BYTE> Text(std::string_view s) {
     std::vector<BYTE> d(s.begin(), s.end());
@@ -126,17 +156,6 @@ TEST_F(SettingsTest, RegistryTextWritesByType) {
     EXPECT_EQ(ReadRegistryText(HKEY_CURRENT_USER, "Software\\Nope", "d", "dflt"), "dflt");
 }
 
-TEST_F(SettingsTest, AutostartEntryThroughTheRunKey) {
-    const char* run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-    EXPECT_FALSE(RegistryValueExists(HKEY_CURRENT_USER, run, "Quorvia"));
-    EXPECT_TRUE(WriteRegistryText(HKEY_CURRENT_USER, "\"/opt/quorvia/bin/quorvia\"", run, "Quorvia",
-                                  REG_SZ));
-    EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, run, "Quorvia"));
-    EXPECT_TRUE(std::filesystem::exists(root_ + "/autostart/Quorvia.desktop"));
-    EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, run, "Quorvia"));
-    EXPECT_FALSE(std::filesystem::exists(root_ + "/autostart/Quorvia.desktop"));
-}
-
 TEST_F(SettingsTest, ProfileFileWithoutCompany) {
     qv::platform::SetModuleFileNameForTesting("/usr/bin/a.b.exe");
     SetSettingsCompany("");
@@ -151,12 +170,58 @@ TEST_F(SettingsTest, ProfileFileWithoutCompany) {
     EXPECT_FALSE(std::filesystem::exists(UserReg())) << "the registry is not touched";
 }
 
-TEST_F(SettingsTest, FactoryAddressFormatsAsDottedQuad) {
-    const auto ip = static_cast<unsigned>(GetSettingInt(nullptr, "IP", kDefaultPabxAddress));
-    char text[16];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", ip >> 24, (ip >> 16) & 255, (ip >> 8) & 255,
-                  ip & 255);
-    EXPECT_STREQ(text, "192.168.0.240");
+TEST(Scramble, KnownVectors) {
+    // The keystream: seed*214013+2531011 mod 2^32, bits 16 and up; 41 and
+    // 18467 from seed 1, 0x3A3D and 0x014C from kPasswordSeed.
+    // 'A' 0x41 ^ 41 (0x29) = 0x0068; 0xE4 sign-extends to 0xFFFFFFE4, ^ 18467 (0x4823) -> 0xB7C7.
+    EXPECT_EQ(ScramblePassword("A\xE4", 1), "0068b7c7");
+    // 'p' 0x70 ^ 0x3A3D = 0x3A4D; 0xFFFFFFE4 ^ 0x014C -> 0xFEA8.
+    EXPECT_EQ(ScramblePassword("p\xE4", kPasswordSeed), "3a4dfea8");
+    EXPECT_EQ(UnscramblePassword("3a4dfea8", kPasswordSeed), "p\xE4");
+    EXPECT_EQ(UnscramblePassword("3A4DFEA8", kPasswordSeed), "p\xE4") << "upper case digits";
+}
+
+TEST(Scramble, RoundTripsEveryByte) {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += char(b);
+    const std::string stored = ScramblePassword(all, kPasswordSeed);
+    EXPECT_EQ(stored.size(), 4 * all.size());
+    EXPECT_EQ(stored.find_first_not_of("0123456789abcdef"), std::string::npos);
+    EXPECT_EQ(UnscramblePassword(stored, kPasswordSeed), all);
+    // Bytes from 0x80 up invert the high half: the group starts with 8-f.
+    for (std::size_t i = 0x7F; i < all.size(); ++i)
+        EXPECT_GE(stored[4 * i], '8') << i;
+    EXPECT_EQ(ScramblePassword(all, kPasswordSeed), stored) << "deterministic";
+    EXPECT_NE(UnscramblePassword(stored, kPasswordSeed + 1), all)
+        << "another seed reads other bytes";
+}
+
+TEST(Scramble, ShortAndOddGroups) {
+    EXPECT_EQ(ScramblePassword("", kPasswordSeed), "");
+    EXPECT_EQ(UnscramblePassword("", kPasswordSeed), "");
+    const std::string stored = ScramblePassword("ab", kPasswordSeed);
+    // A short last group still yields a byte: "3a" reads as 0x3A.
+    const std::string odd = stored.substr(0, 4) + "3a";
+    const std::string out = UnscramblePassword(odd, kPasswordSeed);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0], 'a');
+    EXPECT_EQ(BYTE(out[1]), BYTE((0x3A ^ 0x014C) & 0xFF));
+    // A group that does not start with a hex digit counts as 0; "1g00" reads as 1.
+    const std::string junk = UnscramblePassword("zzzz1g00", kPasswordSeed);
+    ASSERT_EQ(junk.size(), 2u);
+    EXPECT_EQ(BYTE(junk[0]), BYTE(0x3A3D & 0xFF));
+    EXPECT_EQ(BYTE(junk[1]), BYTE((1 ^ 0x014C) & 0xFF));
+}
+
+TEST_F(SettingsTest, ScrambledSettingIsStoredAsHex) {
+    ASSERT_TRUE(WriteScrambledSetting(nullptr, "Pass", "p\xE4", kPasswordSeed));
+    EXPECT_EQ(GetSettingString(nullptr, "Pass", ""), "3a4dfea8");
+    EXPECT_EQ(GetScrambledSetting(nullptr, "Pass", kPasswordSeed), "p\xE4");
+    ASSERT_TRUE(WriteScrambledSetting(nullptr, "Pass", "", kPasswordSeed));
+    EXPECT_TRUE(RegistryValueExists(HKEY_CURRENT_USER, GetSettingsKey(nullptr).c_str(), "Pass"));
+    EXPECT_EQ(GetScrambledSetting(nullptr, "Pass", kPasswordSeed), "");
+    EXPECT_EQ(GetScrambledSetting(nullptr, "Absent", kPasswordSeed), "");
 }
 
 } // namespace

@@ -1,35 +1,39 @@
-// The second browser window: the console's configuration page in a window
-// of its own, and the readme.
+// The info dialog's lines in the template's patterns, and the second
+// browser window: the console's configuration page in a window of its own,
+// and the readme.
 #include "../mainwnd/system_fixture.h"
-#include "backend/sim/sim_document.h"
+#include "dialogs/info_dlg.h"
 #include "dialogs/popup_browser_dlg.h"
 
 #include <algorithm>
 
 namespace {
 
-using qv::systest::MainWindowTest;
+using namespace qv::systest;
 
-class PopupBrowserTest : public MainWindowTest {
+struct InfoLines {
+    std::string product, version, copyright;
+    bool seen = false;
+};
+
+class DialogsTest : public WindowTest {
 protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        Configure();
-        window = std::make_unique<CBrowserDlg>();
-        Open(*window);
-        top = BrowserOf(*window);
-        ASSERT_NE(top, nullptr);
+    // Reads the lines of the info dialog once it is up, then presses OK.
+    void ReadAndClose(InfoLines& lines) {
+        sim.Clock().After(10, [this, &lines] {
+            for (HWND hwnd : WindowsWith(IDC_COPYRIGHT, true)) {
+                lines.product = qv::platform::GetWindowTextString(::GetDlgItem(hwnd, IDC_PRODUCT));
+                lines.version = qv::platform::GetWindowTextString(::GetDlgItem(hwnd, IDC_VERSION));
+                lines.copyright =
+                    qv::platform::GetWindowTextString(::GetDlgItem(hwnd, IDC_COPYRIGHT));
+                lines.seen = true;
+                ::PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
+            }
+        });
     }
-
     // Top-level windows holding a second browser control.
-    std::vector<HWND> PopupWindows() {
-        std::vector<HWND> found;
-        for (HWND hwnd : sim.Windows().Tree().TopLevel())
-            if (::GetDlgItem(hwnd, IDC_POPUP_EXPLORER))
-                found.push_back(hwnd);
-        return found;
-    }
-    qv::sim::SimBrowser* PopupBrowser(HWND popup) {
+    std::vector<HWND> PopupWindows() { return WindowsWith(IDC_POPUP_EXPLORER); }
+    SimBrowser* PopupBrowser(HWND popup) {
         return sim.Windows().Browser(::GetDlgItem(popup, IDC_POPUP_EXPLORER));
     }
     RECT Rect(HWND hwnd) {
@@ -37,12 +41,43 @@ protected:
         ::GetWindowRect(hwnd, &r);
         return r;
     }
-
-    std::unique_ptr<CBrowserDlg> window;
-    qv::sim::SimBrowser* top = nullptr;
 };
 
-TEST_F(PopupBrowserTest, TheConsolesConfigurationPageOpensInAWindowThatGoesWhenClosed) {
+TEST_F(DialogsTest, TheInfoCommandShowsNameVersionAndCopyright) {
+    InfoLines lines;
+    ReadAndClose(lines);
+    EXPECT_TRUE(dialog().HandleCommand(IDM_INFO, 0));
+    ASSERT_TRUE(lines.seen) << "no info dialog came up";
+    EXPECT_EQ(lines.product, "Quorvia Browser");
+    EXPECT_EQ(lines.version, "Version 1.4.2");
+    // The static shows one "&": the control's text holds two.
+    EXPECT_EQ(lines.copyright, "Copyright \xC2\xA9 2026 Belmar && Partners");
+}
+
+// Patterns are resource text; they are filled without printf.
+class PatternInfoDlg : public CInfoDlg {
+public:
+    BOOL OnInitDialog() override {
+        GetDlgItem(IDC_PRODUCT)->SetWindowText("&About %s");
+        GetDlgItem(IDC_VERSION)->SetWindowText("Build %d of %s, 100%%");
+        GetDlgItem(IDC_COPYRIGHT)->SetWindowText("no pattern & no holder");
+        return CInfoDlg::OnInitDialog();
+    }
+};
+
+TEST_F(DialogsTest, InfoPatternsAreFilledWithoutPrintf) {
+    PatternInfoDlg dialog;
+    InfoLines lines;
+    ReadAndClose(lines);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    ASSERT_TRUE(lines.seen);
+    // A mnemonic in a name line stays one.
+    EXPECT_EQ(lines.product, "&About Quorvia Browser");
+    EXPECT_EQ(lines.version, "Build %d of 1.4.2, 100%");
+    EXPECT_EQ(lines.copyright, "no pattern && no holder");
+}
+
+TEST_F(DialogsTest, TheConsolesConfigurationPagesOpenInWindowsThatGoWhenClosed) {
     top->FireBeforeNavigate2("javascript:bttnConfig()");
     const auto answer = top->FireNewWindow2();
     EXPECT_FALSE(answer.cancel);
@@ -55,22 +90,32 @@ TEST_F(PopupBrowserTest, TheConsolesConfigurationPageOpensInAWindowThatGoesWhenC
     EXPECT_TRUE(browser->RegisteredAsBrowser());
     EXPECT_TRUE(::IsWindowVisible(popups[0]));
     // Owned by the main window, so it goes when the program ends.
-    const auto owned = sim.Windows().Tree().Owned(window->m_hWnd);
-    EXPECT_EQ(std::count(owned.begin(), owned.end(), popups[0]), 1);
+    const auto ownedByMain = sim.Windows().Tree().Owned(dialog().m_hWnd);
+    EXPECT_EQ(std::count(ownedByMain.begin(), ownedByMain.end(), popups[0]), 1);
     EXPECT_TRUE(browser->Navigations().empty()) << "the request brings its own page";
 
-    browser->Load(qv::sim::SimDocument::Create("http://10.1.2.3/config.asp", "PABX settings"));
+    browser->Load(SimDocument::Create("http://10.1.2.3/config.asp", "PABX settings"));
     EXPECT_EQ(qv::platform::GetWindowTextString(popups[0]), "PABX settings");
 
-    // The page closes itself: the window goes (and the object with it, which
-    // the sanitizer build would report if it leaked).
+    // More requests, more windows, each going on its own: the page closes
+    // itself (the object goes with the window, which the sanitizer build
+    // would report if it leaked), the user presses Esc, or its control's
+    // window goes rather than leave it lingering hidden.
+    top->FireNewWindow2();
+    top->FireNewWindow2();
+    const auto all = PopupWindows();
+    ASSERT_EQ(all.size(), 3u);
     EXPECT_FALSE(browser->FireWindowClosing(false));
+    ::PostMessageA(all[1], WM_COMMAND, IDCANCEL, 0);
+    DispatchPending();
+    EXPECT_EQ(PopupWindows(), std::vector<HWND>{all[2]});
+    ::DestroyWindow(::GetDlgItem(all[2], IDC_POPUP_EXPLORER));
     DispatchPending();
     EXPECT_TRUE(PopupWindows().empty());
-    EXPECT_TRUE(::IsWindow(window->m_hWnd));
+    EXPECT_TRUE(::IsWindow(dialog().m_hWnd));
 }
 
-TEST_F(PopupBrowserTest, OtherNewWindowsAreLeftToTheControl) {
+TEST_F(DialogsTest, OtherNewWindowsAreLeftToTheControl) {
     for (const char* before : {"javascript:bttnHelp()", "http://10.1.2.3/other.asp"}) {
         top->FireBeforeNavigate2(before);
         const auto answer = top->FireNewWindow2();
@@ -80,23 +125,7 @@ TEST_F(PopupBrowserTest, OtherNewWindowsAreLeftToTheControl) {
     }
 }
 
-TEST_F(PopupBrowserTest, SeveralConsoleWindowsLiveAndCloseIndependently) {
-    top->FireBeforeNavigate2("javascript:bttnConfig()");
-    top->FireNewWindow2();
-    top->FireNewWindow2();
-    auto popups = PopupWindows();
-    ASSERT_EQ(popups.size(), 2u);
-    // The user closes the first with Esc / the close box.
-    ::PostMessageA(popups[0], WM_COMMAND, IDCANCEL, 0);
-    DispatchPending();
-    EXPECT_EQ(PopupWindows(), std::vector<HWND>{popups[1]});
-    // The second outlives its control's window: it goes rather than linger hidden.
-    ::DestroyWindow(::GetDlgItem(popups[1], IDC_POPUP_EXPLORER));
-    DispatchPending();
-    EXPECT_TRUE(PopupWindows().empty());
-}
-
-TEST_F(PopupBrowserTest, ResizingKeepsTheControlFillingTheWindowAndFramesKeepTheCaption) {
+TEST_F(DialogsTest, ResizingKeepsTheControlFillingTheWindowAndFramesKeepTheCaption) {
     top->FireBeforeNavigate2("javascript:bttnConfig()");
     top->FireNewWindow2();
     const HWND popup = PopupWindows().at(0);
@@ -111,10 +140,10 @@ TEST_F(PopupBrowserTest, ResizingKeepsTheControlFillingTheWindowAndFramesKeepThe
     EXPECT_EQ(width, client.right);
     EXPECT_EQ(height, client.bottom - 2);
 
-    browser->Load(qv::sim::SimDocument::Create("http://10.1.2.3/config.asp", "Settings"));
+    browser->Load(SimDocument::Create("http://10.1.2.3/config.asp", "Settings"));
     auto* frame = browser->AddFrame("inner");
     browser->put_Width(100);
-    frame->Load(qv::sim::SimDocument::Create("http://10.1.2.3/inner.asp", "Inner"));
+    frame->Load(SimDocument::Create("http://10.1.2.3/inner.asp", "Inner"));
     EXPECT_EQ(qv::platform::GetWindowTextString(popup), "Settings");
     browser->get_Width(&width);
     EXPECT_EQ(width, client.right) << "a frame's completion still refits the control";
@@ -122,7 +151,7 @@ TEST_F(PopupBrowserTest, ResizingKeepsTheControlFillingTheWindowAndFramesKeepThe
     DispatchPending();
 }
 
-TEST_F(PopupBrowserTest, TheReadmeShowsThePageOfThisProgramInTheUsersLanguage) {
+TEST_F(DialogsTest, TheReadmeShowsThePageOfThisProgramInTheUsersLanguage) {
     ::setenv("LC_ALL", "nl_NL.UTF-8", 1);
     bool seen = false;
     sim.Clock().After(10, [&] {
@@ -130,17 +159,16 @@ TEST_F(PopupBrowserTest, TheReadmeShowsThePageOfThisProgramInTheUsersLanguage) {
         ASSERT_EQ(popups.size(), 1u);
         auto* browser = PopupBrowser(popups[0]);
         EXPECT_EQ(browser->Navigations(),
-                  std::vector<std::string>{std::string("res://") + qv::systest::kExePath +
-                                           "/readme-nl.htm"});
+                  std::vector<std::string>{std::string("res://") + kExePath + "/readme-nl.htm"});
         seen = true;
         browser->FireWindowClosing(false);
     });
-    EXPECT_TRUE(window->HandleCommand(IDM_README, 0));
+    EXPECT_TRUE(dialog().HandleCommand(IDM_README, 0));
     EXPECT_TRUE(seen);
     EXPECT_TRUE(PopupWindows().empty());
 }
 
-TEST_F(PopupBrowserTest, TheReadmeWindowTakesItsControlsPlaceHalfAsWideAgain) {
+TEST_F(DialogsTest, TheReadmeWindowTakesItsControlsPlaceHalfAsWideAgain) {
     // Made from its template the window's client area starts at 96, 138 on
     // the simulated screen, filled by a control of 367 x 524.
     struct Case {
@@ -169,7 +197,7 @@ TEST_F(PopupBrowserTest, TheReadmeWindowTakesItsControlsPlaceHalfAsWideAgain) {
             placed = Rect(popup);
             ::PostMessageA(popup, WM_COMMAND, IDCANCEL, 0);
         });
-        window->HandleCommand(IDM_README, 0);
+        dialog().HandleCommand(IDM_README, 0);
         EXPECT_EQ(std::vector<LONG>({placed.left, placed.top, placed.right, placed.bottom}),
                   std::vector<LONG>(
                       {c.expected.left, c.expected.top, c.expected.right, c.expected.bottom}))

@@ -1,9 +1,5 @@
 // CMenu over menus built from templates, and popup menus.
-#include "backend/sim/sim_platform.h"
-#include "framework/afxwin.h"
 #include "test_templates.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -27,11 +23,7 @@ std::vector<BYTE> QuitMenuTemplate() {
     return bytes;
 }
 
-class MenuTest : public ::testing::Test {
-protected:
-    qv::sim::SimPlatform sim;
-    CWinApp app{"Test"};
-};
+using MenuTest = qv::test::FrameworkTest;
 
 TEST_F(MenuTest, InsertsAroundATemplateItemAndEnablesByCommand) {
     const auto bytes = QuitMenuTemplate();

@@ -1,14 +1,9 @@
 // The modal loop, message dispatch and default processing.
-#include "backend/sim/sim_platform.h"
-#include "framework/afxwin.h"
 #include "test_templates.h"
 
-#include <gtest/gtest.h>
 #include <stdexcept>
 
 namespace {
-
-using qv::sim::SimPlatform;
 
 constexpr UINT WM_APPNOTE = WM_USER + 1;
 
@@ -48,11 +43,7 @@ protected:
     }
 };
 
-class ModalLoopTest : public ::testing::Test {
-protected:
-    SimPlatform sim;
-    CWinApp app{"Test"};
-};
+using ModalLoopTest = qv::test::FrameworkTest;
 
 // A dialog nobody answers while a timer keeps the loop busy would spin the
 // virtual clock for ever; the simulation stops it with a clear error.

@@ -83,7 +83,9 @@ TEST_F(IconTest, SmallIconDecodesToSixteenBySixteen) {
     DestroyIcon(icon);
 }
 
-TEST_F(IconTest, StandardIconIsTheLargeImage) {
+TEST_F(IconTest, StandardIconIsTheLargeImageAndAMissingGroupGivesNone) {
+    EXPECT_EQ(LoadLocalizedIcon(999), nullptr);
+    EXPECT_EQ(LoadLocalizedIconEx(999, 16, 16, 8), nullptr);
     for (const Locale& locale : {kGerman, kJapanese}) {
         ScopedLocale user(locale.name);
         HICON icon = LoadLocalizedIcon(IDR_MAINFRAME);
@@ -92,11 +94,6 @@ TEST_F(IconTest, StandardIconIsTheLargeImage) {
         EXPECT_EQ(icon->height, 32);
         DestroyIcon(icon);
     }
-}
-
-TEST_F(IconTest, MissingGroupGivesNoIcon) {
-    EXPECT_EQ(LoadLocalizedIcon(999), nullptr);
-    EXPECT_EQ(LoadLocalizedIconEx(999, 16, 16, 8), nullptr);
 }
 
 } // namespace

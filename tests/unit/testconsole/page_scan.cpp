@@ -1,5 +1,7 @@
 #include "page_scan.h"
 
+#include "platform/text.h"
+
 #include <cstdlib>
 #include <regex>
 
@@ -12,11 +14,11 @@ std::string Tag::Attr(std::string_view key) const {
     return {};
 }
 
-bool Tag::Has(std::string_view key) const {
-    for (const auto& [k, v] : attrs)
-        if (k == key)
-            return true;
-    return false;
+std::vector<std::string> AttrOf(const std::vector<Tag>& tags, std::string_view key) {
+    std::vector<std::string> out;
+    for (const Tag& tag : tags)
+        out.push_back(tag.Attr(key));
+    return out;
 }
 
 std::vector<Tag> TagsNamed(const std::string& html, std::string_view tag) {
@@ -59,21 +61,6 @@ std::string RowLikeDesktop(std::string_view script, std::string_view target) {
         open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1));
 }
 
-namespace {
-void AppendUtf8(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-} // namespace
-
 std::string DecodeJsLiteral(std::string_view body) {
     std::string out;
     for (std::size_t i = 0; i < body.size(); ++i) {
@@ -88,7 +75,8 @@ std::string DecodeJsLiteral(std::string_view body) {
             continue;
         }
         const std::string hex(body.substr(i + 1, digits));
-        AppendUtf8(out, static_cast<unsigned>(std::strtoul(hex.c_str(), nullptr, 16)));
+        const auto unit = static_cast<char16_t>(std::strtoul(hex.c_str(), nullptr, 16));
+        out += qv::text::Utf16ToUtf8(std::u16string(1, unit));
         i += digits;
     }
     return out;

@@ -12,11 +12,12 @@ struct Tag {
     std::string name;
     std::vector<std::pair<std::string, std::string>> attrs;
     std::string Attr(std::string_view key) const;
-    bool Has(std::string_view key) const;
 };
 
 // Start tags of one element name in document order.
 std::vector<Tag> TagsNamed(const std::string& html, std::string_view tag);
+// One attribute of each tag ("" where a tag lacks it).
+std::vector<std::string> AttrOf(const std::vector<Tag>& tags, std::string_view key);
 // Bodies of every <script> element in document order.
 std::vector<std::string> Scripts(const std::string& html);
 // The desktop program's row reading: from the first occurrence of target skip

@@ -49,18 +49,6 @@ std::vector<std::string> Scripts(const std::string& html) {
     return out;
 }
 
-std::string RowLikeDesktop(std::string_view script, std::string_view target) {
-    auto pos = script.find(target);
-    if (pos == std::string_view::npos)
-        return {};
-    const auto open = script.find_first_of("'\"", pos);
-    if (open == std::string_view::npos)
-        return {};
-    const auto close = script.find_first_of("'\"", open + 1);
-    return std::string(script.substr(
-        open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1));
-}
-
 std::string DecodeJsLiteral(std::string_view body) {
     std::string out;
     for (std::size_t i = 0; i < body.size(); ++i) {

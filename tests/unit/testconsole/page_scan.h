@@ -20,9 +20,6 @@ std::vector<Tag> TagsNamed(const std::string& html, std::string_view tag);
 std::vector<std::string> AttrOf(const std::vector<Tag>& tags, std::string_view key);
 // Bodies of every <script> element in document order.
 std::vector<std::string> Scripts(const std::string& html);
-// The desktop program's row reading: from the first occurrence of target skip
-// to the first quote of either kind, then take everything up to the next one.
-std::string RowLikeDesktop(std::string_view script, std::string_view target);
 // What a JavaScript engine makes of a double-quoted literal's body.
 std::string DecodeJsLiteral(std::string_view body);
 // A top-level number field of a flat JSON object; -1 when absent.

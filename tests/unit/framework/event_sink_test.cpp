@@ -20,9 +20,6 @@ public:
         dialog.controls.push_back(qv::test::Browser(kSecond));
         SetTemplate(dialog);
         MapEvent(kMain, DISPID_DOCUMENTCOMPLETE, &BrowserDialog::OnDocumentComplete);
-        MapEvent(kMain, DISPID_BEFORENAVIGATE2, &BrowserDialog::OnBeforeNavigate2);
-        MapEvent(kMain, DISPID_NEWWINDOW2, &BrowserDialog::OnNewWindow2);
-        MapEvent(kMain, DISPID_WINDOWCLOSING, &BrowserDialog::OnWindowClosing);
         MapEvent(kSecond, DISPID_DOCUMENTCOMPLETE, &BrowserDialog::OnSecondComplete);
     }
     std::vector<std::string> events;
@@ -38,20 +35,6 @@ protected:
     }
     void OnSecondComplete(IDispatch*, VARIANT* url) {
         events.push_back("second " + qv::com::VariantText(url));
-    }
-    void OnBeforeNavigate2(IDispatch*, VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*,
-                           BOOL* cancel) {
-        events.push_back("before " + qv::com::VariantText(url));
-        *cancel = qv::com::VariantText(url).starts_with("javascript:bttnVphoneExit()");
-    }
-    void OnNewWindow2(IDispatch** window, BOOL*) {
-        IUnknown* control = m_browser.GetControlUnknown();
-        ComPtr<IWebBrowser2> browser = ComPtr<IUnknown>(control).As<IWebBrowser2>();
-        browser->get_Application(window);
-    }
-    void OnWindowClosing(BOOL child, BOOL* cancel) {
-        events.push_back(child ? "closing child" : "closing");
-        *cancel = !child;
     }
 };
 
@@ -96,20 +79,6 @@ TEST_F(EventSinkTest, EventsReachTheHandlerOfTheirControlAndDispid) {
               (std::vector<std::string>{"complete http://pabx/disp.asp", "second http://other/"}));
     // The frame's own browser is the event's argument.
     EXPECT_EQ(dialog.lastFrame, frame->AsDispatch());
-    dialog.DestroyWindow();
-}
-
-TEST_F(EventSinkTest, CancelFlagsAndTheNewWindowComeBackToTheBrowser) {
-    BrowserDialog dialog;
-    ASSERT_TRUE(dialog.Create(0u));
-    SimBrowser* main = BrowserOf(dialog, kMain);
-    EXPECT_TRUE(main->FireBeforeNavigate2("javascript:bttnVphoneExit()"));
-    EXPECT_FALSE(main->FireBeforeNavigate2("javascript:bttnConfig()"));
-    EXPECT_TRUE(main->FireWindowClosing(false));
-    EXPECT_FALSE(main->FireWindowClosing(true));
-    auto answer = main->FireNewWindow2();
-    EXPECT_FALSE(answer.cancel);
-    EXPECT_EQ(answer.window.get(), main->AsDispatch());
     dialog.DestroyWindow();
 }
 

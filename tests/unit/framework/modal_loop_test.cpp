@@ -17,20 +17,11 @@ public:
     int kickIdles = 0;
     int notes = 0;
     LPARAM lastNote = 0;
-    bool minimizeAtInit = false;
     std::vector<UINT> preTranslated;
 
 protected:
-    BOOL OnInitDialog() override {
-        CDialog::OnInitDialog();
-        if (minimizeAtInit)
-            ShowWindow(SW_MINIMIZE);
-        return TRUE;
-    }
     LRESULT OnKickIdle(WPARAM, LPARAM) override {
         ++kickIdles;
-        if (IsIconic())
-            ShowWindow(SW_HIDE);
         return 0;
     }
     LRESULT OnAppNote(WPARAM, LPARAM lParam) {
@@ -77,31 +68,6 @@ TEST_F(ModalLoopTest, KickIdleIsSentOncePerIdlePeriod) {
     EXPECT_EQ(dialog.lastNote, 2);
     // Once at the start, once after each burst; not again while nothing came.
     EXPECT_EQ(dialog.kickIdles, 4);
-}
-
-TEST_F(ModalLoopTest, ShowsAtTheFirstIdleUnlessAlreadyMinimised) {
-    CountingDialog shown;
-    sim.Clock().After(10, [&] {
-        EXPECT_TRUE(shown.IsWindowVisible());
-        shown.EndDialog(IDOK);
-    });
-    shown.DoModal();
-    EXPECT_EQ(sim.Log().Count("ShowWindow(w1, SW_SHOWNORMAL)"), 1u);
-
-    sim.Log().Clear();
-    CountingDialog minimised;
-    minimised.minimizeAtInit = true;
-    sim.Clock().After(10, [&] {
-        EXPECT_TRUE(minimised.IsIconic());
-        EXPECT_FALSE(minimised.IsWindowVisible());
-        minimised.EndDialog(IDOK);
-    });
-    minimised.DoModal();
-    // Never shown restored: minimised at init, hidden at the first idle,
-    // hidden again as the run ends.
-    EXPECT_EQ(sim.Log().Matching("ShowWindow(w2"),
-              (std::vector<std::string>{"ShowWindow(w2, SW_MINIMIZE)", "ShowWindow(w2, SW_HIDE)",
-                                        "ShowWindow(w2, SW_HIDE)"}));
 }
 
 TEST_F(ModalLoopTest, QuitInsideTheLoopEndsItAndIsPostedAgain) {

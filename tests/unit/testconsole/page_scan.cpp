@@ -7,30 +7,17 @@
 
 namespace qv::testconsole::test {
 
-std::string Tag::Attr(std::string_view key) const {
-    for (const auto& [k, v] : attrs)
-        if (k == key)
-            return v;
-    return {};
-}
-
-std::vector<std::string> AttrOf(const std::vector<Tag>& tags, std::string_view key) {
-    std::vector<std::string> out;
-    for (const Tag& tag : tags)
-        out.push_back(tag.Attr(key));
-    return out;
-}
-
-std::vector<Tag> TagsNamed(const std::string& html, std::string_view tag) {
+std::vector<std::string> Attrs(const std::string& html, std::string_view tag,
+                               std::string_view key) {
     const std::regex tagRe("<" + std::string(tag) + "\\b([^>]*)>", std::regex::icase);
     const std::regex attrRe(R"re(([a-zA-Z-]+)(?:="([^"]*)")?)re");
-    std::vector<Tag> out;
+    std::vector<std::string> out;
     for (std::sregex_iterator it(html.begin(), html.end(), tagRe), end; it != end; ++it) {
-        Tag t{std::string(tag), {}};
         const std::string inner = (*it)[1];
+        out.emplace_back();
         for (std::sregex_iterator a(inner.begin(), inner.end(), attrRe); a != end; ++a)
-            t.attrs.emplace_back((*a)[1], (*a)[2]);
-        out.push_back(std::move(t));
+            if ((*a)[1].str() == key && out.back().empty())
+                out.back() = (*a)[2];
     }
     return out;
 }

@@ -1,5 +1,5 @@
-// Reads console pages the way the desktop program and a browser do, so the
-// tests check the contract rather than the exact markup.
+// Reads console pages the way a browser does, so the tests check the
+// contract rather than the exact markup.
 #pragma once
 
 #include <string>
@@ -8,16 +8,9 @@
 
 namespace qv::testconsole::test {
 
-struct Tag {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> attrs;
-    std::string Attr(std::string_view key) const;
-};
-
-// Start tags of one element name in document order.
-std::vector<Tag> TagsNamed(const std::string& html, std::string_view tag);
-// One attribute of each tag ("" where a tag lacks it).
-std::vector<std::string> AttrOf(const std::vector<Tag>& tags, std::string_view key);
+// One attribute of each start tag of an element, in document order ("" where
+// a tag lacks it).
+std::vector<std::string> Attrs(const std::string& html, std::string_view tag, std::string_view key);
 // Bodies of every <script> element in document order.
 std::vector<std::string> Scripts(const std::string& html);
 // What a JavaScript engine makes of a double-quoted literal's body.

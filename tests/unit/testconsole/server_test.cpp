@@ -90,13 +90,11 @@ TEST_F(Console, StartPageWithoutSessionIsTheLoginForm) {
     ASSERT_TRUE(r);
     EXPECT_EQ(r->status, 200);
     EXPECT_EQ(r->get_header_value("Cache-Control"), "no-store");
-    const auto inputs = TagsNamed(r->body, "input");
-    EXPECT_EQ(AttrOf(inputs, "name"), (Strings{"un", "pw", ""}));
-    EXPECT_EQ(AttrOf(inputs, "type"), (Strings{"text", "password", "submit"}));
-    const auto forms = TagsNamed(r->body, "form");
-    EXPECT_EQ(AttrOf(forms, "method"), Strings{"post"});
-    EXPECT_EQ(AttrOf(forms, "action"), Strings{"/login.asp"});
-    EXPECT_EQ(AttrOf(forms, "target"), Strings{"_top"});
+    EXPECT_EQ(Attrs(r->body, "input", "name"), (Strings{"un", "pw", ""}));
+    EXPECT_EQ(Attrs(r->body, "input", "type"), (Strings{"text", "password", "submit"}));
+    EXPECT_EQ(Attrs(r->body, "form", "method"), Strings{"post"});
+    EXPECT_EQ(Attrs(r->body, "form", "action"), Strings{"/login.asp"});
+    EXPECT_EQ(Attrs(r->body, "form", "target"), Strings{"_top"});
     // No session yet, and the root leads here.
     EXPECT_EQ(Get("/")->get_header_value("Location"), kStart);
     EXPECT_EQ(Get("/")->status, 303);
@@ -116,23 +114,33 @@ TEST_F(Console, LoginGivesACookieAndTheFramesCarryTheConsoleItems) {
 
     const auto app = Get(kStart, cookie);
     EXPECT_TRUE(Contains(app->body, "<title>PABX Console - demo</title>"));
-    const auto frames = TagsNamed(app->body, "frame");
+    const auto frames = Attrs(app->body, "frame", "src");
     ASSERT_EQ(frames.size(), 3u);
-    EXPECT_EQ(AttrOf(frames, "name")[1], "vp_disp");
-    EXPECT_EQ(frames[2].Attr("src"), "/vp-poll.asp");
+    EXPECT_EQ(Attrs(app->body, "frame", "name")[1], "vp_disp");
+    EXPECT_EQ(frames[2], "/vp-poll.asp");
 
-    const auto buttons = Get(frames[0].Attr("src"), cookie)->body;
-    EXPECT_EQ(AttrOf(TagsNamed(buttons, "a"), "href"),
+    const auto buttons = Get(frames[0], cookie)->body;
+    EXPECT_EQ(Attrs(buttons, "a", "href"),
               (Strings{"javascript:bttnVphoneLogout();", "javascript:bttnConfig()",
                        "javascript:bttnHelp()", "javascript:bttnVphoneExit()"}));
     for (const char* part :
          {"function bttnLogout()", "window.open(\"/config.asp\"", "window.open(\"/help.asp\""})
         EXPECT_TRUE(Contains(buttons, part)) << part;
 
-    const auto display = Get(frames[1].Attr("src"), cookie)->body;
-    EXPECT_EQ(AttrOf(TagsNamed(display, "form"), "name"), Strings{"display"});
-    EXPECT_EQ(AttrOf(TagsNamed(display, "input"), "name"), (Strings{"row1", "row2"}));
-    EXPECT_FALSE(PollScript(cookie).empty());
+    const auto display = Get(frames[1], cookie)->body;
+    EXPECT_EQ(Attrs(display, "form", "name"), Strings{"display"});
+    EXPECT_EQ(Attrs(display, "input", "name"), (Strings{"row1", "row2"}));
+    // The display frame hands the rows to the external object when there is one.
+    const auto scripts = Scripts(display);
+    ASSERT_EQ(scripts.size(), 1u);
+    const auto guard = scripts[0].find("if (window.external && window.external.CTI_IsBrowser)");
+    const auto call = scripts[0].find("window.external.CTI_ChangeRows(rows[0], rows[1])");
+    ASSERT_NE(guard, std::string::npos);
+    ASSERT_NE(call, std::string::npos);
+    EXPECT_LT(guard, call);
+    EXPECT_LT(scripts[0].find("try {"), guard);
+    // The poll frame tells the display frame after writing the rows.
+    EXPECT_TRUE(Contains(PollScript(cookie), "d.qvRowsChanged()"));
 
     const auto config = Get("/config.asp", cookie);
     EXPECT_EQ(config->status, 200);
@@ -147,7 +155,7 @@ TEST_F(Console, WrongPasswordShowsTheFormAgainAndIsCounted) {
     ASSERT_TRUE(r);
     EXPECT_EQ(r->status, 200);
     EXPECT_FALSE(r->has_header("Set-Cookie"));
-    EXPECT_EQ(AttrOf(TagsNamed(r->body, "input"), "value")[0], "demo");
+    EXPECT_EQ(Attrs(r->body, "input", "value")[0], "demo");
     EXPECT_TRUE(Contains(r->body, "Wrong user name or password"));
     EXPECT_TRUE(Login("nobody", "secret").empty());
     EXPECT_TRUE(Login("demo", "").empty());
@@ -241,24 +249,8 @@ TEST_F(Console, UserNamesAreEscapedInPages) {
 
     auto failed = Client().Post("/login.asp", httplib::Params{{"un", "\"><script>x()</script>"}});
     EXPECT_FALSE(Contains(failed->body, "<script>x()"));
-    EXPECT_EQ(AttrOf(TagsNamed(failed->body, "input"), "value")[0],
+    EXPECT_EQ(Attrs(failed->body, "input", "value")[0],
               "&quot;&gt;&lt;script&gt;x()&lt;/script&gt;");
-}
-
-TEST_F(Console, DisplayFrameHandsRowsToTheExternalObjectWhenThere) {
-    Start();
-    const std::string cookie = Login("demo", "secret");
-    const auto scripts = Scripts(Get("/vp-display.asp", cookie)->body);
-    ASSERT_EQ(scripts.size(), 1u);
-    const std::string& s = scripts[0];
-    const auto guard = s.find("if (window.external && window.external.CTI_IsBrowser)");
-    const auto call = s.find("window.external.CTI_ChangeRows(rows[0], rows[1])");
-    ASSERT_NE(guard, std::string::npos);
-    ASSERT_NE(call, std::string::npos);
-    EXPECT_LT(guard, call);
-    EXPECT_LT(s.find("try {"), guard);
-    // The poll frame tells the display frame after writing the rows.
-    EXPECT_TRUE(Contains(PollScript(cookie), "d.qvRowsChanged()"));
 }
 
 // What the page does with window.external is checked in a browser; here, that
@@ -268,7 +260,7 @@ TEST_F(Console, ExternalTestPageTakesItsRowsEscaped) {
     EXPECT_FALSE(Contains(Get("/external.html")->body, "qvChangeRows();\n"));
     const auto automatic = Get("/external.html?auto=1&row1=%3Cx%3E&row2=two")->body;
     EXPECT_TRUE(Contains(automatic, "qvChangeRows();\n"));
-    const auto values = AttrOf(TagsNamed(automatic, "input"), "value");
+    const auto values = Attrs(automatic, "input", "value");
     ASSERT_GE(values.size(), 2u);
     EXPECT_EQ(values[0], "&lt;x&gt;");
     EXPECT_EQ(values[1], "two");
@@ -309,8 +301,8 @@ TEST_F(Console, WithoutTerminalTheLoginLeadsToAnEmptyTerminalList) {
     ASSERT_FALSE(cookie.empty());
 
     const auto page = Get(kStart, cookie)->body;
-    EXPECT_EQ(AttrOf(TagsNamed(page, "select"), "name"), Strings{"terminal"});
-    EXPECT_EQ(AttrOf(TagsNamed(page, "option"), "value"), Strings{"empty"});
+    EXPECT_EQ(Attrs(page, "select", "name"), Strings{"terminal"});
+    EXPECT_EQ(Attrs(page, "option", "value"), Strings{"empty"});
     // Not a logged-in page for the desktop program.
     EXPECT_FALSE(Contains(page, "javascript:bttn"));
     EXPECT_TRUE(Contains(page, "<title>PABX Console - demo</title>"));

@@ -119,13 +119,6 @@ TEST_F(ReadmePagesTest, EveryPageIsUtf8Html) {
     }
 }
 
-TEST_F(ReadmePagesTest, NamesAreFoundInAnyCase) {
-    // Pages link in lower case; the resource script names them in capitals.
-    for (const char* name : {"README-EN.HTM", "readme-en.htm", "Readme-En.Htm", "readme.css"})
-        EXPECT_TRUE(Html(name).has_value()) << name;
-    EXPECT_FALSE(Html("readme-xx.htm").has_value());
-}
-
 // Every link names a resource or an anchor on its page; each page links to
 // the other languages and the style sheet, and all of it stays small.
 TEST_F(ReadmePagesTest, EveryLinkNamesAResourceOrAnAnchorOnThePage) {

@@ -149,7 +149,7 @@ TEST_F(Console, LoginGivesACookieAndTheFramesCarryTheConsoleItems) {
     EXPECT_EQ(Get("/help.asp")->status, 200);
 }
 
-TEST_F(Console, WrongPasswordShowsTheFormAgainAndIsCounted) {
+TEST_F(Console, FailedLoginsAreCountedAndANewLoginReplacesTheSession) {
     Start();
     auto r = Client().Post("/login.asp", httplib::Params{{"un", "demo"}, {"pw", "nope"}});
     ASSERT_TRUE(r);
@@ -163,6 +163,12 @@ TEST_F(Console, WrongPasswordShowsTheFormAgainAndIsCounted) {
     EXPECT_EQ(Count("failed_logins"), 3);
     EXPECT_EQ(Count("logins"), 0);
     EXPECT_EQ(Count("active_sessions"), 0);
+
+    // A new login replaces the session it carries.
+    EXPECT_EQ(Post("/login.asp", Login("demo", "secret"), "un=demo&pw=secret")->status, 303);
+    EXPECT_EQ(Count("active_sessions"), 1);
+    EXPECT_EQ(Count("logins"), 2);
+    EXPECT_EQ(Count("logouts"), 0);
 }
 
 TEST_F(Console, LogoutEndsTheSessionOnceAndCanCloseTheWindow) {
@@ -180,14 +186,6 @@ TEST_F(Console, LogoutEndsTheSessionOnceAndCanCloseTheWindow) {
     r = Post("/logout.asp", Login("demo", "secret"), "after=close");
     EXPECT_EQ(r->get_header_value("Location"), "/close.html");
     EXPECT_EQ(Count("logouts"), 2);
-}
-
-TEST_F(Console, ANewLoginReplacesTheSessionItCarries) {
-    Start();
-    EXPECT_EQ(Post("/login.asp", Login("demo", "secret"), "un=demo&pw=secret")->status, 303);
-    EXPECT_EQ(Count("active_sessions"), 1);
-    EXPECT_EQ(Count("logins"), 2);
-    EXPECT_EQ(Count("logouts"), 0);
 }
 
 // --- Display rows -------------------------------------------------------------

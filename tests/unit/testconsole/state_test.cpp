@@ -24,12 +24,10 @@ TEST(FailRate, FailsExactlyThatFractionEvenlySpread) {
     EXPECT_EQ(std::count(p.begin(), p.end(), 'F'), 29);
 }
 
-TEST(Calls, SimulatedCallsOutlastAPollButNotTheirPeriod) {
+TEST(Calls, SchedulerPlacesAndEndsSimulatedCalls) {
+    // A call outlasts a poll but not its period.
     EXPECT_EQ(CallScheduler::CallLength(std::chrono::seconds(30)), std::chrono::seconds(6));
     EXPECT_EQ(CallScheduler::CallLength(std::chrono::seconds(4)), std::chrono::seconds(2));
-}
-
-TEST(Calls, SchedulerPlacesAndEndsSimulatedCalls) {
     ConsoleState state({}, 0.0);
     CallScheduler calls(state, std::chrono::milliseconds(1000), nullptr);
     calls.Start();

@@ -90,25 +90,21 @@ std::string FixtureText(WORD name) {
 
 TEST(LocalizedLookupTest, SublanguagesAndMissingLanguages) {
     ScopedResources resources(FixtureModule());
-    {
-        ScopedLocale user(kGerman.name);
-        EXPECT_EQ(FixtureText(500), "de-CH"); // smallest of the user's sublanguages
-        EXPECT_EQ(FixtureText(501), "en-US"); // smallest language present
-        EXPECT_EQ(FixtureText(502), "de-AT"); // the user's language before neutral
-    }
-    {
-        ScopedLocale user("de_AT.UTF-8");
-        EXPECT_EQ(FixtureText(500), "de-AT");
-    }
-    {
-        ScopedLocale user(kBelgianFrench.name);
-        EXPECT_EQ(FixtureText(501), "fr-FR");
-        EXPECT_EQ(FixtureText(502), "neutral");
-    }
-    {
-        ScopedLocale user(kJapanese.name);
-        EXPECT_EQ(FixtureText(500), "de-CH");
-        EXPECT_EQ(FixtureText(503), "<missing>");
+    const struct {
+        const char* locale;
+        WORD name;
+        const char* text;
+    } cases[] = {
+        {kGerman.name, 500, "de-CH"}, // smallest of the user's sublanguages
+        {kGerman.name, 501, "en-US"}, // smallest language present
+        {kGerman.name, 502, "de-AT"}, // the user's language before neutral
+        {"de_AT.UTF-8", 500, "de-AT"},         {kBelgianFrench.name, 501, "fr-FR"},
+        {kBelgianFrench.name, 502, "neutral"}, {kJapanese.name, 500, "de-CH"},
+        {kJapanese.name, 503, "<missing>"},
+    };
+    for (const auto& c : cases) {
+        ScopedLocale user(c.locale);
+        EXPECT_EQ(FixtureText(c.name), c.text) << c.locale << " " << c.name;
     }
 }
 

@@ -83,7 +83,6 @@ TEST(FixtureVersionTest, OnlyTheFirstStringTable) {
 }
 
 TEST(FixtureVersionTest, NoVersionBlock) {
-    ScopedResources resources(RealModule());
     ScopedResources none(nullptr);
     EXPECT_EQ(GetVersionInfoString("ProductName"), "");
     EXPECT_EQ(GetVersionInfoString(nullptr), "");

@@ -48,24 +48,17 @@ std::vector<std::string> Values(std::string_view page, const std::string& names)
 // Width and height stated by <img> tags that give both, by file name.
 std::multimap<std::string, std::pair<int, int>> ImageSizes(std::string_view page) {
     static const std::regex tag(R"re(<img\b[^>]*>)re", std::regex::icase);
-    static const std::regex src(R"re(\bsrc\s*=\s*"([^"]*)")re", std::regex::icase);
-    static const std::regex width(R"re(\bwidth\s*=\s*"(\d+)")re", std::regex::icase);
-    static const std::regex height(R"re(\bheight\s*=\s*"(\d+)")re", std::regex::icase);
     std::multimap<std::string, std::pair<int, int>> sizes;
     const std::string text(page);
     for (auto it = std::sregex_iterator(text.begin(), text.end(), tag);
          it != std::sregex_iterator(); ++it) {
-        const std::string img = it->str();
-        std::smatch s, w, h;
-        if (std::regex_search(img, s, src) && std::regex_search(img, w, width) &&
-            std::regex_search(img, h, height))
-            sizes.emplace(s[1], std::make_pair(std::stoi(w[1]), std::stoi(h[1])));
+        const auto src = Values(it->str(), "src");
+        const auto width = Values(it->str(), "width");
+        const auto height = Values(it->str(), "height");
+        if (!src.empty() && !width.empty() && !height.empty())
+            sizes.emplace(src[0], std::make_pair(std::stoi(width[0]), std::stoi(height[0])));
     }
     return sizes;
-}
-
-bool EndsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
 int Byte(std::string_view data, std::size_t at) {
@@ -74,13 +67,13 @@ int Byte(std::string_view data, std::size_t at) {
 
 // Pixel size from a GIF's screen descriptor or a JPEG's frame header.
 std::optional<std::pair<int, int>> PictureSize(const std::string& name, std::string_view data) {
-    if (EndsWith(name, ".gif")) {
+    if (name.ends_with(".gif")) {
         if (data.size() < 10 || (data.substr(0, 6) != "GIF89a" && data.substr(0, 6) != "GIF87a"))
             return std::nullopt;
         return std::make_pair(Byte(data, 6) | Byte(data, 7) << 8, Byte(data, 8) | Byte(data, 9)
                                                                                       << 8);
     }
-    if (EndsWith(name, ".jpg")) {
+    if (name.ends_with(".jpg")) {
         if (data.size() < 4 || Byte(data, 0) != 0xFF || Byte(data, 1) != 0xD8)
             return std::nullopt;
         std::size_t at = 2;

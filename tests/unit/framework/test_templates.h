@@ -1,9 +1,13 @@
-// Dialog templates built in memory for the tests.
+// What the framework tests share: the simulated desktop with an application
+// object, and dialog templates built in memory.
 #pragma once
 
+#include "backend/sim/sim_platform.h"
+#include "framework/afxwin.h"
 #include "platform/html/html_ids.h"
 #include "platform/module/dialog_template.h"
 
+#include <gtest/gtest.h>
 #include <string>
 
 namespace qv::test {
@@ -37,5 +41,11 @@ inline qv::platform::DialogControl Browser(DWORD id) {
     control.cy = 100;
     return control;
 }
+
+class FrameworkTest : public ::testing::Test {
+protected:
+    qv::sim::SimPlatform sim;
+    CWinApp app{"Test"};
+};
 
 } // namespace qv::test

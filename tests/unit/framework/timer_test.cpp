@@ -1,9 +1,5 @@
 // Timers and waits on the virtual clock, the 32-bit tick wrap included.
-#include "backend/sim/sim_platform.h"
-#include "framework/afxwin.h"
 #include "test_templates.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -27,11 +23,7 @@ protected:
     }
 };
 
-class TimerTest : public ::testing::Test {
-protected:
-    qv::sim::SimPlatform sim;
-    CWinApp app{"Test"};
-};
+using TimerTest = qv::test::FrameworkTest;
 
 TEST_F(TimerTest, TicksEverySecondAcrossTheTickCountWrap) {
     sim.Clock().Set(0xFFFFF000ull); // 4096 ms before the 32-bit counter wraps

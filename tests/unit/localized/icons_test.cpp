@@ -18,6 +18,8 @@ protected:
     ScopedLocale user_{kUsEnglish.name};
     std::span<const BYTE> group_ = LockLocalizedBytes(IDR_MAINFRAME, RT_GROUP_ICON_ID);
 
+    void SetUp() override { ASSERT_GE(group_.size(), 6u) << "no icon group"; }
+
     WORD Pick(int width, int height, int bits, DWORD* size = nullptr) const {
         return PickIconFromDirectory(group_.data(), group_.size(), width, height, bits, size);
     }
@@ -31,7 +33,6 @@ protected:
 // Every image of the group is found by its own size and depth, with its
 // size; deeper requests take the deepest image of the size.
 TEST_F(IconTest, EachImageIsPickedByItsSizeAndDepth) {
-    ASSERT_GE(group_.size(), 6u);
     const int count = group_[4] | (group_[5] << 8);
     ASSERT_EQ(group_.size(), 6u + count * 14);
     std::map<int, std::pair<int, WORD>> deepest; // size -> (bits, id)
@@ -83,7 +84,9 @@ TEST_F(IconTest, SmallIconDecodesToSixteenBySixteen) {
     DestroyIcon(icon);
 }
 
-TEST_F(IconTest, StandardIconIsTheLargeImage) {
+TEST_F(IconTest, StandardIconIsTheLargeImageAndAMissingGroupGivesNone) {
+    EXPECT_EQ(LoadLocalizedIcon(999), nullptr);
+    EXPECT_EQ(LoadLocalizedIconEx(999, 16, 16, 8), nullptr);
     for (const Locale& locale : {kGerman, kJapanese}) {
         ScopedLocale user(locale.name);
         HICON icon = LoadLocalizedIcon(IDR_MAINFRAME);
@@ -92,11 +95,6 @@ TEST_F(IconTest, StandardIconIsTheLargeImage) {
         EXPECT_EQ(icon->height, 32);
         DestroyIcon(icon);
     }
-}
-
-TEST_F(IconTest, MissingGroupGivesNoIcon) {
-    EXPECT_EQ(LoadLocalizedIcon(999), nullptr);
-    EXPECT_EQ(LoadLocalizedIconEx(999, 16, 16, 8), nullptr);
 }
 
 } // namespace

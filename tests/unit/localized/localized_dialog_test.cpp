@@ -13,6 +13,7 @@ public:
     std::vector<int> toolIds;
     std::string userTip;
     int maxTipWidth = 0;
+    int toolCount = 0;
     int relayed = 0;
     qv::sim::SimWindowSystem* windows = nullptr;
 
@@ -30,7 +31,9 @@ protected:
                 userTip = tool.text;
         }
         maxTipWidth = windows->Window(m_toolTip.m_hWnd)->toolTip.MaxTipWidth();
-        PostMessage(WM_MOUSEMOVE);
+        toolCount = m_toolTip.GetToolCount();
+        // A control's messages pass through the dialog's pre-translation too.
+        ::PostMessageA(::GetDlgItem(m_hWnd, IDC_USER), WM_MOUSEMOVE, 0, 0);
         PostMessage(WM_COMMAND, IDOK);
         return result;
     }
@@ -63,11 +66,15 @@ TEST_F(LocalizedDialogTest, ButtonCaptionsAndTooltipsComeFromTheStringTable) {
     // The neutral template says "Abbrechen"; an English user reads the table.
     EXPECT_EQ(dialog.cancel, "C&ancel");
     EXPECT_EQ(dialog.maxTipWidth, CLocalizedDialog::kMaxTipWidth);
+    // The tool keeps a copy of the text: the loaded string is gone.
     EXPECT_EQ(dialog.userTip, "Enter your PABX user name here.");
     // Not the up-down control 1025, whose number is a message's.
     EXPECT_EQ(dialog.toolIds, (std::vector<int>{IDC_ADDRESS, IDC_USER, IDC_PASSWORD, IDC_AUTOSTART,
                                                 IDC_AUTOLOGIN, IDC_CALL_TOOLTIP, IDC_TIMEOUT}));
-    EXPECT_GE(dialog.relayed, 2);
+    EXPECT_EQ(dialog.toolCount, 7);
+    EXPECT_EQ(dialog.relayed, 2);
+    // The tooltip window went with the dialog.
+    EXPECT_EQ(dialog.m_toolTip.m_hWnd, nullptr);
 }
 
 TEST_F(LocalizedDialogTest, MainWindowTemplateKeepsItsBrowserState) {

@@ -2,6 +2,7 @@
 // user's language, each set for one scope.
 #pragma once
 
+#include "localized/localized_resources.h"
 #include "platform/module/resources.h"
 #include "platform/types.h"
 #include "rc/embedded.h"
@@ -58,6 +59,11 @@ inline constexpr Locale kUsEnglish{"en_US.UTF-8", 0x0409};
 inline constexpr Locale kJapanese{"ja_JP.UTF-8", 0x0411};
 
 // Locked data of a resource found by the localised lookup; empty when missing.
-std::span<const BYTE> LockLocalizedBytes(WORD name, WORD type);
+inline std::span<const BYTE> LockLocalizedBytes(WORD name, WORD type) {
+    DWORD size = 0;
+    HGLOBAL data = FindLocalizedResource(MAKEINTRESOURCEA(name), MAKEINTRESOURCEA(type), &size);
+    return data ? std::span<const BYTE>(static_cast<const BYTE*>(LockResource(data)), size)
+                : std::span<const BYTE>();
+}
 
 } // namespace qv::restest

@@ -34,60 +34,31 @@ std::optional<std::string_view> Html(const std::string& name) {
     return std::string_view(data, SizeofResource(module, found));
 }
 
-BOOL CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param) {
-    reinterpret_cast<std::vector<WORD>*>(param)->push_back(language);
-    return TRUE;
-}
-
-std::vector<WORD> Languages(const std::string& name) {
-    std::vector<WORD> languages;
-    EnumResourceLanguagesA(RealModule(), MAKEINTRESOURCEA(kHtmlType), name.c_str(), CollectLanguage,
-                           reinterpret_cast<LONG_PTR>(&languages));
-    return languages;
-}
-
-// Values of every href="..." and src="..." attribute, in order.
-std::vector<std::string> Links(std::string_view page) {
-    static const std::regex attribute(R"re(\b(?:href|src)\s*=\s*"([^"]*)")re", std::regex::icase);
-    std::vector<std::string> links;
+// Values of the named attributes ("href|src"), in order.
+std::vector<std::string> Values(std::string_view page, const std::string& names) {
+    const std::regex attribute(R"(\b(?:)" + names + R"re()\s*=\s*"([^"]*)")re", std::regex::icase);
+    std::vector<std::string> values;
     const std::string text(page);
     for (auto it = std::sregex_iterator(text.begin(), text.end(), attribute);
          it != std::sregex_iterator(); ++it)
-        links.push_back((*it)[1]);
-    return links;
-}
-
-std::set<std::string> Ids(std::string_view page) {
-    static const std::regex attribute(R"re(\bid\s*=\s*"([^"]*)")re", std::regex::icase);
-    std::set<std::string> ids;
-    const std::string text(page);
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), attribute);
-         it != std::sregex_iterator(); ++it)
-        ids.insert((*it)[1]);
-    return ids;
+        values.push_back((*it)[1]);
+    return values;
 }
 
 // Width and height stated by <img> tags that give both, by file name.
 std::multimap<std::string, std::pair<int, int>> ImageSizes(std::string_view page) {
     static const std::regex tag(R"re(<img\b[^>]*>)re", std::regex::icase);
-    static const std::regex src(R"re(\bsrc\s*=\s*"([^"]*)")re", std::regex::icase);
-    static const std::regex width(R"re(\bwidth\s*=\s*"(\d+)")re", std::regex::icase);
-    static const std::regex height(R"re(\bheight\s*=\s*"(\d+)")re", std::regex::icase);
     std::multimap<std::string, std::pair<int, int>> sizes;
     const std::string text(page);
     for (auto it = std::sregex_iterator(text.begin(), text.end(), tag);
          it != std::sregex_iterator(); ++it) {
-        const std::string img = it->str();
-        std::smatch s, w, h;
-        if (std::regex_search(img, s, src) && std::regex_search(img, w, width) &&
-            std::regex_search(img, h, height))
-            sizes.emplace(s[1], std::make_pair(std::stoi(w[1]), std::stoi(h[1])));
+        const auto src = Values(it->str(), "src");
+        const auto width = Values(it->str(), "width");
+        const auto height = Values(it->str(), "height");
+        if (!src.empty() && !width.empty() && !height.empty())
+            sizes.emplace(src[0], std::make_pair(std::stoi(width[0]), std::stoi(height[0])));
     }
     return sizes;
-}
-
-bool EndsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
 int Byte(std::string_view data, std::size_t at) {
@@ -96,13 +67,13 @@ int Byte(std::string_view data, std::size_t at) {
 
 // Pixel size from a GIF's screen descriptor or a JPEG's frame header.
 std::optional<std::pair<int, int>> PictureSize(const std::string& name, std::string_view data) {
-    if (EndsWith(name, ".gif")) {
+    if (name.ends_with(".gif")) {
         if (data.size() < 10 || (data.substr(0, 6) != "GIF89a" && data.substr(0, 6) != "GIF87a"))
             return std::nullopt;
         return std::make_pair(Byte(data, 6) | Byte(data, 7) << 8, Byte(data, 8) | Byte(data, 9)
                                                                                       << 8);
     }
-    if (EndsWith(name, ".jpg")) {
+    if (name.ends_with(".jpg")) {
         if (data.size() < 4 || Byte(data, 0) != 0xFF || Byte(data, 1) != 0xD8)
             return std::nullopt;
         std::size_t at = 2;
@@ -120,11 +91,6 @@ std::optional<std::pair<int, int>> PictureSize(const std::string& name, std::str
     return std::nullopt;
 }
 
-// A link to another resource: no scheme, no fragment-only link.
-bool IsResourceLink(const std::string& link) {
-    return !link.empty() && link[0] != '#' && link.find(':') == std::string::npos;
-}
-
 std::string WithoutFragment(const std::string& link) {
     return link.substr(0, link.find('#'));
 }
@@ -134,12 +100,11 @@ protected:
     ScopedResources resources_{RealModule()};
 };
 
-TEST_F(ReadmePagesTest, EveryPageIsOneNeutralUtf8HtmlResource) {
+TEST_F(ReadmePagesTest, EveryPageIsUtf8Html) {
     for (const std::string& name : kPages) {
         SCOPED_TRACE(name);
         const auto page = Html(name);
         ASSERT_TRUE(page.has_value());
-        EXPECT_EQ(Languages(name), std::vector<WORD>{0});
         EXPECT_EQ(qv::text::SanitizeUtf8(*page), *page) << "not UTF-8";
         EXPECT_NE(page->find("<meta charset=\"utf-8\">"), std::string_view::npos);
         EXPECT_NE(page->find("Quorvia Browser"), std::string_view::npos);
@@ -147,45 +112,38 @@ TEST_F(ReadmePagesTest, EveryPageIsOneNeutralUtf8HtmlResource) {
     }
 }
 
-TEST_F(ReadmePagesTest, NamesAreFoundInAnyCase) {
-    // Pages link in lower case; the resource script names them in capitals.
-    for (const char* name : {"README-EN.HTM", "readme-en.htm", "Readme-En.Htm", "readme.css"})
-        EXPECT_TRUE(Html(name).has_value()) << name;
-    EXPECT_FALSE(Html("readme-xx.htm").has_value());
-}
-
+// Every link names a resource or an anchor on its page; each page links to
+// the other languages and the style sheet, and all of it stays small.
 TEST_F(ReadmePagesTest, EveryLinkNamesAResourceOrAnAnchorOnThePage) {
+    std::set<std::string> files(kPages.begin(), kPages.end());
     for (const std::string& name : kPages) {
         SCOPED_TRACE(name);
         const auto page = Html(name);
         ASSERT_TRUE(page.has_value());
-        const std::set<std::string> ids = Ids(*page);
-        const std::vector<std::string> links = Links(*page);
+        const auto ids = Values(*page, "id");
+        const std::vector<std::string> links = Values(*page, "href|src");
         EXPECT_GT(links.size(), 10u);
         for (const std::string& link : links) {
             if (!link.empty() && link[0] == '#') {
-                EXPECT_TRUE(ids.count(link.substr(1))) << "no anchor for " << link;
+                EXPECT_NE(std::find(ids.begin(), ids.end(), link.substr(1)), ids.end())
+                    << "no anchor for " << link;
                 continue;
             }
             EXPECT_EQ(link.find(':'), std::string::npos) << "leaves the program: " << link;
             const std::string target = WithoutFragment(link);
             EXPECT_EQ(target.find('/'), std::string::npos) << "not a flat name: " << link;
             EXPECT_TRUE(Html(target).has_value()) << "broken link " << link;
+            files.insert(target);
         }
-    }
-}
-
-TEST_F(ReadmePagesTest, EveryPageLinksToTheOtherLanguagesAndTheStyleSheet) {
-    for (const std::string& name : kPages) {
-        SCOPED_TRACE(name);
-        const auto page = Html(name);
-        ASSERT_TRUE(page.has_value());
-        const std::vector<std::string> links = Links(*page);
         const std::set<std::string> targets(links.begin(), links.end());
         EXPECT_TRUE(targets.count("readme.css"));
         for (const std::string& other : kPages)
             EXPECT_EQ(targets.count(other), other == name ? 0u : 1u) << other;
     }
+    std::size_t total = 0;
+    for (const std::string& file : files)
+        total += Html(file).value_or("").size();
+    EXPECT_LT(total, 200u * 1024);
 }
 
 TEST_F(ReadmePagesTest, PicturesAreWellFormedAndOfTheSizeThePagesState) {
@@ -207,18 +165,6 @@ TEST_F(ReadmePagesTest, PicturesAreWellFormedAndOfTheSizeThePagesState) {
     for (const char* file : {"taskicon.gif", "menu-en.gif", "menu-de.gif", "menu-fr.gif",
                              "menu-nl.gif", "vphone.jpg", "top.gif"})
         EXPECT_TRUE(seen.count(file)) << file;
-}
-
-TEST_F(ReadmePagesTest, ThePagesWithAllTheyUseStaySmall) {
-    std::set<std::string> files(kPages.begin(), kPages.end());
-    for (const std::string& name : kPages)
-        for (const std::string& link : Links(*Html(name)))
-            if (IsResourceLink(link))
-                files.insert(WithoutFragment(link));
-    std::size_t total = 0;
-    for (const std::string& file : files)
-        total += Html(file).value_or("").size();
-    EXPECT_LT(total, 200u * 1024);
 }
 
 TEST_F(ReadmePagesTest, TheReadmeCommandOfEachLanguageOpensThatLanguagesPage) {

@@ -32,11 +32,6 @@ TEST(JsStringLiteral, BodyHoldsNoQuoteNoMarkupAndDecodesBack) {
     }
 }
 
-TEST(JsStringLiteral, QuotesBecomeHexEscapes) {
-    // What the desktop program's quote scan reads for such a row.
-    EXPECT_EQ(JsStringLiteral("O'Brien \"Bob\""), "\"O\\x27Brien \\x22Bob\\x22\"");
-}
-
 TEST(JsStringLiteral, InvalidUtf8BecomesReplacementCharacter) {
     EXPECT_EQ(JsStringLiteral("a\xFF"
                               "b\xC0\xAF"),

@@ -1,34 +1,23 @@
 #include "page_scan.h"
 
+#include "platform/text.h"
+
 #include <cstdlib>
 #include <regex>
 
 namespace qv::testconsole::test {
 
-std::string Tag::Attr(std::string_view key) const {
-    for (const auto& [k, v] : attrs)
-        if (k == key)
-            return v;
-    return {};
-}
-
-bool Tag::Has(std::string_view key) const {
-    for (const auto& [k, v] : attrs)
-        if (k == key)
-            return true;
-    return false;
-}
-
-std::vector<Tag> TagsNamed(const std::string& html, std::string_view tag) {
+std::vector<std::string> Attrs(const std::string& html, std::string_view tag,
+                               std::string_view key) {
     const std::regex tagRe("<" + std::string(tag) + "\\b([^>]*)>", std::regex::icase);
     const std::regex attrRe(R"re(([a-zA-Z-]+)(?:="([^"]*)")?)re");
-    std::vector<Tag> out;
+    std::vector<std::string> out;
     for (std::sregex_iterator it(html.begin(), html.end(), tagRe), end; it != end; ++it) {
-        Tag t{std::string(tag), {}};
         const std::string inner = (*it)[1];
+        out.emplace_back();
         for (std::sregex_iterator a(inner.begin(), inner.end(), attrRe); a != end; ++a)
-            t.attrs.emplace_back((*a)[1], (*a)[2]);
-        out.push_back(std::move(t));
+            if ((*a)[1].str() == key && out.back().empty())
+                out.back() = (*a)[2];
     }
     return out;
 }
@@ -47,33 +36,6 @@ std::vector<std::string> Scripts(const std::string& html) {
     return out;
 }
 
-std::string RowLikeDesktop(std::string_view script, std::string_view target) {
-    auto pos = script.find(target);
-    if (pos == std::string_view::npos)
-        return {};
-    const auto open = script.find_first_of("'\"", pos);
-    if (open == std::string_view::npos)
-        return {};
-    const auto close = script.find_first_of("'\"", open + 1);
-    return std::string(script.substr(
-        open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1));
-}
-
-namespace {
-void AppendUtf8(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-} // namespace
-
 std::string DecodeJsLiteral(std::string_view body) {
     std::string out;
     for (std::size_t i = 0; i < body.size(); ++i) {
@@ -88,7 +50,8 @@ std::string DecodeJsLiteral(std::string_view body) {
             continue;
         }
         const std::string hex(body.substr(i + 1, digits));
-        AppendUtf8(out, static_cast<unsigned>(std::strtoul(hex.c_str(), nullptr, 16)));
+        const auto unit = static_cast<char16_t>(std::strtoul(hex.c_str(), nullptr, 16));
+        out += qv::text::Utf16ToUtf8(std::u16string(1, unit));
         i += digits;
     }
     return out;

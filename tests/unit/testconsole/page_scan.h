@@ -1,5 +1,5 @@
-// Reads console pages the way the desktop program and a browser do, so the
-// tests check the contract rather than the exact markup.
+// Reads console pages the way a browser does, so the tests check the
+// contract rather than the exact markup.
 #pragma once
 
 #include <string>
@@ -8,20 +8,11 @@
 
 namespace qv::testconsole::test {
 
-struct Tag {
-    std::string name;
-    std::vector<std::pair<std::string, std::string>> attrs;
-    std::string Attr(std::string_view key) const;
-    bool Has(std::string_view key) const;
-};
-
-// Start tags of one element name in document order.
-std::vector<Tag> TagsNamed(const std::string& html, std::string_view tag);
+// One attribute of each start tag of an element, in document order ("" where
+// a tag lacks it).
+std::vector<std::string> Attrs(const std::string& html, std::string_view tag, std::string_view key);
 // Bodies of every <script> element in document order.
 std::vector<std::string> Scripts(const std::string& html);
-// The desktop program's row reading: from the first occurrence of target skip
-// to the first quote of either kind, then take everything up to the next one.
-std::string RowLikeDesktop(std::string_view script, std::string_view target);
 // What a JavaScript engine makes of a double-quoted literal's body.
 std::string DecodeJsLiteral(std::string_view body);
 // A top-level number field of a flat JSON object; -1 when absent.

@@ -24,48 +24,10 @@ TEST(FailRate, FailsExactlyThatFractionEvenlySpread) {
     EXPECT_EQ(std::count(p.begin(), p.end(), 'F'), 29);
 }
 
-TEST(Sessions, LoginLogoutAndDropKeepTheCounts) {
-    ConsoleState state({{"ann", "pw"}, {"bob", "pw2"}}, 0.0);
-    EXPECT_FALSE(state.Login("ann", "wrong"));
-    EXPECT_FALSE(state.Login("nobody", "pw"));
-    const auto ann = state.Login("ann", "pw");
-    const auto bob = state.Login("bob", "pw2");
-    ASSERT_TRUE(ann && bob);
-    EXPECT_NE(*ann, *bob);
-    EXPECT_EQ(ann->size(), 32u);
-    EXPECT_EQ(state.SessionUser(*bob), "bob");
-
-    EXPECT_EQ(state.Drop(std::string("bob")), 1u);
-    EXPECT_FALSE(state.SessionUser(*bob));
-    EXPECT_TRUE(state.Logout(*ann));
-    EXPECT_FALSE(state.Logout(*ann)); // a second logout of a dead session is not counted
-
-    const auto s = state.Snapshot();
-    EXPECT_EQ(s.logins, 2u);
-    EXPECT_EQ(s.failedLogins, 2u);
-    EXPECT_EQ(s.logouts, 1u);
-    EXPECT_TRUE(s.sessionUsers.empty());
-}
-
-TEST(Calls, TimedHangUpLeavesANewerCallAlone) {
-    ConsoleState state({}, 0.0);
-    const auto first = state.StartCall("111", "Call");
-    const auto second = state.StartCall("222", "Call");
-    EXPECT_FALSE(state.HangUp(first));
-    EXPECT_EQ(state.Rows().row1, "222");
-    EXPECT_TRUE(state.HangUp(second));
-    EXPECT_EQ(state.Rows().row1, "");
-    EXPECT_FALSE(state.CallActive());
-}
-
-TEST(Calls, SimulatedCallsOutlastAPollButNotTheirPeriod) {
-    using std::chrono::milliseconds;
-    using std::chrono::seconds;
-    EXPECT_EQ(CallScheduler::CallLength(seconds(30)), seconds(6));
-    EXPECT_EQ(CallScheduler::CallLength(seconds(4)), seconds(2));
-}
-
 TEST(Calls, SchedulerPlacesAndEndsSimulatedCalls) {
+    // A call outlasts a poll but not its period.
+    EXPECT_EQ(CallScheduler::CallLength(std::chrono::seconds(30)), std::chrono::seconds(6));
+    EXPECT_EQ(CallScheduler::CallLength(std::chrono::seconds(4)), std::chrono::seconds(2));
     ConsoleState state({}, 0.0);
     CallScheduler calls(state, std::chrono::milliseconds(1000), nullptr);
     calls.Start();

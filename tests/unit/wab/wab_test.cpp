@@ -1,7 +1,9 @@
 // libquorvia-wab.so as the program uses it: loaded by path, entered through
 // WABOpen, read through the interfaces only.
 #include "platform/com/com_ptr.h"
+#include "platform/module/module.h"
 #include "platform/wab/wab.h"
+#include "settings/settings.h"
 #include "support/support.h"
 
 #include <cstddef>
@@ -22,13 +24,8 @@ using qv::com::ComPtr;
 
 namespace {
 
-void* Library() {
-    static void* lib = ::dlopen(QV_WAB_LIBRARY, RTLD_NOW | RTLD_LOCAL);
-    return lib;
-}
-
 LPWABOPEN Entry() {
-    void* lib = Library();
+    static void* lib = ::dlopen(QV_WAB_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     return lib ? reinterpret_cast<LPWABOPEN>(::dlsym(lib, "WABOpen")) : nullptr;
 }
 
@@ -552,9 +549,15 @@ TEST(WabMemory, ObjectsOutliveTheSessionInAnyOrder) {
     entry.reset(); // frees the session, and with it the props left out
 }
 
-TEST(WabLibrary, EntryPointHasItsCName) {
-    ASSERT_NE(Library(), nullptr) << ::dlerror();
-    EXPECT_NE(::dlsym(Library(), "WABOpen"), nullptr);
+// The program finds the library through HKLM, which for build/bin/quorvia
+// is build/etc/quorvia/machine.reg: the build must have written it.
+TEST(WabRegistration, BuildTreeHklmNamesTheBuiltLibrary) {
+    qv::platform::SetModuleFileNameForTesting(QV_BUILD_PROGRAM);
+    const std::string path =
+        ReadRegistryText(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\WAB\\DLLPath", "", "");
+    qv::platform::SetModuleFileNameForTesting("");
+    EXPECT_EQ(path, QV_WAB_LIBRARY);
+    EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
 }
 
 } // namespace

@@ -139,6 +139,10 @@ struct OpenFailure {
     std::string text;
 };
 
+void PrintTo(const OpenFailure& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class AddressBookOpenFailureTest : public AddressBookTest,
                                    public ::testing::WithParamInterface<OpenFailure> {};
 
@@ -335,6 +339,10 @@ struct LookupFailure {
     HRESULT status;
     std::string text;
 };
+
+void PrintTo(const LookupFailure& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AddressBookLookupFailureTest : public AddressBookLookupTest,
                                      public ::testing::WithParamInterface<LookupFailure> {};

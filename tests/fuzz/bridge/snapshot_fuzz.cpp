@@ -1,21 +1,16 @@
 // A subframe's report is written by the page's own script: whatever it holds,
 // decoding keeps the snapshot within the caps the bridge promises.
+#include "../fuzz.h"
 #include "backend/qt/bridge/bridge_limits.h"
 #include "backend/qt/bridge/snapshot_decoder.h"
 
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
+
+using qv::fuzz::Require;
 
 namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
 
 // UTF-8 takes at most three bytes for a UTF-16 unit.
 constexpr std::size_t kMaxBytesPerUnit = 3;
@@ -28,18 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const qv::bridge::FrameSnapshot s = qv::bridge::DecodeSnapshot(report);
 
     using namespace qv::bridge;
-    Check(s.frame == kNoFrame || (s.frame >= 1 && s.frame < (FrameId{1} << 53)));
-    Check(s.elements.size() <= kMaxSnapshotElements);
+    Require(s.frame == kNoFrame || (s.frame >= 1 && s.frame < (FrameId{1} << 53)));
+    Require(s.elements.size() <= kMaxSnapshotElements);
     const std::size_t attributeBytes = kMaxAttributeChars * kMaxBytesPerUnit;
-    Check(s.title.size() <= attributeBytes && s.frameName.size() <= attributeBytes);
+    Require(s.title.size() <= attributeBytes && s.frameName.size() <= attributeBytes);
     std::size_t scriptBytes = 0;
     for (const auto& e : s.elements) {
         for (const std::string* text : {&e.name, &e.type, &e.href, &e.value}) {
-            Check(text->size() <= attributeBytes);
+            Require(text->size() <= attributeBytes);
         }
-        Check(e.text.size() <= kMaxScriptChars * kMaxBytesPerUnit);
+        Require(e.text.size() <= kMaxScriptChars * kMaxBytesPerUnit);
         scriptBytes += e.text.size();
     }
-    Check(scriptBytes <= kMaxTotalScriptChars * kMaxBytesPerUnit);
+    Require(scriptBytes <= kMaxTotalScriptChars * kMaxBytesPerUnit);
     return 0;
 }

@@ -1,9 +1,7 @@
 // Picking an image from an icon-group directory of arbitrary bytes. The first
 // three bytes are the requested width, height and depth.
+#include "../fuzz.h"
 #include "localized/localized_resources.h"
-
-#include <cstddef>
-#include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 3)

@@ -1,9 +1,8 @@
 // The version block walk over arbitrary bytes: every read must stay inside
 // the data, and the walk must end.
+#include "../fuzz.h"
 #include "localized/version_info.h"
 
-#include <cstddef>
-#include <cstdint>
 #include <span>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,8 +1,6 @@
 // Dialog templates (both forms) and control-initialisation records.
+#include "../fuzz.h"
 #include "platform/module/dialog_template.h"
-
-#include <cstddef>
-#include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (auto dialog = qv::platform::ParseDialogTemplate(data, size)) {
@@ -11,8 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             control.Class();
             total += control.creationData.size();
         }
-        if (total > size)
-            __builtin_trap();
+        qv::fuzz::Require(total <= size);
     }
     qv::platform::ParseDlgInit(data, size);
     return 0;

@@ -1,9 +1,7 @@
 // Icon images and icon-group directories. The first byte picks the size to
 // scale to and whether the data is a cursor.
+#include "../fuzz.h"
 #include "platform/module/icon.h"
-
-#include <cstddef>
-#include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)
@@ -14,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t length = size - 1;
     HICON decoded = CreateIconFromResourceEx(bits, static_cast<DWORD>(length), icon, 0x00030000,
                                              edge, edge, LR_DEFAULTCOLOR);
-    if (decoded && decoded->argb.size() != std::size_t(decoded->width) * decoded->height)
-        __builtin_trap();
+    qv::fuzz::Require(!decoded ||
+                      decoded->argb.size() == std::size_t(decoded->width) * decoded->height);
     DestroyIcon(decoded);
     qv::platform::LookupIconIdFromGroup(bits, length, icon, edge, edge,
                                         (data[0] & 0x40) ? LR_MONOCHROME : LR_DEFAULTCOLOR);

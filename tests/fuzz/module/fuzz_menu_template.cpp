@@ -1,14 +1,11 @@
 // MENU and MENUEX templates, then the calls a caller makes on the result.
+#include "../fuzz.h"
 #include "platform/module/menu.h"
-
-#include <cstddef>
-#include <cstdint>
 
 namespace {
 
 void Walk(HMENU menu, int depth) {
-    if (depth > qv::platform::kMaxMenuDepth + 1)
-        __builtin_trap();
+    qv::fuzz::Require(depth <= qv::platform::kMaxMenuDepth + 1);
     char text[6];
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);

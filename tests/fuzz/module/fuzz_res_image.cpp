@@ -1,12 +1,10 @@
 // A .res image, and every look-up the program makes on whatever it holds.
+#include "../fuzz.h"
 #include "platform/module/dialog_template.h"
 #include "platform/module/icon.h"
 #include "platform/module/menu.h"
 #include "platform/module/res_image.h"
 #include "platform/module/resources.h"
-
-#include <cstddef>
-#include <cstdint>
 
 namespace {
 
@@ -26,8 +24,7 @@ void Exercise(HMODULE module, const HRSRC__& entry) {
     EnumResourceLanguagesA(module, type, name, Count, reinterpret_cast<LONG_PTR>(&languages));
     HRSRC found = FindResourceExA(module, type, name, entry.language);
     // Every ordinal-named entry is reachable in its own language.
-    if (entry.name.isOrdinal && (!found || languages == 0))
-        __builtin_trap();
+    qv::fuzz::Require(!entry.name.isOrdinal || (found && languages > 0));
 
     switch (entry.type.ordinal) {
     case RT_STRING_ID:

@@ -1,21 +1,17 @@
 // The profile-file parser: rewriting keeps every line, and a value set is the
 // value read back.
+#include "../fuzz.h"
 #include "platform/registry/inifile.h"
-
-#include <cstdint>
-#include <cstdlib>
-#include <string>
 
 using namespace qv::platform::registry;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > (1u << 20))
         return 0;
-    std::string input(reinterpret_cast<const char*>(data), size);
+    const std::string input = qv::fuzz::Text(data, size);
     IniDocument doc = ParseIni(input);
     const std::string written = SerializeIni(doc);
-    if (ParseIni(written).lines.size() != doc.lines.size())
-        std::abort();
+    qv::fuzz::Require(ParseIni(written).lines.size() == doc.lines.size());
     // The input's first line split at '|' is a section, key and value to set.
     std::string line = input.substr(0, input.find('\n'));
     auto bar1 = line.find('|');
@@ -26,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         IniDocument changed = ParseIni(input);
         if (IniSet(changed, section, key, value)) {
             auto back = IniGet(ParseIni(SerializeIni(changed)), section, key);
-            if (!back || *back != value)
-                std::abort();
+            qv::fuzz::Require(back && *back == value);
         }
     }
     return 0;

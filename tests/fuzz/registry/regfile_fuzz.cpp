@@ -1,11 +1,8 @@
 // The .reg parser: any input parses; writing the result and parsing it again
 // gives the same keys, values and kept lines, and writing is then stable;
 // the same for a hive file, whose keys are written from their root.
+#include "../fuzz.h"
 #include "platform/registry/regfile.h"
-
-#include <cstdint>
-#include <cstdlib>
-#include <string_view>
 
 using namespace qv::platform::registry;
 
@@ -44,15 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto first = ParseRegText(input);
     const std::string written = SerializeRegText(first.doc);
     auto second = ParseRegText(written);
-    if (!second.hasHeader || !SameDocument(first.doc, second.doc))
-        std::abort();
-    if (SerializeRegText(second.doc) != written)
-        std::abort();
+    qv::fuzz::Require(second.hasHeader && SameDocument(first.doc, second.doc));
+    qv::fuzz::Require(SerializeRegText(second.doc) == written);
 
     const RegDocument hive = ParseHiveText(input, "HKEY_CURRENT_USER");
     const std::string hiveText = SerializeHiveText(hive, "HKEY_CURRENT_USER");
     const RegDocument again = ParseHiveText(hiveText, "HKEY_CURRENT_USER");
-    if (!SameDocument(hive, again) || SerializeHiveText(again, "HKEY_CURRENT_USER") != hiveText)
-        std::abort();
+    qv::fuzz::Require(SameDocument(hive, again) &&
+                      SerializeHiveText(again, "HKEY_CURRENT_USER") == hiveText);
     return 0;
 }

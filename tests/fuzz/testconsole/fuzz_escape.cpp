@@ -1,19 +1,12 @@
 // Any bytes from outside must come out of the escapers as valid UTF-8 that
 // cannot leave its HTML attribute, JavaScript literal or JSON string.
+#include "../fuzz.h"
 #include "escape.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 using namespace qv::testconsole;
+using qv::fuzz::Require;
 
 namespace {
-void Require(bool ok) {
-    if (!ok)
-        __builtin_trap();
-}
-
 bool HasRawControl(const std::string& s) {
     for (unsigned char c : s)
         if (c < 0x20 || c == 0x7F)
@@ -23,7 +16,7 @@ bool HasRawControl(const std::string& s) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string in(reinterpret_cast<const char*>(data), size);
+    const std::string in = qv::fuzz::Text(data, size);
 
     const std::string js = JsStringLiteral(in);
     Require(js.size() >= 2 && js.front() == '"' && js.back() == '"');

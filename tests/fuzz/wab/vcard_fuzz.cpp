@@ -1,48 +1,37 @@
 // The vCard reader and the mapping to properties: whatever the bytes, every
 // text that comes out is valid UTF-8 without NULs (it becomes a C string in
 // PT_STRING8), and the bounds hold.
+#include "../fuzz.h"
 #include "contact.h"
 #include "platform/wab/wab.h"
 #include "vcard.h"
 
-#include <cstdint>
-#include <cstdlib>
-#include <string>
+using namespace qv::vcard;
+using qv::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > (4u << 20))
         return 0;
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    const auto cards = qv::vcard::ParseVCards(input, 64);
-    if (cards.size() > 64)
-        std::abort();
+    const std::string input = qv::fuzz::Text(data, size);
+    const auto cards = ParseVCards(input, 64);
+    Require(cards.size() <= 64);
     for (const auto& card : cards) {
-        if (card.properties.empty() || card.properties.size() > qv::vcard::kMaxProperties)
-            std::abort();
+        Require(!card.properties.empty() && card.properties.size() <= kMaxProperties);
         for (const auto& p : card.properties) {
-            if (!qv::vcard::IsValidUtf8(p.value) || p.name.empty())
-                std::abort();
-            for (const auto& part : qv::vcard::SplitComponents(p.value, card.IsV21()))
-                if (!qv::vcard::IsValidUtf8(part))
-                    std::abort();
+            Require(IsValidUtf8(p.value) && !p.name.empty());
+            for (const auto& part : SplitComponents(p.value, card.IsV21()))
+                Require(IsValidUtf8(part));
         }
         const qv::wab::Contact contact = qv::wab::MapCard(card);
-        for (const auto& t : contact.texts) {
-            if (PROP_TYPE(t.tag) != PT_STRING8 || t.value.empty() ||
-                !qv::vcard::IsValidUtf8(t.value))
-                std::abort();
-        }
-        if (!contact.texts.empty() && contact.Find(PR_DISPLAY_NAME_A) &&
-            contact.texts.front().tag != PR_DISPLAY_NAME_A)
-            std::abort();
+        for (const auto& t : contact.texts)
+            Require(PROP_TYPE(t.tag) == PT_STRING8 && !t.value.empty() && IsValidUtf8(t.value));
+        Require(contact.texts.empty() || !contact.Find(PR_DISPLAY_NAME_A) ||
+                contact.texts.front().tag == PR_DISPLAY_NAME_A);
     }
     // Charset conversion and sanitising alone.
-    if (!qv::vcard::IsValidUtf8(qv::vcard::ToUtf8(input, "windows-1252")) ||
-        !qv::vcard::IsValidUtf8(qv::vcard::ToUtf8(input, "")) ||
-        !qv::vcard::IsValidUtf8(qv::vcard::ToUtf8(input, "UTF-16")) ||
-        !qv::vcard::IsValidUtf8(qv::vcard::SanitizeUtf8(input)))
-        std::abort();
-    if (qv::vcard::IsValidUtf8(input) && qv::vcard::SanitizeUtf8(input) != input)
-        std::abort();
+    for (const char* charset : {"windows-1252", "", "UTF-16"})
+        Require(IsValidUtf8(ToUtf8(input, charset)));
+    Require(IsValidUtf8(SanitizeUtf8(input)));
+    Require(!IsValidUtf8(input) || SanitizeUtf8(input) == input);
     return 0;
 }

@@ -50,13 +50,6 @@ TEST(ErrorText, EveryStatusIsNamedAfterItsNumbersMapiName) {
     EXPECT_EQ(named, 74) << "a row the header does not have";
 }
 
-TEST(ErrorText, PlatformTextWinsAndCarriesNoName) {
-    const std::string text = GetErrorText(0x80004005u);
-    EXPECT_FALSE(text.empty());
-    EXPECT_EQ(text.find("CdoE_"), std::string::npos);
-    EXPECT_EQ(text.find("Error #"), std::string::npos);
-}
-
 TEST(ErrorText, ZeroDescribesTheLastError) {
     ASSERT_EQ(LoadLibraryA("/nonexistent/wab.so"), nullptr);
     const std::string text = GetErrorText(0);

@@ -1,18 +1,9 @@
-# The library's dynamic symbol table defines WABOpen and nothing else.
-execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
-                OUTPUT_VARIABLE symbols RESULT_VARIABLE rc)
-if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${NM} failed on ${LIBRARY}")
-endif()
-string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
-set(found FALSE)
-foreach(line ${lines})
-    if(line MATCHES " WABOpen$")
-        set(found TRUE)
-    elseif(NOT line MATCHES " [AaBbDdGgRrSsTtVvWw] _*(init|fini|edata|end|bss_start)$")
-        message(SEND_ERROR "exported beyond WABOpen: ${line}")
-    endif()
-endforeach()
-if(NOT found)
-    message(FATAL_ERROR "WABOpen is not exported")
+# The library's dynamic symbol table defines WABOpen and nothing else but
+# the linker's own markers.
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE symbols
+                COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX REPLACE "[^\n]* [AaBbDdGgRrSsTtVvWw] _*(init|fini|edata|end|bss_start)\n" ""
+       exported "${symbols}")
+if(NOT exported MATCHES "^[0-9a-f]+ T WABOpen\n$")
+    message(FATAL_ERROR "exported other than WABOpen alone:\n${exported}")
 endif()

@@ -1,334 +1,238 @@
-// The stand-in library: WABOpen over the contacts of fakewab::State.
+// The stand-in library: the shipped library's WABOpen over the contacts of
+// fakewab::State, each object it hands out wrapped to fail, reshape and count.
 #include "fake_wab.h"
 
 #include "platform/com/ref_counted.h"
 
 #include <cstdlib>
-#include <cstring>
+#include <dlfcn.h>
 #include <map>
-#include <memory>
+#include <unistd.h>
 
 namespace fakewab {
 namespace {
 
 using qv::com::ComPtr;
-using qv::com::RefCounted;
+using qv::com::MakeCom;
 
 State g_state;
 
-constexpr ULONG kPabIndex = 0xFFFFFFFFu;
-
-// Every answer goes through here: the configured failure, or success.
+// The configured failure, or success.
 HRESULT Answer(Call call) {
     const int made = g_state.calls[std::size_t(call)]++;
-    if (call == g_state.failCall && made == g_state.failAfter)
-        return g_state.failStatus;
-    return S_OK;
+    return call == g_state.failCall && made == g_state.failAfter ? g_state.failStatus : S_OK;
 }
 
-// Buffers as the session hands them out: roots, each with the buffers
-// AllocateMore tied to it.
-class Memory {
+// A failure replaces the call; a warning comes with the library's results.
+template <class F> HRESULT Pass(Call call, F&& real) {
+    const HRESULT injected = Answer(call);
+    if (FAILED(injected))
+        return injected;
+    const HRESULT status = real();
+    return status == S_OK ? injected : status;
+}
+
+void HandOut(const void* buffer) {
+    g_state.buffers += buffer != nullptr;
+}
+
+// The library's object behind one of ours, which answers for it and counts.
+template <class Outer, class Inner = Outer> class Wrapped : public qv::com::RefCounted<Outer> {
 public:
-    void* Allocate(std::size_t size) {
-        void* buffer = std::calloc(1, size == 0 ? 1 : size);
-        roots_[buffer];
-        ++g_state.buffers;
-        return buffer;
-    }
-    void* More(std::size_t size, void* parent) {
-        auto root = roots_.find(parent);
-        if (root == roots_.end())
-            return nullptr;
-        void* buffer = std::calloc(1, size == 0 ? 1 : size);
-        root->second.push_back(buffer);
-        return buffer;
-    }
-    char* Text(const std::string& text, void* parent) {
-        auto* copy = static_cast<char*>(More(text.size() + 1, parent));
-        std::memcpy(copy, text.c_str(), text.size() + 1);
-        return copy;
-    }
-    bool Free(void* buffer) {
-        auto root = roots_.find(buffer);
-        if (root == roots_.end())
-            return false;
-        for (void* child : root->second)
-            std::free(child);
-        std::free(buffer);
-        roots_.erase(root);
-        --g_state.buffers;
-        return true;
-    }
+    explicit Wrapped(ComPtr<Inner> inner) : inner_(std::move(inner)) { ++g_state.objects; }
+    ~Wrapped() override { --g_state.objects; }
 
-private:
-    std::map<void*, std::vector<void*>> roots_;
-};
-
-Memory g_memory;
-
-// An entry id of eight bytes: four flag bytes, then the contact's index.
-SBinary MakeEntryId(ULONG index, void* parent) {
-    auto* bytes = static_cast<BYTE*>(g_memory.More(8, parent));
-    std::memcpy(bytes + 4, &index, sizeof index);
-    return SBinary{8, bytes};
-}
-
-bool ReadEntryId(ULONG size, const ENTRYID* id, ULONG& index) {
-    if (size != 8 || id == nullptr)
-        return false;
-    std::memcpy(&index, reinterpret_cast<const BYTE*>(id) + 4, sizeof index);
-    return true;
-}
-
-template <class... Interfaces> class Counted : public RefCounted<Interfaces...> {
-public:
-    Counted() { ++g_state.objects; }
-    ~Counted() override { --g_state.objects; }
-};
-
-template <class Top> bool Offers(REFIID iid) {
-    return iid == IID_IUnknown || iid == Top::Iid();
-}
-
-class WabObject : public Counted<IWABObject> {
-public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (!Offers<IWABObject>(iid))
-            return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IWABObject*>(this);
-        return S_OK;
+        const HRESULT status = inner_->QueryInterface(iid, object);
+        if (status == S_OK) {
+            static_cast<IUnknown*>(*object)->Release();
+            this->AddRef();
+            *object = static_cast<Outer*>(this);
+        }
+        return status;
     }
+
+protected:
+    ComPtr<Inner> inner_;
+};
+
+class WabObject : public Wrapped<IWABObject> {
+public:
+    using Wrapped::Wrapped;
     HRESULT AllocateBuffer(ULONG size, void** buffer) override {
-        *buffer = g_memory.Allocate(size);
-        return S_OK;
+        const HRESULT status = inner_->AllocateBuffer(size, buffer);
+        HandOut(status == S_OK ? *buffer : nullptr);
+        return status;
     }
     HRESULT AllocateMore(ULONG size, void* parent, void** buffer) override {
-        *buffer = g_memory.More(size, parent);
-        return *buffer ? S_OK : MAPI_E_INVALID_PARAMETER;
+        return inner_->AllocateMore(size, parent, buffer);
     }
     HRESULT FreeBuffer(void* buffer) override {
-        if (buffer != nullptr && !g_memory.Free(buffer))
+        const HRESULT status = inner_->FreeBuffer(buffer);
+        if (status != S_OK)
             ++g_state.badFrees;
-        return S_OK;
+        else if (buffer != nullptr)
+            --g_state.buffers;
+        return status;
     }
 };
 
-// A contact or list: its properties, texts first.
-class Entry : public Counted<IMailUser> {
+class Entry : public Wrapped<IMailUser, IMAPIProp> {
 public:
-    explicit Entry(Contact contact) : contact_(std::move(contact)) {}
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        // A list is offered as a property object only.
-        const bool list = contact_.type == MAPI_DISTLIST;
-        if (!(Offers<IMAPIProp>(iid) || (!list && iid == IID_IMailUser)))
-            return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IMailUser*>(this);
-        return S_OK;
-    }
-    HRESULT GetProps(LPSPropTagArray, ULONG, ULONG* count, LPSPropValue* props) override {
-        *count = 0;
-        *props = nullptr;
-        const HRESULT status = Answer(Call::GetProps);
+    using Wrapped::Wrapped;
+    HRESULT GetProps(LPSPropTagArray tags, ULONG flags, ULONG* count,
+                     LPSPropValue* props) override {
+        const HRESULT status =
+            Pass(Call::GetProps, [&] { return inner_->GetProps(tags, flags, count, props); });
         if (FAILED(status))
             return status;
-        std::vector<std::pair<ULONG, std::string>> texts = contact_.texts;
-        texts.insert(texts.begin(), {PR_DISPLAY_NAME_A, contact_.name});
-        const ULONG n = ULONG(texts.size()) + 1;
-        auto* values = static_cast<SPropValue*>(g_memory.Allocate(n * sizeof(SPropValue)));
-        for (ULONG i = 0; i < texts.size(); ++i) {
-            values[i].ulPropTag = texts[i].first;
-            values[i].Value.lpszA =
-                contact_.nullTexts ? nullptr : g_memory.Text(texts[i].second, values);
-        }
-        values[n - 1].ulPropTag = PR_OBJECT_TYPE;
-        values[n - 1].Value.ul = contact_.type;
-        *count = n;
-        *props = values;
+        HandOut(*props);
+        for (ULONG i = 0; g_state.nullTexts && i < *count; ++i)
+            if (PROP_TYPE((*props)[i].ulPropTag) == PT_STRING8)
+                (*props)[i].Value.lpszA = nullptr;
         return status;
     }
-
-private:
-    Contact contact_;
 };
 
-class Table : public Counted<IMAPITable> {
-public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (!Offers<IMAPITable>(iid))
-            return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IMAPITable*>(this);
-        return S_OK;
-    }
-    HRESULT SetColumns(LPSPropTagArray columns, ULONG) override {
-        const HRESULT status = Answer(Call::SetColumns);
-        if (FAILED(status))
-            return status;
-        columns_.assign(columns->aulPropTag, columns->aulPropTag + columns->cValues);
-        return status;
-    }
-    HRESULT SeekRow(BOOKMARK origin, LONG rowCount, LONG* rowsSought) override {
-        const HRESULT status = Answer(Call::SeekRow);
-        if (FAILED(status))
-            return status;
-        if (origin != BOOKMARK_BEGINNING || rowCount != 0)
-            return MAPI_E_INVALID_BOOKMARK;
-        cursor_ = 0;
-        if (rowsSought)
-            *rowsSought = 0;
-        return status;
-    }
-    HRESULT QueryRows(LONG rowCount, ULONG, LPSRowSet* rows) override {
-        *rows = nullptr;
-        const HRESULT status = Answer(Call::QueryRows);
-        if (FAILED(status))
-            return status;
-        // Columns as asked for, in the order this program uses.
-        const std::vector<ULONG> expected = {PR_DISPLAY_NAME_A, PR_ENTRYID, PR_OBJECT_TYPE};
-        if (columns_ != expected || rowCount != 1)
-            return MAPI_E_INVALID_PARAMETER;
-        const auto& contacts = g_state.contacts;
-        if (cursor_ >= contacts.size() && g_state.nullRowSetAtEnd)
-            return status;
-        auto* set = static_cast<SRowSet*>(g_memory.Allocate(CbNewSRowSet(1)));
-        *rows = set;
-        if (cursor_ >= contacts.size())
-            return status;
-        const ULONG index = ULONG(cursor_++);
-        const Contact& contact = contacts[index];
-        set->cRows = 1;
-        SRow& row = set->aRow[0];
-        row.cValues = 3;
-        if (contact.row == RowShape::NoProps)
-            return status;
-        auto* values = static_cast<SPropValue*>(g_memory.Allocate(3 * sizeof(SPropValue)));
-        row.lpProps = values;
+// The library's row made into the shape asked for. What a row no longer
+// points to is freed with the session.
+void Reshape(SRow& row, RowShape shape) {
+    SPropValue* values = row.lpProps;
+    switch (shape) {
+    case RowShape::Normal:
+        break;
+    case RowShape::OneColumn:
+        row.cValues = 1;
+        break;
+    case RowShape::NoProps:
+        row.lpProps = nullptr;
+        break;
+    case RowShape::NullName:
         values[0].ulPropTag = PR_DISPLAY_NAME_A;
-        values[0].Value.lpszA = g_memory.Text(contact.name, values);
-        values[1].ulPropTag = PR_ENTRYID;
-        values[1].Value.bin = MakeEntryId(index, values);
-        values[2].ulPropTag = PR_OBJECT_TYPE;
-        values[2].Value.ul = contact.type;
-        switch (contact.row) {
-        case RowShape::Normal:
-        case RowShape::NoProps:
-            break;
-        case RowShape::OneColumn:
-            row.cValues = 1;
-            break;
-        case RowShape::NameMissing:
-            values[0].ulPropTag = PROP_TAG(PT_ERROR, PROP_ID(PR_DISPLAY_NAME_A));
-            values[0].Value.err = MAPI_E_NOT_FOUND;
-            break;
-        case RowShape::NullName:
-            values[0].Value.lpszA = nullptr;
-            break;
-        case RowShape::EntryIdAsLong:
-            values[1].ulPropTag = PROP_TAG(PT_LONG, PROP_ID(PR_ENTRYID));
-            values[1].Value.l = LONG(index);
-            break;
-        case RowShape::EmptyEntryId:
-            values[1].Value.bin.cb = 0;
-            break;
-        case RowShape::BadEntryId:
-            values[1].Value.bin.cb = 2;
-            break;
-        case RowShape::TypeMissing:
-            values[2].ulPropTag = PROP_TAG(PT_ERROR, PROP_ID(PR_OBJECT_TYPE));
-            values[2].Value.err = MAPI_E_NOT_FOUND;
-            break;
+        values[0].Value.lpszA = nullptr;
+        break;
+    case RowShape::EntryIdAsLong:
+        values[1].ulPropTag = PROP_TAG(PT_LONG, PROP_ID(PR_ENTRYID));
+        break;
+    case RowShape::EmptyEntryId:
+        values[1].Value.bin.cb = 0;
+        break;
+    case RowShape::BadEntryId:
+        values[1].Value.bin.cb = 2;
+        break;
+    case RowShape::TypeMissing:
+        values[2].ulPropTag = PROP_TAG(PT_ERROR, PROP_ID(PR_OBJECT_TYPE));
+        break;
+    }
+}
+
+class Table : public Wrapped<IMAPITable> {
+public:
+    using Wrapped::Wrapped;
+    HRESULT SetColumns(LPSPropTagArray columns, ULONG flags) override {
+        return Pass(Call::SetColumns, [&] { return inner_->SetColumns(columns, flags); });
+    }
+    // Rows are counted from the start, the only place the program seeks to.
+    HRESULT SeekRow(BOOKMARK origin, LONG rowCount, LONG* rowsSought) override {
+        row_ = 0;
+        return Pass(Call::SeekRow, [&] { return inner_->SeekRow(origin, rowCount, rowsSought); });
+    }
+    HRESULT QueryRows(LONG rowCount, ULONG flags, LPSRowSet* rows) override {
+        const HRESULT status =
+            Pass(Call::QueryRows, [&] { return inner_->QueryRows(rowCount, flags, rows); });
+        if (FAILED(status) || *rows == nullptr)
+            return status;
+        if ((*rows)->cRows == 0 && g_state.nullRowSetAtEnd) {
+            *rows = nullptr;
+            return status;
+        }
+        HandOut(*rows);
+        for (ULONG i = 0; i < (*rows)->cRows; ++i, ++row_) {
+            SRow& row = (*rows)->aRow[i];
+            if (row_ < g_state.contacts.size())
+                Reshape(row, g_state.contacts[row_].row);
+            HandOut(row.lpProps);
         }
         return status;
     }
-    HRESULT GetRowCount(ULONG, ULONG* count) override {
-        *count = ULONG(g_state.contacts.size());
-        return S_OK;
+    HRESULT GetRowCount(ULONG flags, ULONG* count) override {
+        return inner_->GetRowCount(flags, count);
     }
 
 private:
-    std::vector<ULONG> columns_;
-    std::size_t cursor_ = 0;
+    std::size_t row_ = 0;
 };
 
-class Container : public Counted<IABContainer> {
+class Container : public Wrapped<IABContainer> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (!(Offers<IMAPIProp>(iid) || iid == IID_IMAPIContainer || iid == IID_IABContainer))
-            return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IABContainer*>(this);
-        return S_OK;
+    using Wrapped::Wrapped;
+    HRESULT GetProps(LPSPropTagArray, ULONG, ULONG*, LPSPropValue*) override {
+        return MAPI_E_NO_SUPPORT; // the program has no use for them
     }
-    HRESULT GetProps(LPSPropTagArray, ULONG, ULONG* count, LPSPropValue* props) override {
-        *count = 0;
-        *props = nullptr;
-        return MAPI_E_NO_SUPPORT;
-    }
-    HRESULT GetContentsTable(ULONG, IMAPITable** table) override {
-        *table = nullptr;
-        const HRESULT status = Answer(Call::GetContentsTable);
-        if (FAILED(status))
-            return status;
-        *table = qv::com::MakeCom<Table>().detach();
+    HRESULT GetContentsTable(ULONG flags, IMAPITable** table) override {
+        ComPtr<IMAPITable> real;
+        const HRESULT status = Pass(Call::GetContentsTable,
+                                    [&] { return inner_->GetContentsTable(flags, real.put()); });
+        *table = real ? MakeCom<Table>(real).detach() : nullptr;
         return status;
     }
 };
 
-class AddrBook : public Counted<IAddrBook> {
+class AddrBook : public Wrapped<IAddrBook> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
+    using Wrapped::Wrapped;
+    HRESULT OpenEntry(ULONG cbEntryId, LPENTRYID entryId, const IID* iid, ULONG flags,
+                      ULONG* objectType, IUnknown** object) override {
         *object = nullptr;
-        if (!Offers<IAddrBook>(iid))
-            return E_NOINTERFACE;
-        AddRef();
-        *object = static_cast<IAddrBook*>(this);
-        return S_OK;
-    }
-    HRESULT OpenEntry(ULONG cbEntryId, LPENTRYID entryId, const IID* iid, ULONG, ULONG* objectType,
-                      IUnknown** object) override {
-        *object = nullptr;
-        ULONG index = 0;
-        const bool pab = ReadEntryId(cbEntryId, entryId, index) && index == kPabIndex;
-        const HRESULT status = Answer(pab ? Call::OpenPab : Call::OpenContact);
-        if (FAILED(status))
+        ComPtr<IUnknown> real;
+        const HRESULT status =
+            inner_->OpenEntry(cbEntryId, entryId, iid, flags, objectType, real.put());
+        if (status != S_OK)
             return status;
-        if (iid != nullptr)
-            return MAPI_E_NO_SUPPORT; // the program asks for the natural interface
-        if (pab) {
-            *objectType = MAPI_ABCONT;
-            ComPtr<IABContainer> container = qv::com::MakeCom<Container>();
-            *object = container.detach();
-            return status;
-        }
-        if (!ReadEntryId(cbEntryId, entryId, index) || index >= g_state.contacts.size())
-            return MAPI_E_INVALID_ENTRYID;
-        const Contact& contact = g_state.contacts[index];
-        *objectType = contact.type;
-        ComPtr<IMailUser> entry = qv::com::MakeCom<Entry>(contact);
-        *object = entry.detach();
-        return status;
+        const bool pab = *objectType == MAPI_ABCONT;
+        const HRESULT injected = Answer(pab ? Call::OpenPab : Call::OpenContact);
+        if (FAILED(injected))
+            return injected;
+        if (pab)
+            *object = MakeCom<Container>(real.As<IABContainer>()).detach();
+        else
+            *object = static_cast<IMailUser*>(MakeCom<Entry>(real.As<IMAPIProp>()).detach());
+        return injected;
     }
     HRESULT GetPAB(ULONG* cbEntryId, LPENTRYID* entryId) override {
-        *cbEntryId = 0;
-        *entryId = nullptr;
-        const HRESULT status = Answer(Call::GetPAB);
-        if (FAILED(status))
-            return status;
-        auto* id = static_cast<BYTE*>(g_memory.Allocate(8));
-        std::memcpy(id + 4, &kPabIndex, sizeof kPabIndex);
-        *cbEntryId = 8;
-        *entryId = reinterpret_cast<LPENTRYID>(id);
+        const HRESULT status =
+            Pass(Call::GetPAB, [&] { return inner_->GetPAB(cbEntryId, entryId); });
+        HandOut(FAILED(status) ? nullptr : *entryId);
         return status;
     }
 };
+
+// The listed contacts as the vCards the library reads.
+std::string Cards() {
+    static const std::map<ULONG, std::string> kProperty = {
+        {PR_HOME_TELEPHONE_NUMBER_A, "TEL;TYPE=home"},
+        {PR_BUSINESS_TELEPHONE_NUMBER_A, "TEL;TYPE=work"},
+        {PR_MOBILE_TELEPHONE_NUMBER_A, "TEL;TYPE=cell"},
+        {PR_COMMENT_A, "NOTE"},
+        {PR_TITLE_A, "TITLE"}};
+    std::string text;
+    for (const Contact& contact : g_state.contacts) {
+        text += "BEGIN:VCARD\r\nVERSION:4.0\r\n";
+        if (!contact.name.empty())
+            text += "FN:" + contact.name + "\r\n";
+        if (contact.type == MAPI_DISTLIST)
+            text += "KIND:group\r\n";
+        for (const auto& [tag, value] : contact.texts)
+            text += kProperty.at(tag) + ":" + value + "\r\n";
+        text += "END:VCARD\r\n";
+    }
+    return text;
+}
+
+LPWABOPEN RealOpen() {
+    static void* library = ::dlopen(QV_WAB_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    return library ? reinterpret_cast<LPWABOPEN>(::dlsym(library, "WABOpen")) : nullptr;
+}
 
 } // namespace
 } // namespace fakewab
@@ -340,7 +244,7 @@ __attribute__((visibility("default"))) fakewab::State* FakeWabState() {
 }
 
 __attribute__((visibility("default"))) HRESULT WABOpen(IAddrBook** addrBook, IWABObject** wabObject,
-                                                       WAB_PARAM* param, DWORD) {
+                                                       WAB_PARAM* param, DWORD reserved) {
     using namespace fakewab;
     *addrBook = nullptr;
     *wabObject = nullptr;
@@ -348,11 +252,26 @@ __attribute__((visibility("default"))) HRESULT WABOpen(IAddrBook** addrBook, IWA
         return MAPI_E_INVALID_PARAMETER;
     g_state.fileNameNull = param->szFileName == nullptr;
     g_state.paramSize = param->cbSize;
-    const HRESULT status = Answer(Call::WABOpen);
-    if (FAILED(status))
+    const HRESULT injected = Answer(Call::WABOpen);
+    if (FAILED(injected))
+        return injected;
+    // The book is read once, at the opening: the file can go after it.
+    char path[] = "/tmp/qv-fake-wab-XXXXXX";
+    const int fd = ::mkstemp(path);
+    if (fd < 0 || RealOpen() == nullptr)
+        return MAPI_E_CALL_FAILED;
+    const std::string cards = Cards();
+    const bool written = ::write(fd, cards.data(), cards.size()) == ssize_t(cards.size());
+    ::close(fd);
+    WAB_PARAM named{sizeof(WAB_PARAM), nullptr, path, 0};
+    ComPtr<IAddrBook> book;
+    ComPtr<IWABObject> wab;
+    const HRESULT status = written ? RealOpen()(book.put(), wab.put(), &named, reserved) : E_FAIL;
+    ::unlink(path);
+    if (status != S_OK)
         return status;
-    *addrBook = qv::com::MakeCom<AddrBook>().detach();
-    *wabObject = qv::com::MakeCom<WabObject>().detach();
-    return status;
+    *addrBook = MakeCom<AddrBook>(book).detach();
+    *wabObject = MakeCom<WabObject>(wab).detach();
+    return injected;
 }
 }

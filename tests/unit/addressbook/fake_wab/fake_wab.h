@@ -1,6 +1,7 @@
-// A stand-in address book library for the tests: contacts the test lists,
-// calls it makes fail, and counts of what it handed out and got back. The
-// test reaches the library's state through the exported FakeWabState.
+// A stand-in address book library for the tests: the shipped library over
+// contacts the test lists, calls it makes fail, odd rows, and counts of what
+// it handed out and got back. The test reaches the library's state through
+// the exported FakeWabState.
 #pragma once
 
 #include "platform/wab/wab.h"
@@ -31,7 +32,6 @@ enum class RowShape {
     Normal,
     OneColumn,     // only the display name
     NoProps,       // three values counted, none there
-    NameMissing,   // display name as PT_ERROR
     NullName,      // PT_STRING8 with a null pointer
     EntryIdAsLong, // entry id of the wrong type
     EmptyEntryId,  // PT_BINARY with no bytes
@@ -40,19 +40,20 @@ enum class RowShape {
 };
 
 struct Contact {
-    std::string name;
-    // Further PT_STRING8 properties.
+    std::string name; // none when empty
+    // Texts by tag: home, work and mobile numbers, PR_COMMENT_A, PR_TITLE_A.
     std::vector<std::pair<ULONG, std::string>> texts;
     ULONG type = MAPI_MAILUSER;
     RowShape row = RowShape::Normal;
-    // The contact's own text properties come with null pointers.
-    bool nullTexts = false;
 };
 
 struct State {
+    // Read when the book is opened.
     std::vector<Contact> contacts;
     // The end of the table as a null row set instead of an empty one.
     bool nullRowSetAtEnd = false;
+    // Every contact's texts come with null pointers.
+    bool nullTexts = false;
 
     // failCall answers failStatus after failAfter calls that went well. A
     // warning status does the work and hands out the results with it.
@@ -63,9 +64,9 @@ struct State {
     std::array<int, std::size_t(Call::Count)> calls{};
     bool fileNameNull = false;
     ULONG paramSize = 0;
-    long buffers = 0;  // allocations not freed
+    long buffers = 0;  // handed out and not freed
     long objects = 0;  // objects alive
-    long badFrees = 0; // FreeBuffer of a pointer that is no live allocation
+    long badFrees = 0; // FreeBuffer the library refused
 
     int Calls(Call call) const { return calls[std::size_t(call)]; }
 };

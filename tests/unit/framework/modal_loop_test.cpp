@@ -45,14 +45,6 @@ TEST_F(ModalLoopTest, AnUnansweredDialogWithATimerFailsInsteadOfHanging) {
     EXPECT_THROW(dialog.DoModal(), std::logic_error);
 }
 
-TEST_F(ModalLoopTest, EndDialogEndsTheModalRunWithItsResult) {
-    CountingDialog dialog;
-    sim.Clock().After(100, [&] { dialog.EndDialog(IDRETRY); });
-    EXPECT_EQ(dialog.DoModal(), IDRETRY);
-    EXPECT_EQ(dialog.m_hWnd, nullptr);
-    EXPECT_TRUE(sim.Log().Count("DestroyWindow("));
-}
-
 TEST_F(ModalLoopTest, KickIdleIsSentOncePerIdlePeriod) {
     CountingDialog dialog;
     // Three separate bursts of messages, each followed by quiet.

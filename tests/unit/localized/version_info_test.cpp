@@ -49,13 +49,6 @@ TEST_F(ShippedVersionTest, WhatYieldsEmpty) {
     EXPECT_EQ(GetVersionInfoString(std::string(200, 'A').c_str()), "");
 }
 
-TEST_F(ShippedVersionTest, NodesAreFoundByTypeAndKey) {
-    const auto block = VersionBlock();
-    EXPECT_NE(FindVersionNode(block.data(), 0, u"VS_VERSION_INFO"), nullptr);
-    EXPECT_EQ(FindVersionNode(block.data(), 0, u"ProductName"), nullptr);
-    EXPECT_NE(FindVersionNode(block.data(), 1, u"ProductName"), nullptr);
-}
-
 TEST_F(ShippedVersionTest, WalkStopsAtTheRootLength) {
     const auto block = VersionBlock();
     std::vector<BYTE> copy(block.begin(), block.end());

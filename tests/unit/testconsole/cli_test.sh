@@ -5,12 +5,9 @@ set -u
 console="$1"
 fail() { echo "FAIL: $*"; exit 1; }
 
+# Which command lines are refused is the option parser's test.
 "$console" --listen 192.0.2.1:0 --user a:b 2>/dev/null
-[ $? -eq 2 ] || fail "non-loopback address without --allow-remote must exit 2"
-"$console" --listen 127.0.0.1:0 2>/dev/null
-[ $? -eq 2 ] || fail "missing --user must exit 2"
-"$console" --user a:b --latency soon 2>/dev/null
-[ $? -eq 2 ] || fail "bad --latency must exit 2"
+[ $? -eq 2 ] || fail "a refused command line must exit 2"
 "$console" --help | grep -q -- "--fail-rate" || fail "--help lists the options"
 
 dir=$(mktemp -d)

@@ -19,16 +19,13 @@ const std::vector<std::string> kHostile = {
     "",
 };
 
-TEST(JsStringLiteral, BodyHoldsNoQuoteNoMarkupAndDecodesBack) {
+// What the literal may hold (no quote, markup, line end or U+2028) is the
+// escaper fuzz target's promise, replayed over hostile seeds in every build.
+TEST(JsStringLiteral, DecodesBackToTheText) {
     for (const auto& text : kHostile) {
         const std::string literal = JsStringLiteral(text);
         ASSERT_GE(literal.size(), 2u);
-        EXPECT_EQ(literal.front(), '"');
-        EXPECT_EQ(literal.back(), '"');
-        const std::string body = literal.substr(1, literal.size() - 2);
-        EXPECT_EQ(body.find_first_of("'\"<>&\n\r"), std::string::npos) << literal;
-        EXPECT_EQ(body.find("\xE2\x80\xA8"), std::string::npos) << literal;
-        EXPECT_EQ(DecodeJsLiteral(body), text) << literal;
+        EXPECT_EQ(DecodeJsLiteral(literal.substr(1, literal.size() - 2)), text) << literal;
     }
 }
 

@@ -1,9 +1,7 @@
 // The readme pages (type 23): every page, style sheet and picture they name
 // is in the program's resources, and the pages and pictures are well formed.
 #include "../localized/test_support.h"
-#include "localized/localized_resources.h"
 #include "platform/text.h"
-#include "rc/resource.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -165,25 +163,6 @@ TEST_F(ReadmePagesTest, PicturesAreWellFormedAndOfTheSizeThePagesState) {
     for (const char* file : {"taskicon.gif", "menu-en.gif", "menu-de.gif", "menu-fr.gif",
                              "menu-nl.gif", "vphone.jpg", "top.gif"})
         EXPECT_TRUE(seen.count(file)) << file;
-}
-
-TEST_F(ReadmePagesTest, TheReadmeCommandOfEachLanguageOpensThatLanguagesPage) {
-    const struct {
-        Locale locale;
-        const char* page;
-    } cases[] = {{kUsEnglish, "readme-en.htm"},
-                 {kGerman, "readme-de.htm"},
-                 {kFrench, "readme-fr.htm"},
-                 {kDutch, "readme-nl.htm"}};
-    for (const auto& c : cases) {
-        ScopedLocale user(c.locale.name);
-        const std::string url = LoadLocalizedString(IDS_README_URL);
-        SCOPED_TRACE(url);
-        ASSERT_EQ(url.rfind("res://%s/", 0), 0u);
-        const std::string page = url.substr(url.rfind('/') + 1);
-        EXPECT_EQ(page, c.page);
-        EXPECT_TRUE(Html(page).has_value());
-    }
 }
 
 } // namespace

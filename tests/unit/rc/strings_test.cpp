@@ -74,6 +74,9 @@ std::vector<UINT> DefinedStringIds() {
     return ids;
 }
 
+const std::map<LANGID, std::string> kReadmeLanguage = {
+    {0x0000, "en"}, {0x0407, "de"}, {0x040C, "fr"}, {0x0413, "nl"}};
+
 class StringTableTest : public ::testing::Test {
 protected:
     ScopedResources resources_{RealModule()};
@@ -116,19 +119,17 @@ TEST_F(StringTableTest, EveryIdInEveryLanguageWithTheSameSpecifiers) {
             EXPECT_EQ(text.find_last_not_of(" \t\r\n"), text.size() - 1)
                 << id << " in " << language;
         }
+        // One console address for all; the readme in the table's language.
+        EXPECT_EQ(table.at(IDS_URL_FORMAT), "http://%s/app-main.asp?app=3") << language;
+        EXPECT_EQ(table.at(IDS_README_URL),
+                  "res://%s/readme-" + kReadmeLanguage.at(language) + ".htm")
+            << language;
     }
     // The platform's own choice finds every one of them, whatever the user's language.
     for (const Locale& locale : {kGerman, kFrench, kJapanese}) {
         ScopedLocale user(locale.name);
         for (const auto& [id, text] : neutral)
             EXPECT_TRUE(HasString(id)) << locale.name << " id " << id;
-    }
-}
-
-TEST_F(StringTableTest, TheConsoleAddressFormatIsTheSameInEveryLanguage) {
-    for (const Locale& locale : {kGerman, kFrench, kDutch, kUsEnglish}) {
-        ScopedLocale user(locale.name);
-        EXPECT_EQ(LoadLocalizedString(IDS_URL_FORMAT), "http://%s/app-main.asp?app=3");
     }
 }
 

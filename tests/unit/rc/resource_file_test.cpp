@@ -1,5 +1,6 @@
-// The compiled resources: what exists in which language, the dialog
-// templates, the control-initialisation data and the embedded image.
+// The compiled resources: the dialog templates and their translations, the
+// control-initialisation data and the embedded image. What else exists in
+// which language is checked where it is used (strings, icons, version, pages).
 #include "../localized/test_support.h"
 #include "platform/module/dialog_template.h"
 #include "platform/module/res_image.h"
@@ -10,7 +11,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <map>
 #include <set>
 #include <string>
 #include <tuple>
@@ -22,7 +22,6 @@ using namespace qv::restest;
 using qv::platform::ControlClass;
 using qv::platform::DialogControl;
 using qv::platform::DialogTemplate;
-using qv::platform::ResourceName;
 
 constexpr const char* kBrowserClass = "{8856F961-340A-11D0-A96B-00C04FD705A2}";
 
@@ -40,46 +39,6 @@ TEST(ResourceFileTest, InstallingMakesItTheResourceHandle) {
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(AfxGetResourceHandle(), module);
     EXPECT_EQ(module->path, "/usr/bin/quorvia");
-}
-
-TEST(ResourceFileTest, ExactlyTheResourcesDescribed) {
-    // (type, name) -> languages
-    std::map<std::pair<WORD, WORD>, std::set<LANGID>> found;
-    // The readme pages and their pictures, named by file: name -> languages.
-    std::map<std::string, std::set<LANGID>> foundHtml;
-    for (const auto& entry : RealModule()->resources->Entries()) {
-        ASSERT_TRUE(entry.type.isOrdinal);
-        if (!entry.name.isOrdinal) {
-            EXPECT_EQ(entry.type.ordinal, 23) << entry.name.text;
-            foundHtml[entry.name.text].insert(entry.language);
-            continue;
-        }
-        found[{entry.type.ordinal, entry.name.ordinal}].insert(entry.language);
-    }
-    const std::set<LANGID> all = {0x0000, 0x0407, 0x040C, 0x0413};
-    const std::set<LANGID> neutral = {0x0000};
-    const std::set<LANGID> german = {0x0407};
-    std::map<std::pair<WORD, WORD>, std::set<LANGID>> expected = {
-        {{RT_DIALOG_ID, 110}, neutral},  {{RT_DIALOG_ID, 112}, neutral},
-        {{RT_DIALOG_ID, 118}, all},      {{RT_DIALOG_ID, 120}, neutral},
-        {{RT_MENU_ID, 119}, all},        {{RT_GROUP_ICON_ID, 117}, german},
-        {{RT_ICON_ID, 1}, german},       {{RT_ICON_ID, 2}, german},
-        {{RT_ICON_ID, 3}, german},       {{RT_ICON_ID, 4}, german},
-        {{RT_VERSION_ID, 1}, neutral},   {{RT_DLGINIT_ID, 112}, neutral},
-        {{RT_DLGINIT_ID, 120}, neutral},
-    };
-    // The program's strings, and the framework's messages (ids 0xF110...).
-    for (WORD block : {7, 8, 63, 64, 65, 0xF12})
-        expected[{RT_STRING_ID, block}] = all;
-    EXPECT_EQ(found, expected);
-
-    std::map<std::string, std::set<LANGID>> expectedHtml;
-    for (const char* name :
-         {"README-EN.HTM", "README-DE.HTM", "README-FR.HTM", "README-NL.HTM", "README.CSS",
-          "EN.GIF", "DE.GIF", "FR.GIF", "NL.GIF", "TOP.GIF", "TASKICON.GIF", "MENU-EN.GIF",
-          "MENU-DE.GIF", "MENU-FR.GIF", "MENU-NL.GIF", "VPHONE.JPG"})
-        expectedHtml[name] = neutral;
-    EXPECT_EQ(foundHtml, expectedHtml);
 }
 
 DialogTemplate Template(WORD id, LANGID language) {
@@ -143,6 +102,10 @@ TEST(DialogTemplateTest, ConfigurationTranslationsKeepTheControlsAndTheirMnemoni
         SCOPED_TRACE(language);
         const auto dialog = Template(IDD_CONFIG_DIALOG, language);
         EXPECT_FALSE(dialog.caption.empty());
+        // The icon's menu is translated with it.
+        EXPECT_NE(FindResourceExA(RealModule(), MAKEINTRESOURCEA(RT_MENU_ID),
+                                  MAKEINTRESOURCEA(IDR_TRAY_MENU), language),
+                  nullptr);
         EXPECT_EQ(dialog.style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME),
                   DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
         ASSERT_EQ(dialog.controls.size(), neutral.controls.size());

@@ -2,6 +2,7 @@
 // hand-made blocks.
 #include "localized/localized_resources.h"
 #include "localized/version_info.h"
+#include "support/utf16.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -85,10 +86,8 @@ TEST(FixtureVersionTest, NoVersionBlock) {
 using Bytes = std::vector<BYTE>;
 
 Bytes Units(std::u16string_view text) {
-    Bytes out;
-    for (char16_t c : text)
-        out.insert(out.end(), {BYTE(c & 0xFF), BYTE(c >> 8)});
-    return out;
+    const std::string bytes = qv::test::Utf16Bytes(text);
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 void PadAndAppend(Bytes& out, const Bytes& part) {

@@ -1,5 +1,6 @@
 // Runs the built quorvia-reg binary, with stdin from /dev/null (no terminal).
 #include "support/support.h"
+#include "support/utf16.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -106,15 +107,10 @@ TEST_F(RegToolTest, ExportAndImportRoundTrip) {
     EXPECT_TRUE(std::filesystem::exists(root_ + "/autostart/Quorvia.desktop"));
 
     // regedit's own export: UTF-16LE, version 5 header, deletions.
-    const std::u16string source =
-        u"Windows Registry Editor Version 5.00\r\n\r\n[-HKEY_CURRENT_USER\\Software\\X\\Y]\r\n\r\n"
-        u"[HKEY_CURRENT_USER\\Software\\X]\r\n\"s\"=-\r\n\"e\"=hex(2):25,00,41,00,00,00\r\n";
-    std::string wide = "\xFF\xFE";
-    for (char16_t u : source) {
-        wide += char(u & 0xFF);
-        wide += char(u >> 8);
-    }
-    WriteFile(root_ + "/v5.reg", wide);
+    WriteFile(root_ + "/v5.reg", Utf16Bytes(u"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n"
+                                            u"[-HKEY_CURRENT_USER\\Software\\X\\Y]\r\n\r\n"
+                                            u"[HKEY_CURRENT_USER\\Software\\X]\r\n\"s\"=-\r\n"
+                                            u"\"e\"=hex(2):25,00,41,00,00,00\r\n"));
     ASSERT_EQ(Run("import " + root_ + "/v5.reg").code, 0);
     Result q = Run("query 'HKCU\\Software\\X'");
     EXPECT_NE(q.out.find("    e    REG_EXPAND_SZ    %A\n"), std::string::npos) << q.out;

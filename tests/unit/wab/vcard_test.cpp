@@ -4,6 +4,7 @@
 #include "contact.h"
 #include "platform/wab/wab.h"
 #include "support/support.h"
+#include "support/utf16.h"
 #include "vcard.h"
 
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <string>
 
 using namespace qv::vcard;
+using qv::test::Utf16Bytes;
 using qv::wab::Contact;
 using qv::wab::MapCard;
 
@@ -80,28 +82,18 @@ TEST(WabVCardValues, QuotedPrintableSoftBreaksAndCharsets) {
     EXPECT_EQ(p[5].value, "a=b=ZZ=4");
 }
 
-std::string Utf16(std::u16string_view text, bool bigEndian) {
-    std::string out;
-    for (char16_t u : text) {
-        const char high = char(u >> 8), low = char(u & 0xFF);
-        out += bigEndian ? high : low;
-        out += bigEndian ? low : high;
-    }
-    return out;
-}
-
 TEST(WabVCardValues, Utf16FilesAndUtf16Texts) {
     const std::u16string card = u"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Zo\u00EB \U0001F4DE\r\n"
                                 u"TEL;CHARSET=UTF-16:030 1234567\r\nEND:VCARD\r\n";
     for (bool big : {false, true}) {
-        const Contact c = MapOne(Utf16(u"\uFEFF", big) + Utf16(card, big));
+        const Contact c = MapOne(Utf16Bytes(u"\uFEFF", big) + Utf16Bytes(card, big));
         EXPECT_EQ(Text(c, PR_DISPLAY_NAME_A), "Zo\xC3\xAB \xF0\x9F\x93\x9E") << big;
         EXPECT_EQ(Text(c, PR_OTHER_TELEPHONE_NUMBER_A), "030 1234567") << big;
     }
     // In an 8-bit file a UTF-16 text comes encoded; its byte order from its
     // mark, its charset's name, or else its zero bytes.
     std::string qp;
-    for (char c : Utf16(u"\uFEFFM\u00FCller", true)) {
+    for (char c : Utf16Bytes(u"\uFEFFM\u00FCller", true)) {
         char hex[4];
         std::snprintf(hex, sizeof hex, "=%02X", unsigned(static_cast<unsigned char>(c)));
         qp += hex;

@@ -5,6 +5,7 @@
 #include "platform/wab/wab.h"
 #include "settings/settings.h"
 #include "support/support.h"
+#include "support/utf16.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -251,12 +252,8 @@ TEST(WabOpen, AFolderOfTenThousandOneCardFilesIsReadWhole) {
         std::ofstream(folder.path() + name) << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person " << i
                                             << "\r\nTEL:030 " << 1000000 + i << "\r\nEND:VCARD\r\n";
     }
-    std::string wide = "\xFF\xFE";
-    for (char c : std::string("BEGIN:VCARD\r\nFN:Wide\r\nEND:VCARD\r\n")) {
-        wide += c;
-        wide += '\0';
-    }
-    std::ofstream(folder.path() + "/04999-wide.vcf", std::ios::binary) << wide;
+    qv::test::WriteFile(folder.path() + "/04999-wide.vcf",
+                        qv::test::Utf16Bytes(u"\uFEFFBEGIN:VCARD\r\nFN:Wide\r\nEND:VCARD\r\n"));
     ASSERT_EQ(::mkfifo((folder.path() + "/00000-fifo.vcf").c_str(), 0600), 0);
 
     Session s = Open(folder.path().c_str());

@@ -389,17 +389,6 @@ INSTANTIATE_TEST_SUITE_P(
         LookupFailure{"GetPropsWarning", Call::GetProps, 0, kWarning, kWarningText}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(AddressBookLookupTest, StatusWithAPlatformTextShowsThatText) {
-    Use({Person("Bob", "030 1234567")});
-    FailCall(Call::GetProps, MAPI_E_NOT_ENOUGH_MEMORY);
-    const std::string result = Find(kNumber);
-    EXPECT_EQ(result, "<failed: " + GetErrorText(DWORD(MAPI_E_NOT_ENOUGH_MEMORY)) + ">");
-    // The platform's words alone, without a code or a status name.
-    EXPECT_EQ(result.find("Error #"), std::string::npos) << result;
-    EXPECT_EQ(result.find("Cdo"), std::string::npos) << result;
-    EXPECT_NE(result, "<failed: >");
-}
-
 TEST_F(AddressBookLookupTest, OddRowsNeitherCrashNorMatch) {
     std::vector<Contact> contacts;
     for (RowShape shape : {RowShape::OneColumn, RowShape::NoProps, RowShape::EntryIdAsLong,

@@ -1,6 +1,7 @@
 #include "addressbook/error_text.h"
 #include "platform/module/lasterror.h"
 #include "platform/module/module.h"
+#include "platform/wab/mapi_status.h"
 
 #include <cstdio>
 #include <fstream>
@@ -10,11 +11,16 @@
 #include <sstream>
 
 // Zero describes the last error (the loader's reason: the address book tests).
-TEST(ErrorText, CodeOutsideTheTableShowsTheCodeAloneAndALastStatusWithoutWordsNothing) {
+TEST(ErrorText, ThePlatformsWordsElseTheCode) {
     EXPECT_EQ(GetErrorText(0x80040104u), "Error #80040104");
     EXPECT_EQ(GetErrorText(0x12345u), "Error #12345");
     SetLastError(0x8004010Fu);
     EXPECT_EQ(GetErrorText(0), "");
+    // A status the platform has words for shows them alone, without code or name.
+    const std::string words = GetErrorText(DWORD(MAPI_E_NOT_ENOUGH_MEMORY));
+    EXPECT_FALSE(words.empty());
+    EXPECT_EQ(words.find("Error #"), std::string::npos) << words;
+    EXPECT_EQ(words.find("Cdo"), std::string::npos) << words;
 }
 
 // Every row of the status table against the one place the numbers are

@@ -50,9 +50,11 @@ TEST_F(ShippedVersionTest, WhatYieldsEmpty) {
     EXPECT_EQ(GetVersionInfoString(std::string(200, 'A').c_str()), "");
 }
 
-TEST_F(ShippedVersionTest, WalkStopsAtTheRootLength) {
+TEST_F(ShippedVersionTest, NodesAreFoundByTypeAndKeyWithinTheRootLength) {
     const auto block = VersionBlock();
     std::vector<BYTE> copy(block.begin(), block.end());
+    EXPECT_NE(FindVersionNode(block.data(), 0, u"VS_VERSION_INFO"), nullptr);
+    EXPECT_EQ(FindVersionNode(block.data(), 0, u"ProductName"), nullptr);
     const BYTE* product = FindVersionNode(block.data(), 1, u"ProductName");
     ASSERT_NE(product, nullptr);
     // Cut the root just before the ProductName entry.

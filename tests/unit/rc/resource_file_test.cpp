@@ -103,9 +103,10 @@ TEST(DialogTemplateTest, ConfigurationTranslationsKeepTheControlsAndTheirMnemoni
         const auto dialog = Template(IDD_CONFIG_DIALOG, language);
         EXPECT_FALSE(dialog.caption.empty());
         // The icon's menu is translated with it.
-        EXPECT_NE(FindResourceExA(RealModule(), MAKEINTRESOURCEA(RT_MENU_ID),
-                                  MAKEINTRESOURCEA(IDR_TRAY_MENU), language),
-                  nullptr);
+        const HRSRC menu = FindResourceExA(RealModule(), MAKEINTRESOURCEA(RT_MENU_ID),
+                                           MAKEINTRESOURCEA(IDR_TRAY_MENU), language);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->language, language);
         EXPECT_EQ(dialog.style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME),
                   DWORD(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME));
         ASSERT_EQ(dialog.controls.size(), neutral.controls.size());

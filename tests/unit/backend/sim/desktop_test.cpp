@@ -1,10 +1,8 @@
 // What only the simulated desktop offers beyond the contract: finer points of
-// the topmost band, forgetting destroyed windows, and the notification area's
-// lost icon and balloons.
+// the topmost band, forgetting destroyed windows, and the notification area.
 #include "backend/sim/sim_platform.h"
 #include "platform/ui/winapi.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -12,14 +10,6 @@ namespace {
 using qv::sim::SimPlatform;
 
 constexpr UINT kKeep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-
-NOTIFYICONDATAA Record(DWORD size, UINT flags) {
-    NOTIFYICONDATAA data;
-    data.cbSize = size;
-    data.uFlags = flags;
-    data.uCallbackMessage = WM_USER + 1;
-    return data;
-}
 
 class SimDesktopTest : public ::testing::Test {
 protected:
@@ -78,58 +68,19 @@ TEST_F(SimDesktopTest, UnknownSystemParametersAreRefused) {
     EXPECT_FALSE(SystemParametersInfoA(0x1234, 0, &area, 0));
 }
 
-TEST_F(SimDesktopTest, ALostIconRefusesChangesUntilAddedAgain) {
-    auto data = Record(NOTIFYICONDATAA_V2_SIZE, NIF_MESSAGE | NIF_ICON);
+// What a lost icon does to the program is the main window's tests'; here only
+// that a second add is refused and a failed call is in the transcript.
+TEST_F(SimDesktopTest, AnIconIsAddedOnceAndFailuresAreTranscribed) {
+    NOTIFYICONDATAA data;
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    data.uFlags = NIF_MESSAGE;
+    data.uCallbackMessage = WM_USER + 1;
     ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data)); // already there
-    data.uFlags = NIF_TIP;
-    std::strcpy(data.szTip, "Quorvia - Logged in");
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
-    EXPECT_EQ(sim.Shell().Tip(), "Quorvia - Logged in");
-
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
     sim.Shell().LoseIcon();
     data.uFlags = 0;
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &data));
-    data.uFlags = NIF_MESSAGE | NIF_ICON;
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_DELETE, &data));
-    EXPECT_FALSE(sim.Shell().IconShown());
-
     EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_MODIFY, size=488, flags=0) failed"), 1u);
-}
-
-TEST_F(SimDesktopTest, BalloonsNeedTheLongRecord) {
-    auto data = Record(NOTIFYICONDATAA_V2_SIZE, NIF_MESSAGE | NIF_ICON);
-    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
-    data.uFlags = NIF_INFO;
-    std::strcpy(data.szInfo, "0301234567");
-    std::strcpy(data.szInfoTitle, "Call");
-    data.uTimeout = 5000;
-    ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
-    ASSERT_TRUE(sim.Shell().Balloon().has_value());
-    EXPECT_EQ(sim.Shell().Balloon()->text, "0301234567");
-    EXPECT_EQ(sim.Shell().Balloon()->title, "Call");
-    data.szInfo[0] = '\0';
-    ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &data));
-    EXPECT_FALSE(sim.Shell().Balloon().has_value());
-
-    // The short record carries no balloon.
-    auto shortRecord = Record(NOTIFYICONDATAA_V1_SIZE, NIF_INFO);
-    std::strcpy(shortRecord.szInfo, "ignored");
-    ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &shortRecord));
-    EXPECT_FALSE(sim.Shell().Balloon().has_value());
-    EXPECT_EQ(sim.Shell().BalloonsShown(), 1);
-}
-
-TEST_F(SimDesktopTest, WithoutANotificationServiceTheShellIsTheOldOne) {
-    sim.Shell().SetNotificationService(false);
-    DLLVERSIONINFO version;
-    version.cbSize = sizeof version;
-    ASSERT_EQ(DllGetVersion(&version), S_OK);
-    EXPECT_LT(version.dwMajorVersion, 5u);
-    sim.Shell().SetVersionFails(true);
-    EXPECT_TRUE(FAILED(DllGetVersion(&version)));
 }
 
 } // namespace

@@ -38,18 +38,6 @@ protected:
 <iframe name="inner" src="/inner.html"></iframe></body></html>)html");
         server.AddPage("/inner.html", R"html(<html><head><title>Inner</title></head><body>
 <p>inner</p></body></html>)html");
-        // A frame, then a slow script: the frame loads before its parent has
-        // parsed to the end. The parent's title says whether it did.
-        server.AddPage("/slow-parent.html", R"html(<html><head><title>Slow</title></head><body>
-<script>document.addEventListener('DOMContentLoaded', function () {
-    document.title = window.earlyDone ? 'child first' : 'parent first'; });</script>
-<iframe name="early" src="/early.html"></iframe>
-<script src="/slow.js"></script></body></html>)html");
-        server.AddPage("/early.html", R"html(<html><head><title>Early</title></head>
-<body onload="parent.earlyDone = true"><a href="javascript:bttnVphoneLogout();">Logout</a>
-</body></html>)html");
-        server.AddPage("/slow.js", "var slow = 1;", "text/javascript");
-        server.Delay("/slow.js", 1500);
     }
 
     // Waits for the frameset and its four frames to complete.
@@ -106,36 +94,6 @@ TEST_F(SnapshotTest, FramesetReportsEveryFrameWithItsParentChildrenFirst) {
     EXPECT_EQ(top.location.host, server.HostPort().toStdString());
     EXPECT_EQ(top.location.protocol, "http:");
     EXPECT_EQ(inner.title, "Inner");
-}
-
-TEST_F(SnapshotTest, FrameFinishedBeforeItsParentIsReportedOnceAfterTheParentsNavigation) {
-    const FrameSnapshot* loaded = Load("/slow-parent.html");
-    ASSERT_NE(loaded, nullptr);
-    ASSERT_EQ(loaded->title, "child first") << "the frame did not finish first";
-    const FrameId top = loaded->frame;
-    std::vector<std::pair<FrameEvent::Type, bool>> order; // (type, is the top)
-    FrameId early = kNoFrame;
-    for (const FrameEvent& e : recorder.events) {
-        if (e.type == FrameEvent::Gone) {
-            continue;
-        }
-        order.emplace_back(e.type, e.snapshot.frame == top);
-        if (e.snapshot.frame != top) {
-            early = e.snapshot.frame;
-            EXPECT_EQ(e.snapshot.parent, top);
-        }
-    }
-    ASSERT_NE(early, kNoFrame) << "the early frame was never reported";
-    using T = FrameEvent::Type;
-    const std::vector<std::pair<T, bool>> expected = {{T::NavigateComplete, true},
-                                                      {T::NavigateComplete, false},
-                                                      {T::DocumentComplete, false},
-                                                      {T::DocumentComplete, true}};
-    EXPECT_EQ(order, expected);
-    // The held reports are the frame's own: its logout link is there to use.
-    const FrameSnapshot* frame = bridge->LastSnapshot(early);
-    ASSERT_NE(frame, nullptr);
-    EXPECT_GE(FindElement(*frame, ElementKind::Anchor, ""), 0);
 }
 
 TEST_F(SnapshotTest, ElementsFollowDocumentOrderWithTheOldKinds) {

@@ -42,6 +42,9 @@ TEST_F(CommandTest, StaleAddressesAreDropped) {
     ASSERT_TRUE(WaitUntil([&] { return recorder.Completed("/login.html").size() == 2; }));
     const FrameSnapshot fresh = recorder.Completed("/login.html").at(1);
     EXPECT_NE(fresh.frame, old.frame);
+    EXPECT_TRUE(recorder.Gone(old.frame));
+    EXPECT_EQ(bridge->LastSnapshot(old.frame), nullptr);
+    EXPECT_EQ(server.CountOf("/login.html"), 2);
     EXPECT_EQ(fresh.elements[un].value, "preset");
 
     // The replaced document's addresses are refused, and say so.

@@ -137,21 +137,5 @@ TEST_F(SnapshotTest, ElementsFollowDocumentOrderWithTheOldKinds) {
     EXPECT_EQ(nav.elements[logout + 1].href, server.Url("/page.html?x=1").toStdString());
 }
 
-TEST_F(SnapshotTest, ReloadedFrameIsANewDocumentAndTheOldOneIsGone) {
-    LoadFrameset();
-    const FrameSnapshot disp = recorder.Completed("/disp.html").at(0);
-    ASSERT_TRUE(bridge->Refresh(disp.frame));
-    ASSERT_TRUE(WaitUntil([&] { return recorder.Completed("/disp.html").size() == 2; }));
-    const FrameSnapshot again = recorder.Completed("/disp.html").at(1);
-
-    EXPECT_NE(again.frame, disp.frame);
-    EXPECT_EQ(again.parent, disp.parent);
-    EXPECT_EQ(server.CountOf("/disp.html"), 2);
-    EXPECT_EQ(server.CountOf("/frameset.html"), 1);
-    EXPECT_EQ(bridge->LastSnapshot(disp.frame), nullptr);
-    EXPECT_NE(bridge->LastSnapshot(again.frame), nullptr);
-    EXPECT_TRUE(recorder.Gone(disp.frame));
-}
-
 } // namespace
 } // namespace qv::bridge::test

@@ -83,4 +83,14 @@ TEST_F(SimDesktopTest, AnIconIsAddedOnceAndFailuresAreTranscribed) {
     EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_MODIFY, size=488, flags=0) failed"), 1u);
 }
 
+// Without one the shell reports an older version, so the program takes the
+// short record (the main window's tests).
+TEST_F(SimDesktopTest, WithoutANotificationServiceTheShellIsTheOldOne) {
+    sim.Shell().SetNotificationService(false);
+    DLLVERSIONINFO version;
+    version.cbSize = sizeof version;
+    ASSERT_EQ(DllGetVersion(&version), S_OK);
+    EXPECT_LT(version.dwMajorVersion, 5u);
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 #include "platform/registry/regfile.h"
+#include "support/support.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -8,9 +9,7 @@ using namespace qv::platform::registry;
 namespace {
 
 std::vector<BYTE> Text(std::string_view s) {
-    std::vector<BYTE> d(s.begin(), s.end());
-    d.push_back(0);
-    return d;
+    return qv::test::TerminatedBytes(s);
 }
 
 // The values of one section, in order.

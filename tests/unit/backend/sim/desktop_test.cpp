@@ -3,6 +3,7 @@
 #include "backend/sim/sim_platform.h"
 #include "platform/ui/winapi.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,14 +66,18 @@ TEST_F(SimDesktopTest, UnknownSystemParametersAreRefused) {
     EXPECT_FALSE(SystemParametersInfoA(0x1234, 0, &area, 0));
 }
 
-// What a lost icon does to the program is the main window's tests'; here only
-// that a second add is refused and a failed call is in the transcript.
+// What a lost icon and balloons do to the program is the main window's tests';
+// here what the program never asks for: a second add, a balloon in the short
+// record (ignored), and a failed call in the transcript.
 TEST_F(SimDesktopTest, AnIconIsAddedOnceAndFailuresAreTranscribed) {
     NOTIFYICONDATAA data;
-    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    data.uFlags = NIF_MESSAGE;
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.uFlags = NIF_MESSAGE | NIF_INFO;
     data.uCallbackMessage = WM_USER + 1;
+    std::strcpy(data.szInfo, "ignored");
     ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &data));
+    EXPECT_FALSE(sim.Shell().Balloon().has_value());
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
     EXPECT_FALSE(Shell_NotifyIconA(NIM_ADD, &data));
     sim.Shell().LoseIcon();
     data.uFlags = 0;

@@ -56,4 +56,18 @@ void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
+std::vector<unsigned char> TerminatedBytes(std::string_view text) {
+    std::vector<unsigned char> bytes(text.begin(), text.end());
+    bytes.push_back(0);
+    return bytes;
+}
+
+std::vector<char*> Argv(std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (auto& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
 } // namespace qv::test

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qv::test {
@@ -62,6 +63,11 @@ std::string ReadFile(const std::string& path);
 std::vector<std::byte> ReadBytes(const std::string& path);
 // Replaces the file, making its folders first.
 void WriteFile(const std::string& path, const std::string& text);
+
+// The text's bytes and a terminating zero, as a string value is stored.
+std::vector<unsigned char> TerminatedBytes(std::string_view text);
+// argv for main-like functions: pointers into args, then a null.
+std::vector<char*> Argv(std::vector<std::string>& args);
 
 // A private XDG_CONFIG_HOME (the settings store's folder) for each test.
 class ConfigHomeTest : public ::testing::Test {

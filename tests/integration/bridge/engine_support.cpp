@@ -50,12 +50,6 @@ HRESULT TestExternal::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-HRESULT TestExternal::GetTypeInfoCount(UINT* count) {
-    if (count)
-        *count = 0;
-    return S_OK;
-}
-
 HRESULT TestExternal::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     HRESULT result = S_OK;
     for (UINT i = 0; i < count; ++i) {

@@ -37,7 +37,7 @@ public:
     HRESULT QueryInterface(REFIID iid, void** object) override;
     ULONG AddRef() override { return ++refs; }
     ULONG Release() override { return --refs; }
-    HRESULT GetTypeInfoCount(UINT* count) override;
+    HRESULT GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
     HRESULT Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,

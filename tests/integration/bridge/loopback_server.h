@@ -16,10 +16,8 @@ class LoopbackServer : public QObject {
 
 public:
     struct Request {
-        QByteArray method;
         QByteArray path; // without the query
         QByteArray query;
-        QByteArray body;
     };
 
     LoopbackServer();

@@ -38,18 +38,6 @@ protected:
 <iframe name="inner" src="/inner.html"></iframe></body></html>)html");
         server.AddPage("/inner.html", R"html(<html><head><title>Inner</title></head><body>
 <p>inner</p></body></html>)html");
-        // A frame, then a slow script: the frame loads before its parent has
-        // parsed to the end. The parent's title says whether it did.
-        server.AddPage("/slow-parent.html", R"html(<html><head><title>Slow</title></head><body>
-<script>document.addEventListener('DOMContentLoaded', function () {
-    document.title = window.earlyDone ? 'child first' : 'parent first'; });</script>
-<iframe name="early" src="/early.html"></iframe>
-<script src="/slow.js"></script></body></html>)html");
-        server.AddPage("/early.html", R"html(<html><head><title>Early</title></head>
-<body onload="parent.earlyDone = true"><a href="javascript:bttnVphoneLogout();">Logout</a>
-</body></html>)html");
-        server.AddPage("/slow.js", "var slow = 1;", "text/javascript");
-        server.Delay("/slow.js", 1500);
     }
 
     // Waits for the frameset and its four frames to complete.
@@ -108,36 +96,6 @@ TEST_F(SnapshotTest, FramesetReportsEveryFrameWithItsParentChildrenFirst) {
     EXPECT_EQ(inner.title, "Inner");
 }
 
-TEST_F(SnapshotTest, FrameFinishedBeforeItsParentIsReportedOnceAfterTheParentsNavigation) {
-    const FrameSnapshot* loaded = Load("/slow-parent.html");
-    ASSERT_NE(loaded, nullptr);
-    ASSERT_EQ(loaded->title, "child first") << "the frame did not finish first";
-    const FrameId top = loaded->frame;
-    std::vector<std::pair<FrameEvent::Type, bool>> order; // (type, is the top)
-    FrameId early = kNoFrame;
-    for (const FrameEvent& e : recorder.events) {
-        if (e.type == FrameEvent::Gone) {
-            continue;
-        }
-        order.emplace_back(e.type, e.snapshot.frame == top);
-        if (e.snapshot.frame != top) {
-            early = e.snapshot.frame;
-            EXPECT_EQ(e.snapshot.parent, top);
-        }
-    }
-    ASSERT_NE(early, kNoFrame) << "the early frame was never reported";
-    using T = FrameEvent::Type;
-    const std::vector<std::pair<T, bool>> expected = {{T::NavigateComplete, true},
-                                                      {T::NavigateComplete, false},
-                                                      {T::DocumentComplete, false},
-                                                      {T::DocumentComplete, true}};
-    EXPECT_EQ(order, expected);
-    // The held reports are the frame's own: its logout link is there to use.
-    const FrameSnapshot* frame = bridge->LastSnapshot(early);
-    ASSERT_NE(frame, nullptr);
-    EXPECT_GE(FindElement(*frame, ElementKind::Anchor, ""), 0);
-}
-
 TEST_F(SnapshotTest, ElementsFollowDocumentOrderWithTheOldKinds) {
     LoadFrameset();
     const FrameSnapshot disp = recorder.Completed("/disp.html").at(0);
@@ -177,22 +135,6 @@ TEST_F(SnapshotTest, ElementsFollowDocumentOrderWithTheOldKinds) {
     EXPECT_EQ(nav.elements[logout].href, "javascript:bttnVphoneLogout();");
     // Relative links arrive resolved, as the old DOM gave them.
     EXPECT_EQ(nav.elements[logout + 1].href, server.Url("/page.html?x=1").toStdString());
-}
-
-TEST_F(SnapshotTest, ReloadedFrameIsANewDocumentAndTheOldOneIsGone) {
-    LoadFrameset();
-    const FrameSnapshot disp = recorder.Completed("/disp.html").at(0);
-    ASSERT_TRUE(bridge->Refresh(disp.frame));
-    ASSERT_TRUE(WaitUntil([&] { return recorder.Completed("/disp.html").size() == 2; }));
-    const FrameSnapshot again = recorder.Completed("/disp.html").at(1);
-
-    EXPECT_NE(again.frame, disp.frame);
-    EXPECT_EQ(again.parent, disp.parent);
-    EXPECT_EQ(server.CountOf("/disp.html"), 2);
-    EXPECT_EQ(server.CountOf("/frameset.html"), 1);
-    EXPECT_EQ(bridge->LastSnapshot(disp.frame), nullptr);
-    EXPECT_NE(bridge->LastSnapshot(again.frame), nullptr);
-    EXPECT_TRUE(recorder.Gone(disp.frame));
 }
 
 } // namespace

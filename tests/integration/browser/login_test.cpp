@@ -57,35 +57,6 @@ TEST_F(BrowserTest, LogsInAndOutThroughTheKeptLogoutLink) {
     ASSERT_TRUE(document);
     EXPECT_EQ(Text(LocationOf(document.get()).get(), &IHTMLLocation::get_href),
               Url("/app-main.asp?app=3"));
-
-    // Every element, html first; the fields precede the submit button. What
-    // each kind offers is the shipped page model's, tested on its own.
-    const auto all = AllElements(document.get());
-    ASSERT_GT(all.size(), 5u);
-    int user = -1, password = -1, submit = -1;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const auto& e = all[i];
-        EXPECT_TRUE(e.As<IHTMLElement>()) << "element " << i;
-        if (auto input = e.As<IHTMLInputTextElement>()) {
-            (Text(input.get(), &IHTMLInputTextElement::get_name) == "un" ? user : password) =
-                int(i);
-        } else if (auto button = e.As<IHTMLInputButtonElement>()) {
-            EXPECT_EQ(Text(button.get(), &IHTMLInputButtonElement::get_type), "submit");
-            submit = int(i);
-        }
-    }
-    EXPECT_FALSE(all[0].As<IHTMLInputTextElement>()); // <html> is an element only
-    EXPECT_LT(user, password);
-    EXPECT_LT(password, submit);
-
-    // Past the end there is no item; an index of the wrong type is refused.
-    IHTMLElementCollection* c = nullptr;
-    ASSERT_EQ(document.As<IHTMLDocument2>()->get_all(&c), S_OK);
-    auto collection = ComPtr<IHTMLElementCollection>::Adopt(c);
-    IDispatch* item = reinterpret_cast<IDispatch*>(1);
-    EXPECT_EQ(collection->item(com::MakeI4Variant(LONG(all.size())), VARIANT{}, &item), S_OK);
-    EXPECT_EQ(item, nullptr);
-    EXPECT_EQ(collection->item(com::MakeBstrVariant("un"), VARIANT{}, &item), E_INVALIDARG);
 }
 
 // window.external through the host's IDispatch: looked up by name, invoked

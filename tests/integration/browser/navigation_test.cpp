@@ -134,16 +134,22 @@ TEST_F(BrowserTest, PageCloseRequestReachesTheHostAsWindowClosingWhateverTheHist
 
 TEST_F(BrowserTest, FrameDoneBeforeItsParentCompletesInItsOwnBrowserAfterTheParentsNavigation) {
     // A frame, then a slow script: the frame loads while its parent parses.
+    // The parent's title says whether it did.
     LoopbackServer server;
     ASSERT_TRUE(server.Start());
     server.AddPage("/slow-parent.html", R"html(<html><head><title>Slow</title></head><body>
+<script>document.addEventListener('DOMContentLoaded', function () {
+    document.title = window.earlyDone ? 'child first' : 'parent first'; });</script>
 <iframe name="early" src="/early.html"></iframe><script src="/slow.js"></script>
 </body></html>)html");
     server.AddPage("/early.html", R"html(<html><head><title>Early</title></head>
-<body><a href="javascript:bttnVphoneLogout();">Logout</a></body></html>)html");
+<body onload="parent.earlyDone = true"><a href="javascript:bttnVphoneLogout();">Logout</a>
+</body></html>)html");
     server.AddPage("/slow.js", "var slow = 1;", "text/javascript");
     server.Delay("/slow.js", 1500);
     ASSERT_GE(Open(server.Url("/slow-parent.html").toStdString()), 0);
+    ASSERT_EQ(TitleOf(DocumentOf(dialog->Dispatch().get()).get()), "child first")
+        << "the frame did not finish first";
 
     std::vector<std::pair<DISPID, std::string>> order;
     ComPtr<IDispatch> early;

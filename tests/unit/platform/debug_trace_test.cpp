@@ -1,5 +1,6 @@
 // The diagnostics switch and its output.
 #include "platform/debug_trace.h"
+#include "support/support.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -45,10 +46,7 @@ protected:
     }
     // Runs ConfigureTracing on a command line; returns what is left of it.
     std::vector<std::string> Configure(std::vector<std::string> args) {
-        std::vector<char*> argv;
-        for (auto& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
+        std::vector<char*> argv = qv::test::Argv(args);
         int argc = static_cast<int>(args.size());
         ConfigureTracing(argc, argv.data());
         EXPECT_EQ(argv[argc], nullptr);

@@ -13,13 +13,15 @@ using qv::com::ToBstr;
 using qv::sim::SimDocument;
 using qv::sim::SimElement;
 
-ComPtr<IDispatch> Item(IDispatch* document, UINT index) {
+ComPtr<IHTMLElementCollection> All(IDispatch* document) {
     IHTMLElementCollection* raw = nullptr;
     EXPECT_EQ(ComPtr<IDispatch>(document).As<IHTMLDocument2>()->get_all(&raw), S_OK);
-    auto all = ComPtr<IHTMLElementCollection>::Adopt(raw);
+    return ComPtr<IHTMLElementCollection>::Adopt(raw);
+}
+
+ComPtr<IDispatch> Item(IDispatch* document, UINT index) {
     IDispatch* element = nullptr;
-    VARIANT empty;
-    all->item(qv::com::MakeUintVariant(index), empty, &element);
+    All(document)->item(qv::com::MakeUintVariant(index), VARIANT{}, &element);
     return ComPtr<IDispatch>::Adopt(element);
 }
 
@@ -60,20 +62,10 @@ TEST(DomTest, ElementsOfferOnlyTheInterfacesOfTheirKindAndStayTheSameObjects) {
     EXPECT_TRUE(other.As<IHTMLElement>());
     EXPECT_FALSE(other.As<IHTMLScriptElement>());
     EXPECT_FALSE(Item(doc, 6)); // past the end: no element
+    IDispatch* byName = nullptr;
+    EXPECT_EQ(All(doc)->item(qv::com::MakeBstrVariant("un"), VARIANT{}, &byName), E_INVALIDARG);
     // A held element is the one the next scan finds.
     EXPECT_EQ(Item(doc, 2).get(), Item(doc, 2).get());
-}
-
-TEST(DomTest, LocationPartsAsThePageReportsThem) {
-    auto page = SimDocument::Create("http://pabx:8080/app-main.asp?app=3", "Console");
-    auto document = ComPtr<IDispatch>(page->Object()).As<IHTMLDocument2>();
-    IHTMLLocation* raw = nullptr;
-    ASSERT_EQ(document->get_location(&raw), S_OK);
-    auto location = ComPtr<IHTMLLocation>::Adopt(raw);
-    EXPECT_EQ(Read(location, &IHTMLLocation::get_protocol), "http:");
-    EXPECT_EQ(Read(location, &IHTMLLocation::get_host), "pabx:8080");
-    EXPECT_EQ(Read(location, &IHTMLLocation::get_href), "http://pabx:8080/app-main.asp?app=3");
-    EXPECT_EQ(Read(document, &IHTMLDocument2::get_title), "Console");
 }
 
 TEST(DomTest, WritesAndClicksGoToThePageWhichMayRefuseThem) {
@@ -141,25 +133,6 @@ TEST(DomTest, AScriptReadOnlyInPartIsNotReplaced) {
     EXPECT_EQ(whole->put_text(ToBstr("x")), S_OK);
     EXPECT_EQ(Read(whole, &IHTMLScriptElement::get_text), "x");
     EXPECT_EQ(commands->seen, (std::vector<std::string>{"text 1 x"}));
-}
-
-TEST(DomTest, BrowserRecordsNavigationsAndHandsOutItsDocument) {
-    qv::sim::SimPlatform sim;
-    auto browser = qv::sim::SimBrowser::Create(sim.SharedLog(), "top");
-    IDispatch* raw = nullptr;
-    ASSERT_EQ(browser->get_Document(&raw), S_OK);
-    EXPECT_EQ(raw, nullptr); // nothing loaded yet
-
-    VARIANT flags = qv::com::MakeI2Variant(navNoReadFromCache);
-    browser->Navigate(ToBstr("http://pabx/app-main.asp?app=3"), &flags, nullptr, nullptr, nullptr);
-    EXPECT_EQ(browser->LastNavigateFlags(), navNoReadFromCache);
-    EXPECT_TRUE(sim.Log().Contains("Navigate(top, http://pabx/app-main.asp?app=3, flags=4)"));
-
-    browser->SetDocument(SimDocument::Create("http://pabx/"));
-    ASSERT_EQ(browser->get_Document(&raw), S_OK);
-    auto document = ComPtr<IDispatch>::Adopt(raw);
-    EXPECT_TRUE(document.As<IHTMLDocument2>());
-    EXPECT_FALSE(document.As<IWebBrowser2>());
 }
 
 } // namespace

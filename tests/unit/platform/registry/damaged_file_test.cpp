@@ -20,18 +20,23 @@ TEST_F(DamagedFileTest, ReadsWhatIsIntactAndKeepsTheRest) {
     const std::string hugeText(5u << 20, 'x');
     const std::string garbage("\x01\x02\xFF\xFE\x00\x7F binary\x00junk", 18);
     const std::vector<std::string> damaged = {
-        "\"trunc\"=\"no end quote",        garbage, "\"cut\"=hex:01,0g", "[Software\\Broken",
+        "\"trunc\"=\"no end quote",
+        garbage,
+        "\"cut\"=hex:01,0g",
+        "[Software\\Broken",
         "\"lost\"=\"under a broken key\"",
+        "\"wide\"=dword:123456789",
     };
     std::string file = "REGEDIT4\n\n[Software\\App]\n\"before\"=\"1\"\n" + damaged[0] + "\n" +
                        damaged[1] + "\n\"huge\"=\"" + hugeText + "\"\n" + damaged[2] + "\n" +
-                       damaged[3] + "\n" + damaged[4] +
+                       damaged[5] + "\n" + damaged[3] + "\n" + damaged[4] +
                        "\n[Software\\App\\Sub]\n\"after\"=\"2\"\n" + "\"half";
     WriteFile(UserReg(), file);
 
     EXPECT_EQ(GetString("Software\\App", "before"), "1");
     EXPECT_EQ(GetString("Software\\App", "huge").size(), hugeText.size());
     EXPECT_EQ(GetString("Software\\App", "cut"), "<missing>");
+    EXPECT_EQ(GetString("Software\\App", "wide"), "<missing>");
     EXPECT_EQ(GetString("Software\\App\\Sub", "after"), "2");
     EXPECT_EQ(GetString("Software\\App", "lost"), "<missing>");
     EXPECT_EQ(GetString("Software\\Broken", "lost"), "<no key>");

@@ -103,6 +103,20 @@ TEST(DomTest, WritesAndClicksGoToThePageWhichMayRefuseThem) {
     EXPECT_EQ(user->Value(), "alice");
 }
 
+TEST(DomTest, TheBrowserIsOneObjectWhicheverOfItsInterfacesIsAskedFor) {
+    qv::sim::SimPlatform sim;
+    auto browser = qv::sim::SimBrowser::Create(sim.SharedLog(), "top");
+    for (const IID* iid : {&IID_IUnknown, &IID_IDispatch, &IID_IWebBrowser2}) {
+        void* object = nullptr;
+        ASSERT_EQ(browser->QueryInterface(*iid, &object), S_OK);
+        EXPECT_EQ(object, static_cast<IWebBrowser2*>(browser.get()));
+        browser->Release();
+    }
+    void* none = &sim;
+    EXPECT_EQ(browser->QueryInterface(IID_IHTMLElement, &none), E_NOINTERFACE);
+    EXPECT_EQ(none, nullptr);
+}
+
 // A page that takes every command and notes it.
 struct Recorder final : qv::html::IPageCommands {
     bool SetValue(std::size_t i, const std::string& v) override { return Note("value", i, v); }

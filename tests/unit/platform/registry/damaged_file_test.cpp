@@ -86,6 +86,17 @@ TEST_F(DamagedFileTest, OversizedFileIsNeitherReadNorReplaced) {
     EXPECT_EQ(std::filesystem::file_size(UserReg()), file.size());
 }
 
+TEST_F(DamagedFileTest, AFileThatCannotBeOpenedIsNeitherReadNorReplaced) {
+    // A link to itself: opening fails, but the file is neither missing nor denied.
+    std::filesystem::create_directories(std::filesystem::path(UserReg()).parent_path());
+    std::filesystem::create_symlink("user.reg", UserReg());
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\A", 0, KEY_READ, &key),
+              LSTATUS(ERROR_BADDB));
+    EXPECT_NE(SetString("Software\\A", "w", "2"), LSTATUS(ERROR_SUCCESS));
+    EXPECT_TRUE(std::filesystem::is_symlink(UserReg()));
+}
+
 // Files a user (or another program) can put where the store looks.
 class HostileFileTest : public DamagedFileTest {
 protected:

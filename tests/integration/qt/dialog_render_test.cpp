@@ -45,16 +45,12 @@ const TemplateCase kCases[] = {
     {IDD_POPUP_BROWSER, 0, "popup"},
 };
 
+// What the factory hosts: only its references count.
 class FakeControl : public IUnknown {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        *object = iid == IID_IUnknown ? this : nullptr;
-        if (!*object)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+    HRESULT QueryInterface(REFIID, void** object) override {
+        *object = nullptr;
+        return E_NOINTERFACE;
     }
     ULONG AddRef() override { return ++refs; }
     ULONG Release() override { return --refs; }
@@ -63,13 +59,6 @@ public:
 
 class DialogRenderTest : public QtBackendTest,
                          public ::testing::WithParamInterface<TemplateCase> {};
-
-// Pixels to dialog units across, as the built dialog has them.
-double UnitsAcross(HWND dialog, const platform::DialogTemplate& t) {
-    RECT client{};
-    ::GetClientRect(dialog, &client);
-    return 4.0 * client.right / t.cx;
-}
 
 TEST_P(DialogRenderTest, ControlsKeepTheTemplateLayoutWithTheirTextsAndStyles) {
     const auto dialog = LoadTemplate(GetParam().id, GetParam().language);
@@ -90,7 +79,7 @@ TEST_P(DialogRenderTest, ControlsKeepTheTemplateLayoutWithTheirTextsAndStyles) {
     RECT client{};
     ASSERT_TRUE(::GetClientRect(hwnd, &client));
     EXPECT_EQ(client.bottom, qt::DialogUnitsToPixelsY(dialog->cy, fontUnits));
-    const double across = UnitsAcross(hwnd, *dialog);
+    const double across = 4.0 * client.right / dialog->cx; // pixels per 4 units
     EXPECT_GE(across, fontUnits.x - 4.0 / dialog->cx);
     EXPECT_EQ(platform::GetWindowTextString(hwnd), dialog->caption);
 

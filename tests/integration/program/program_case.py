@@ -23,12 +23,14 @@ CLOSE_BOUND = 7.0
 
 
 class NotificationWatch:
-    """Records Notify and CloseNotification calls on the session bus."""
+    """Records Notify and CloseNotification calls on the session bus for the
+    rest of a test."""
 
-    def __init__(self, env):
+    def __init__(self, test):
         self.proc = subprocess.Popen(
             ["dbus-monitor", "--session", "interface='org.freedesktop.Notifications'"],
-            env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+            env=test.desktop.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        test.addCleanup(self.stop)
         self.lines = []
         self.thread = threading.Thread(target=self._read, daemon=True)
         self.thread.start()
@@ -181,8 +183,7 @@ class ProgramCase(unittest.TestCase):
         """Hidden in the notification area, a call from number shows name;
         the notifications seen."""
         self.hide_with_escape(window)
-        watch = NotificationWatch(self.desktop.env)
-        self.addCleanup(watch.stop)
+        watch = NotificationWatch(self)
         self.desktop.sim("sim/call?row1=%s&row2=Call&duration=4" % number)
         shown = wait_until(lambda: [c for c in watch.calls("Notify") if name in c], 15)
         self.assertTrue(shown, "no notification with %r: %r" % (name, watch.lines[-30:]))

@@ -24,12 +24,6 @@ class ConsoleAutomationTest(ProgramCase):
         self.assertIsNotNone(window)
         return window
 
-    def works_in(self, window):
-        """The user works in the window: active, with a user time (as every
-        current toolkit's window has)."""
-        self.activate(window)
-        self.xdotool("key", "a")
-
     def test_logs_in_by_itself_again_after_a_dropped_session_and_out_by_the_exit_button(self):
         self.start(login=True)
         titled = wait_until(lambda: (lambda w: w if w and "PABX Console" in w["title"] else None)(
@@ -63,7 +57,10 @@ class ConsoleAutomationTest(ProgramCase):
         for was_hidden, number in ((False, "0301234567"), (True, "0307654321")):
             if was_hidden:
                 self.hide_with_escape(window)
-            self.works_in(other)
+            # The user works in it: it has a user time, as every current
+            # toolkit's window has.
+            self.activate(other)
+            self.xdotool("key", "a")
             d.sim("sim/call?row1=%s&row2=Call&duration=5" % number)
             raised = wait_until(lambda: d.window_of(self.program.pid), 15)
             self.assertIsNotNone(raised, "the call did not bring the window up")

@@ -12,9 +12,6 @@ from program_case import CLOSE_BOUND, NotificationWatch, ProgramCase, wait_until
 
 
 class DesktopHabitsTest(ProgramCase):
-    def logouts(self):
-        return self.desktop.console_state()["logouts"]
-
     def ended_by(self, number):
         self.assertTrue(self.ends(CLOSE_BOUND + 3),
                         "still running after %s" % signal.Signals(number).name)
@@ -35,7 +32,7 @@ class DesktopHabitsTest(ProgramCase):
         os.kill(self.program.pid, signal.SIGTERM)
         self.ended_by(signal.SIGTERM)
         self.assertLess(time.monotonic() - started, CLOSE_BOUND)
-        self.assertEqual(self.logouts(), 1)
+        self.assertEqual(self.desktop.console_state()["logouts"], 1)
         # It stayed for the logout's answer, the console's start page.
         self.assertGreater(self.requests(), start_pages)
         d = self.desktop
@@ -54,7 +51,7 @@ class DesktopHabitsTest(ProgramCase):
             os.killpg(self.program.pid, number)
             self.ended_by(number)
             self.assertLess(time.monotonic() - started, CLOSE_BOUND, name)
-            self.assertEqual(self.logouts(), logouts, name)
+            self.assertEqual(self.desktop.console_state()["logouts"], logouts, name)
             self.assertIsNotNone(self.desktop.read_setting("XPosition"), name)
             self.desktop.console_proc.kill()
             self.desktop.console_proc.wait()
@@ -66,8 +63,7 @@ class DesktopHabitsTest(ProgramCase):
         self.wait_logged_in(1)
         self.assertIsNone(d.window_of(self.program.pid), "the window did not start hidden")
         d._run_ok(["dunstctl", "close-all"])
-        watch = NotificationWatch(d.env)
-        self.addCleanup(watch.stop)
+        watch = NotificationWatch(self)
         d.sim("sim/call?row1=0301234567&row2=Call")
         bubble = wait_until(self.notification_bubble, 15)
         self.assertIsNotNone(bubble, "no notification for the call")

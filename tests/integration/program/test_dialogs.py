@@ -20,9 +20,6 @@ class DialogsTest(ProgramCase):
         if keys:
             self.xdotool("key", "--clearmodifiers", *keys)
 
-    def type_text(self, text):
-        self.xdotool("type", "--delay", "30", text)
-
     def test_a_first_start_asks_for_the_user_and_then_logs_in(self):
         d = self.desktop
         address = d.start_console()
@@ -35,11 +32,11 @@ class DialogsTest(ProgramCase):
         # The address edit has the focus with the stored address selected:
         # typing replaces it. The user name and the password follow.
         self.keys(dialog)
-        self.type_text(address)
+        self.xdotool("type", "--delay", 30, address)
         self.keys(dialog, "Tab")
-        self.type_text("demo")
+        self.xdotool("type", "--delay", 30, "demo")
         self.keys(dialog, "Tab")
-        self.type_text("demo")
+        self.xdotool("type", "--delay", 30, "demo")
         self.keys(dialog, "Return")
         self.wait_logged_in(1)
         self.assertEqual(d.read_setting("User"), "demo")

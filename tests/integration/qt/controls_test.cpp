@@ -131,6 +131,7 @@ TEST_F(ControlsTest, ToolTipsWrapAtTheMaximumWidthAndShow) {
 }
 
 TEST_F(ControlsTest, PaintingGoesThroughWmPaintAndDrawsIcons) {
+    EXPECT_EQ(CreateIconFromResourceEx(nullptr, 0, TRUE, 0x00030000, 0, 0, 0), nullptr); // no data
     // Red above blue: the picture must land upright and in its colours.
     HICON__ icon;
     icon.width = icon.height = 32;

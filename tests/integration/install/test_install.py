@@ -20,11 +20,9 @@ ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
 
 
 def run(argv, **kwargs):
-    kwargs.setdefault("stdout", subprocess.PIPE)
-    kwargs.setdefault("stderr", subprocess.STDOUT)
-    kwargs.setdefault("text", True)
-    kwargs.setdefault("timeout", 300)
-    return subprocess.run(argv, **kwargs)
+    defaults = {"stdout": subprocess.PIPE, "stderr": subprocess.STDOUT, "text": True,
+                "timeout": 300}
+    return subprocess.run(argv, **{**defaults, **kwargs})
 
 
 def install(prefix, *extra):
@@ -35,32 +33,17 @@ def install(prefix, *extra):
 
 
 def files_under(root):
-    found = set()
-    for folder, _, names in os.walk(root):
-        for name in names:
-            found.add(os.path.relpath(os.path.join(folder, name), root))
-    return found
-
-
-def no_desktop_env():
-    env = {k: v for k, v in os.environ.items()
-           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
-    env["LC_ALL"] = "C.UTF-8"
-    return env
+    return {os.path.relpath(os.path.join(folder, name), root)
+            for folder, _, names in os.walk(root) for name in names}
 
 
 class InstallTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.mkdtemp(prefix="quorvia-install-")
+        cls.addClassCleanup(shutil.rmtree, cls.tmp, ignore_errors=True)
         cls.prefix = os.path.join(cls.tmp, "usr")
         install(cls.prefix)
-        with open(os.path.join(BUILD, "install_manifest.txt"), encoding="utf-8") as f:
-            cls.manifest = [line for line in f.read().splitlines() if line]
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.tmp, ignore_errors=True)
 
     def path(self, relative):
         return os.path.join(self.prefix, relative)
@@ -135,10 +118,12 @@ class InstallTest(unittest.TestCase):
             self.assertEqual((result.returncode, result.stdout), (0, ""), page)
 
     def test_help_and_version_answer_without_a_desktop(self):
-        program = self.path("bin/quorvia")
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        env["LC_ALL"] = "C.UTF-8"
         for argument, first in (("--help", "Usage: quorvia [START-URL]"),
                                 ("--version", f"Quorvia Browser {VERSION}")):
-            result = run([program, argument], env=no_desktop_env(), timeout=60,
+            result = run([self.path("bin/quorvia"), argument], env=env, timeout=60,
                          stderr=subprocess.PIPE)
             self.assertEqual(result.returncode, 0, result.stderr)
             self.assertTrue(result.stdout.startswith(first), result.stdout)
@@ -170,16 +155,13 @@ class DebianPackageTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.mkdtemp(prefix="quorvia-deb-")
+        cls.addClassCleanup(shutil.rmtree, cls.tmp, ignore_errors=True)
         result = run(["cpack", "-G", "DEB", "-B", cls.tmp], cwd=BUILD, timeout=600)
         if result.returncode != 0:
             raise AssertionError(result.stdout)
         cls.deb = os.path.join(cls.tmp, f"quorvia_{VERSION}-1_amd64.deb")
         cls.root = os.path.join(cls.tmp, "root")
         run(["dpkg-deb", "-x", cls.deb, cls.root], check=True)
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.tmp, ignore_errors=True)
 
     def field(self, name, deb=None):
         return run(["dpkg-deb", "-f", deb or self.deb, name]).stdout.strip()

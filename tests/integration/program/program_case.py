@@ -23,12 +23,14 @@ CLOSE_BOUND = 7.0
 
 
 class NotificationWatch:
-    """Records Notify and CloseNotification calls on the session bus."""
+    """Records Notify and CloseNotification calls on the session bus for the
+    rest of a test."""
 
-    def __init__(self, env):
+    def __init__(self, test):
         self.proc = subprocess.Popen(
             ["dbus-monitor", "--session", "interface='org.freedesktop.Notifications'"],
-            env=env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+            env=test.desktop.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        test.addCleanup(self.stop)
         self.lines = []
         self.thread = threading.Thread(target=self._read, daemon=True)
         self.thread.start()
@@ -89,6 +91,7 @@ class ProgramCase(unittest.TestCase):
     def setUp(self):
         self.console = None
         self.program = None
+        self.fresh_settings(self._testMethodName)
 
     def tearDown(self):
         d = self.desktop
@@ -100,15 +103,17 @@ class ProgramCase(unittest.TestCase):
 
     # helpers --------------------------------------------------------------
 
-    def start(self, *args, console_extra=(), seed=True, **ints):
+    def start(self, *args, console_extra=(), login=False, **ints):
+        """Console, settings and program; its main window, once logged in
+        with login."""
         d = self.desktop
-        address = d.start_console(extra=console_extra)
-        if seed:
-            d.seed_settings(address, "demo", "demo", **ints)
-        self.console = address
+        self.console = d.start_console(extra=console_extra)
+        d.seed_settings(self.console, "demo", "demo", **ints)
         self.program = d.start_program(*args)
         window = wait_until(lambda: d.window_of(self.program.pid), 20)
         self.assertIsNotNone(window, "the main window never appeared\n" + self.program_log())
+        if login:
+            self.wait_logged_in(1)
         return window
 
     def program_log(self, lines=40):
@@ -124,18 +129,68 @@ class ProgramCase(unittest.TestCase):
         os.makedirs(self.desktop.workdir, exist_ok=True)
 
     def close_and_wait(self, window):
-        d = self.desktop
         started = time.monotonic()
-        d._run_ok(["wmctrl", "-i", "-c", window["id"]])
-        ended = wait_until(lambda: self.program.poll() is not None, 20, step=0.05)
-        self.assertTrue(ended, "the program did not end after the close box")
+        self.desktop._run_ok(["wmctrl", "-i", "-c", window["id"]])
+        self.assertTrue(self.ends(20), "the program did not end after the close box")
         return time.monotonic() - started
+
+    def ends(self, timeout):
+        return wait_until(lambda: self.program.poll() is not None, timeout, step=0.05)
+
+    def xdotool(self, *args):
+        self.desktop._run_ok(["xdotool"] + [str(arg) for arg in args])
+
+    def activate(self, window):
+        self.xdotool("windowactivate", "--sync", int(window["id"], 16))
+
+    def window_titled(self, title, timeout=15):
+        d = self.desktop
+        return wait_until(lambda: next((w for w in d.windows() if w["pid"] == self.program.pid
+                                        and w["title"] == title), None), timeout)
+
+    def closes(self, title):
+        """Until the program's window of that title is gone."""
+        return wait_until(lambda: self.window_titled(title, 0.2) is None, 10)
+
+    def moved(self, window, x, y, w=-1, h=-1):
+        """The program's window once the window manager moved it (and sized
+        it, unless -1) as asked."""
+        d = self.desktop
+        d._run_ok(["wmctrl", "-i", "-r", window["id"], "-e", "0,%d,%d,%d,%d" % (x, y, w, h)])
+        return wait_until(lambda: (lambda now: now if now and abs(now["x"] - x) <= 12 and
+                                   (w < 0 or abs(now["w"] - w) <= 12) else None)(
+            d.window_of(self.program.pid)), 5)
+
+    def click_at(self, window, offset):
+        """A left click at a client position of the window, from the window
+        position xdotool reports."""
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", str(int(window["id"], 16))],
+                                  env=self.desktop.env, capture_output=True, text=True).stdout
+        x, y = (int(v) for v in re.search(r"Position: (\d+),(\d+)", geometry).groups())
+        self.xdotool("mousemove", x + offset[0], y + offset[1], "click", 1)
+
+    def tray_icon(self):
+        """The centre of the tray panel, which holds only our icon."""
+        panel = next((w for w in self.desktop.windows() if w["title"] == "panel"), None)
+        self.assertIsNotNone(panel, "no tray panel: %r" % self.desktop.windows())
+        return panel["x"] + panel["w"] // 2, panel["y"] + panel["h"] // 2
+
+    def tray_menu_command(self, mnemonic):
+        """Right-clicks the notification icon, takes a menu item."""
+        self.menu_command(["mousemove", *self.tray_icon(), "click", 3], mnemonic)
+
+    def call_announced(self, window, number, name):
+        """Hidden in the notification area, a call from number shows name;
+        the notifications seen."""
+        self.hide_with_escape(window)
+        watch = NotificationWatch(self)
+        self.desktop.sim("sim/call?row1=%s&row2=Call&duration=4" % number)
+        shown = wait_until(lambda: [c for c in watch.calls("Notify") if name in c], 15)
+        self.assertTrue(shown, "no notification with %r: %r" % (name, watch.lines[-30:]))
+        return watch
 
     def requests(self, path="/app-main.asp"):
         return self.desktop.console_state()["requests"].get(path, 0)
-
-    def logins(self):
-        return self.desktop.console_state()["logins"]
 
     def wait_logged_in(self, count=1, timeout=20):
         """Until the console counted the login, the program saw the
@@ -161,11 +216,10 @@ class ProgramCase(unittest.TestCase):
         """Opens a menu by the xdotool arguments opener and takes an item
         by its mnemonic. The opener is repeated until it takes: an icon just
         docked may miss a click."""
-        d = self.desktop
         before = self.windows_shown()
         menu = None
         for _ in range(5):
-            d._run_ok(["xdotool"] + opener)
+            self.xdotool(*opener)
             menu = wait_until(lambda: self.windows_shown() - before, 3)
             if menu:
                 break
@@ -173,15 +227,17 @@ class ProgramCase(unittest.TestCase):
         # Mapped is not yet taking keys. The popup grabs the keyboard without
         # taking the focus, so there is nothing to wait on but a moment.
         time.sleep(0.3)
-        d._run_ok(["xdotool", "key", mnemonic])
+        self.xdotool("key", mnemonic)
 
     def shows(self, window, timeout=10):
         """Until the window is the active one: mapped and drawn."""
-        d = self.desktop
-        return wait_until(lambda: d.active_window_id() == int(window["id"], 16), timeout)
+        return wait_until(lambda: self.desktop.active_window_id() == int(window["id"], 16),
+                          timeout)
+
+    def hidden(self, timeout):
+        return wait_until(lambda: self.desktop.window_of(self.program.pid) is None, timeout)
 
     def hide_with_escape(self, window):
-        d = self.desktop
-        d._run_ok(["xdotool", "windowactivate", "--sync", str(int(window["id"], 16))])
-        d._run_ok(["xdotool", "key", "Escape"])
-        self.assertTrue(wait_until(lambda: d.window_of(self.program.pid) is None, 10))
+        self.activate(window)
+        self.xdotool("key", "Escape")
+        self.assertTrue(self.hidden(10), "Esc did not hide the window")

@@ -5,7 +5,7 @@ import os
 import time
 import unittest
 
-from program_case import NotificationWatch, ProgramCase, wait_until
+from program_case import ProgramCase, wait_until
 
 # Generous against a loaded machine; a book that stalls the start (it took
 # 20 s for a folder of 10,000 one-card files) does not pass.
@@ -26,35 +26,23 @@ END:VCARD
 
 
 class AddressBookTest(ProgramCase):
-    def call_names(self, window, number, name):
-        """Hidden in the notification area, a call from number shows name;
-        the notifications seen, for more checks."""
-        self.wait_logged_in(1)
-        self.hide_with_escape(window)
-        watch = NotificationWatch(self.desktop.env)
-        self.addCleanup(watch.stop)
-        self.desktop.sim("sim/call?row1=%s&row2=Call&duration=4" % number)
-        shown = wait_until(lambda: [c for c in watch.calls("Notify") if name in c], 15)
-        self.assertTrue(shown, "no notification with the name: %r" % watch.lines[-30:])
-        return watch.calls("Notify")
+    def contacts(self):
+        folder = os.path.join(self.desktop.workdir, "data", "quorvia", "contacts")
+        os.makedirs(folder, exist_ok=True)
+        return folder
 
     def test_a_call_from_a_contact_shows_the_contacts_name(self):
-        self.fresh_settings("wab")
-        contacts = os.path.join(self.desktop.workdir, "data", "quorvia", "contacts")
-        os.makedirs(contacts, exist_ok=True)
-        with open(os.path.join(contacts, "people.vcf"), "w", encoding="utf-8") as f:
+        with open(os.path.join(self.contacts(), "people.vcf"), "w", encoding="utf-8") as f:
             f.write(CARDS)
-        window = self.start("/wab", Tooltip=1, Timeout=2)
+        window = self.start("/wab", Tooltip=1, Timeout=2, login=True)
         # The national form of the number matches earlier in Anna's card
         # than the international one in Bruno's.
-        notified = self.call_names(window, "0301234567", "Anna Berg")
-        self.assertFalse([c for c in notified if "Bruno Keller" in c])
+        watch = self.call_announced(window, "0301234567", "Anna Berg")
+        self.assertFalse([c for c in watch.calls("Notify") if "Bruno Keller" in c])
 
     def test_a_folder_of_ten_thousand_cards_does_not_stall_the_start(self):
-        self.fresh_settings("wab-folder")
         d = self.desktop
-        contacts = os.path.join(d.workdir, "data", "quorvia", "contacts")
-        os.makedirs(contacts, exist_ok=True)
+        contacts = self.contacts()
         for i in range(10000):
             with open(os.path.join(contacts, "%05d.vcf" % i), "w", encoding="utf-8") as f:
                 f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Person %d\r\n"
@@ -74,7 +62,8 @@ class AddressBookTest(ProgramCase):
         self.assertLess(shown, START_BOUND)
         self.assertLess(reached, START_BOUND)
         # The whole book is there: the last card names its caller.
-        self.call_names(window, "0402009999", "Person 9999")
+        self.wait_logged_in(1)
+        self.call_announced(window, "0402009999", "Person 9999")
 
 
 if __name__ == "__main__":

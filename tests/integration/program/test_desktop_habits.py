@@ -12,30 +12,17 @@ from program_case import CLOSE_BOUND, NotificationWatch, ProgramCase, wait_until
 
 
 class DesktopHabitsTest(ProgramCase):
-    def logouts(self):
-        return self.desktop.console_state()["logouts"]
-
-    def moved(self, window, x, y):
-        d = self.desktop
-        d._run_ok(["wmctrl", "-i", "-r", window["id"], "-e", "0,%d,%d,520,440" % (x, y)])
-        return wait_until(lambda: (lambda w: w if w and abs(w["x"] - x) <= 12 else None)(
-            d.window_of(self.program.pid)), 5)
-
     def ended_by(self, number):
-        self.assertTrue(wait_until(lambda: self.program.poll() is not None, CLOSE_BOUND + 3),
+        self.assertTrue(self.ends(CLOSE_BOUND + 3),
                         "still running after %s" % signal.Signals(number).name)
         # Cleaned up, then ended by the signal itself, as its sender expects.
         self.assertEqual(self.program.returncode, -number)
 
     def test_a_signal_logs_out_and_keeps_the_placement_also_when_sent_twice(self):
-        self.fresh_settings("sigterm")
         # A slow console keeps the logout waiting long enough for a second signal.
         window = self.start(console_extra=("--latency", "1000"))
         self.wait_logged_in(1, timeout=40)
-        # The console's display has polled again: its page is complete.
-        polls = self.requests("/vp-poll.asp")
-        self.assertTrue(wait_until(lambda: self.requests("/vp-poll.asp") > polls, 15))
-        moved = self.moved(window, 310, 190)
+        moved = self.moved(window, 310, 190, 520, 440)
         self.assertIsNotNone(moved, "the window manager did not move the window")
         started = time.monotonic()
         os.kill(self.program.pid, signal.SIGTERM)
@@ -45,7 +32,7 @@ class DesktopHabitsTest(ProgramCase):
         os.kill(self.program.pid, signal.SIGTERM)
         self.ended_by(signal.SIGTERM)
         self.assertLess(time.monotonic() - started, CLOSE_BOUND)
-        self.assertEqual(self.logouts(), 1)
+        self.assertEqual(self.desktop.console_state()["logouts"], 1)
         # It stayed for the logout's answer, the console's start page.
         self.assertGreater(self.requests(), start_pages)
         d = self.desktop
@@ -59,33 +46,30 @@ class DesktopHabitsTest(ProgramCase):
         for number, logouts in ((signal.SIGINT, 1), (signal.SIGHUP, 0)):
             name = signal.Signals(number).name
             self.fresh_settings(name.lower())
-            self.start()
-            self.wait_logged_in(1)
+            self.start(login=True)
             started = time.monotonic()
             os.killpg(self.program.pid, number)
             self.ended_by(number)
             self.assertLess(time.monotonic() - started, CLOSE_BOUND, name)
-            self.assertEqual(self.logouts(), logouts, name)
+            self.assertEqual(self.desktop.console_state()["logouts"], logouts, name)
             self.assertIsNotNone(self.desktop.read_setting("XPosition"), name)
             self.desktop.console_proc.kill()
             self.desktop.console_proc.wait()
 
     def test_a_click_on_the_calls_notification_shows_the_window(self):
-        self.fresh_settings("notificationclick")
         d = self.desktop
         d.seed_settings(d.start_console(), "demo", "demo", Tooltip=1, Timeout=30, Minimized=1)
         self.program = d.start_program()
         self.wait_logged_in(1)
         self.assertIsNone(d.window_of(self.program.pid), "the window did not start hidden")
         d._run_ok(["dunstctl", "close-all"])
-        watch = NotificationWatch(d.env)
-        self.addCleanup(watch.stop)
+        watch = NotificationWatch(self)
         d.sim("sim/call?row1=0301234567&row2=Call")
         bubble = wait_until(self.notification_bubble, 15)
         self.assertIsNotNone(bubble, "no notification for the call")
         self.assertIsNone(d.window_of(self.program.pid))
         # Debian's dunst takes the notification's default action on a middle click.
-        d._run_ok(["xdotool", "mousemove", str(bubble[0]), str(bubble[1]), "click", "2"])
+        self.xdotool("mousemove", bubble[0], bubble[1], "click", 2)
         shown = wait_until(lambda: d.window_of(self.program.pid), 10)
         self.assertIsNotNone(shown, "the click did not show the window")
         self.assertEqual(d.active_window_id(), int(shown["id"], 16))

@@ -4,7 +4,6 @@ context menu, read from the accessibility bus as a screen reader reads it."""
 import json
 import os
 import subprocess
-import time
 import unittest
 
 from program_case import SHOTS, ProgramCase
@@ -24,8 +23,7 @@ class LanguageTest(ProgramCase):
     def context_menu(self, lang, language, shot=None):
         d = self.desktop
         d.env["LANG"], d.env["LANGUAGE"] = lang, language
-        window = self.start()
-        self.wait_logged_in(1)
+        window = self.start(login=True)
         x, y = window["x"] + window["w"] // 2, window["y"] + window["h"] // 2
         # python3-gi belongs to the system's Python.
         reader = subprocess.Popen(["/usr/bin/python3", READER, str(x), str(y)], env=d.env,
@@ -33,7 +31,7 @@ class LanguageTest(ProgramCase):
         out, _ = reader.communicate(timeout=90)
         if shot:
             d.screenshot(os.path.join(SHOTS, shot))
-        d._run_ok(["xdotool", "key", "Escape"])
+        self.xdotool("key", "Escape")
         items = [item for item in json.loads(out) if item]
         self.assertTrue(items, "no context menu was read")
         return items
@@ -41,13 +39,11 @@ class LanguageTest(ProgramCase):
     def test_a_german_session_gets_the_engines_menu_in_german(self):
         # LANGUAGE comes before LANG, and its first language the program has
         # texts in wins (none in Spanish; Austrian German finds German).
-        self.fresh_settings("german")
         items = self.context_menu("en_US.UTF-8", "es:de_AT", "context_menu_de.png")
         self.assertIn("Neu laden", items)
         self.assertNotIn("Reload", items)
 
     def test_the_c_locale_ignores_the_language_list(self):
-        self.fresh_settings("clocale")
         items = self.context_menu("C", "de")
         self.assertIn("Reload", items)
 

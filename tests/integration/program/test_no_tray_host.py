@@ -15,57 +15,44 @@ class NoTrayHostTest(ProgramCase):
     def command(self, opener, mnemonic):
         """Opens the page's menu and takes an item by its mnemonic."""
         if opener == "right button":
-            self.menu_command(["mousemove", str(self.page[0]), str(self.page[1]), "click", "3"],
-                              mnemonic)
+            self.menu_command(["mousemove", *self.page, "click", 3], mnemonic)
         else:
             self.menu_command(["key", opener], mnemonic)
 
-    def titled(self, title):
-        return next((w for w in self.desktop.windows()
-                     if w["pid"] == self.program.pid and w["title"] == title), None)
-
-    def appears(self, title):
-        return wait_until(lambda: self.titled(title), 15)
-
-    def goes(self, title):
-        return wait_until(lambda: self.titled(title) is None, 10)
-
     def test_every_command_of_the_icons_menu_is_in_the_page_menu(self):
-        self.fresh_settings("notray")
-        window = self.start()
-        self.wait_logged_in(1)
+        window = self.start(login=True)
         d = self.desktop
         self.page = (window["x"] + window["w"] // 2, window["y"] + window["h"] // 2 + 60)
         # The page takes the keyboard.
-        d._run_ok(["xdotool", "mousemove", str(self.page[0]), str(self.page[1]), "click", "1"])
+        self.xdotool("mousemove", self.page[0], self.page[1], "click", 1)
 
         self.command("right button", "i")
-        self.assertIsNotNone(self.appears("Info"), "no info dialog: %r" % d.windows())
-        d._run_ok(["xdotool", "key", "Return"])
-        self.assertTrue(self.goes("Info"))
+        self.assertIsNotNone(self.window_titled("Info"), "no info dialog: %r" % d.windows())
+        self.xdotool("key", "Return")
+        self.assertTrue(self.closes("Info"))
 
         self.command("Menu", "c")
-        self.assertIsNotNone(self.appears("Configuration"), "no configuration dialog")
-        d._run_ok(["xdotool", "key", "Escape"])
-        self.assertTrue(self.goes("Configuration"))
+        self.assertIsNotNone(self.window_titled("Configuration"), "no configuration dialog")
+        self.xdotool("key", "Escape")
+        self.assertTrue(self.closes("Configuration"))
 
         others = {w["id"] for w in d.windows()}
         self.command("shift+F10", "r")
         readme = wait_until(lambda: [w for w in d.windows() if w["pid"] == self.program.pid
                                      and w["id"] not in others], 15)
         self.assertTrue(readme, "no readme window: %r" % d.windows())
-        d._run_ok(["xdotool", "key", "Escape"])
-        self.assertTrue(self.goes(readme[0]["title"]))
+        self.xdotool("key", "Escape")
+        self.assertTrue(self.closes(readme[0]["title"]))
 
         self.command("right button", "o")
         self.assertTrue(wait_until(lambda: d.console_state()["logouts"] == 1, 10), "no logout")
         # A key pressed while the page changes is lost, as in any browser.
-        self.assertIsNotNone(self.appears("PABX Console - Login"))
+        self.assertIsNotNone(self.window_titled("PABX Console - Login"))
         self.command("Menu", "l")
         self.wait_logged_in(2)
         started = time.monotonic()
         self.command("shift+F10", "q")
-        self.assertTrue(wait_until(lambda: self.program.poll() is not None, CLOSE_BOUND))
+        self.assertTrue(self.ends(CLOSE_BOUND))
         self.assertLess(time.monotonic() - started, CLOSE_BOUND)
         self.assertEqual(d.console_state()["logouts"], 2)
 

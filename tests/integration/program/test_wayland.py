@@ -7,7 +7,7 @@ import os
 import signal
 import unittest
 
-from program_case import CLOSE_BOUND, ProgramCase, wait_until
+from program_case import CLOSE_BOUND, ProgramCase
 
 
 class WaylandSessionTest(ProgramCase):
@@ -35,7 +35,7 @@ class WaylandSessionTest(ProgramCase):
     def test_without_x_it_runs_natively_and_ends_by_a_signal_logged_out(self):
         self.run_until_logged_in("native", DISPLAY=None)
         os.kill(self.program.pid, signal.SIGTERM)
-        self.assertTrue(wait_until(lambda: self.program.poll() is not None, CLOSE_BOUND + 3))
+        self.assertTrue(self.ends(CLOSE_BOUND + 3))
         self.assertEqual(self.desktop.console_state()["logouts"], 1)
 
 

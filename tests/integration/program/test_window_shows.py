@@ -48,10 +48,6 @@ class WindowShowsTest(ProgramCase):
             self.assertLessEqual(abs(window[key] - before[key]), 12,
                                  "%s: %r, before %r" % (what, window, before))
 
-    def gone(self, timeout):
-        d = self.desktop
-        return wait_until(lambda: d.window_of(self.program.pid) is None, timeout)
-
     def test_every_start_on_one_desktop_shows_the_window(self):
         d = self.desktop
         for start in range(1, 5):
@@ -66,26 +62,21 @@ class WindowShowsTest(ProgramCase):
             raised = self.on_screen(15)
             self.assertIsNotNone(raised, "start %d: the call did not show the window" % start)
             self.assertWhere(raised, shown, "start %d" % start)
-            self.assertTrue(self.gone(20), "start %d: the window stayed after the call" % start)
+            self.assertTrue(self.hidden(20), "start %d: the window stayed after the call" % start)
             os.kill(self.program.pid, signal.SIGTERM)
-            self.assertTrue(wait_until(lambda: self.program.poll() is not None, 10))
+            self.assertTrue(self.ends(10))
             d.console_proc.kill()
             d.console_proc.wait()
 
     def test_every_click_on_the_icon_shows_or_hides_the_window(self):
-        self.fresh_settings("trayclicks")
-        window = self.start()
-        self.wait_logged_in(1)
+        window = self.start(login=True)
         self.hide_with_escape(window)
-        d = self.desktop
-        panel = next((w for w in d.windows() if w["title"] == "panel"), None)
-        self.assertIsNotNone(panel, "no tray panel: %r" % d.windows())
-        icon = (str(panel["x"] + panel["w"] // 2), str(panel["y"] + panel["h"] // 2))
+        x, y = self.tray_icon()
         clicked = 0.0
         for click in range(1, 13):
             # One click at a time, as a user clicks to show and to hide.
             wait_until(lambda: time.monotonic() > clicked + DOUBLE_CLICK_TIME, 5, step=0.05)
-            d._run_ok(["xdotool", "mousemove", icon[0], icon[1], "click", "1"])
+            self.xdotool("mousemove", x, y, "click", 1)
             clicked = time.monotonic()
             if click % 2:
                 shown = self.on_screen(10)
@@ -97,7 +88,7 @@ class WindowShowsTest(ProgramCase):
                 self.assertTrue(wait_until(lambda: self.focused(shown["id"]), 10),
                                 "click %d did not give the window the keyboard" % click)
             else:
-                self.assertTrue(self.gone(10), "click %d did not hide the window" % click)
+                self.assertTrue(self.hidden(10), "click %d did not hide the window" % click)
 
 
 class TwoMonitorsTest(ProgramCase):
@@ -106,7 +97,6 @@ class TwoMonitorsTest(ProgramCase):
     MONITORS = [(0, 0, 1280, 1024), (1280, 0, 1920, 1200)]
 
     def test_a_window_larger_than_the_primary_monitor_keeps_its_size(self):
-        self.fresh_settings("twomonitors")
         window = self.start(XPosition=64, YPosition=40, XWidth=1800, YHeight=1100)
         d = self.desktop
         extents = wait_until(lambda: re.search(r"= (\d+), (\d+), (\d+), (\d+)", subprocess.run(

@@ -1,20 +1,17 @@
 // The window system and shell contract on the real desktop.
 #include "../../contract/window_system_contract.h"
 #include "backend/qt/qt_shell.h"
-#include "backend/qt/qt_window_system.h"
 #include "test_support.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTest>
 #include <QToolButton>
-#include <QWidget>
 #include <memory>
 
 namespace {
 
-using qv::test::ActiveXWindow;
-using qv::test::StackIndex;
+using namespace qv::test;
 
 class QtDesktop {
 public:
@@ -38,32 +35,10 @@ public:
         qv::platform::SetWindowSystem(nullptr);
     }
 
-    bool Eventually(const std::function<bool()>& condition) {
-        QElapsedTimer timer;
-        timer.start();
-        for (;;) {
-            MSG msg;
-            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                ::DispatchMessageA(&msg);
-            if (condition())
-                return true;
-            const qint64 left = 5000 - timer.elapsed();
-            if (left <= 0)
-                return false;
-            // Short slices: the condition may change outside (X11).
-            ::WaitMessageTimeout(DWORD(std::min<qint64>(left, 50)));
-        }
-    }
+    bool Eventually(const std::function<bool()>& condition) { return PumpUntil(condition); }
     // The condition still holds after the desktop had time to change it.
     bool Settled(const std::function<bool()>& condition) {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 300) {
-            MSG msg;
-            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                ::DispatchMessageA(&msg);
-            ::WaitMessageTimeout(50);
-        }
+        PumpUntil([] { return false; }, 300);
         return condition();
     }
     void Shown(HWND hwnd) { EXPECT_TRUE(QTest::qWaitForWindowExposed(windows_.Widget(hwnd))); }
@@ -78,7 +53,7 @@ public:
         return window;
     }
     void UserActivates(Foreign window) {
-        qv::test::RunCommand("xdotool windowactivate " + std::to_string(window));
+        RunCommand("xdotool windowactivate " + std::to_string(window));
     }
     bool Above(HWND ours, Foreign other) {
         const int index = StackIndex(static_cast<unsigned long>(windows_.Widget(ours)->winId()));
@@ -86,11 +61,7 @@ public:
     }
     bool Active(Foreign other) { return other != 0 && ActiveXWindow() == other; }
     void PressArrow(HWND updown, int direction) {
-        const Qt::ArrowType arrow = direction > 0 ? Qt::UpArrow : Qt::DownArrow;
-        for (auto* button : windows_.Widget(updown)->findChildren<QToolButton*>()) {
-            if (button->arrowType() == arrow)
-                button->click();
-        }
+        Arrow(windows_.Widget(updown), direction)->click();
     }
 
 private:

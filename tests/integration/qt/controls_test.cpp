@@ -1,8 +1,8 @@
 // Controls at work: notifications to the dialog, texts, the up-down
 // control with its buddy, keys through the framework's dialog, tooltips and
 // painting through WM_PAINT.
-#include "backend/qt/icon_image.h"
 #include "framework/dialog.h"
+#include "platform/module/icon.h"
 #include "rc/resource.h"
 #include "test_support.h"
 
@@ -23,13 +23,6 @@ protected:
     HWND Config(LANGID language = 0) {
         const auto dialog = LoadTemplate(IDD_CONFIG_DIALOG, language);
         return dialog ? CreateRecordingDialog(*dialog) : nullptr;
-    }
-    QToolButton* Arrow(HWND updown, Qt::ArrowType type) {
-        for (auto* button : ws_->Widget(updown)->findChildren<QToolButton*>()) {
-            if (button->arrowType() == type)
-                return button;
-        }
-        return nullptr;
     }
 };
 
@@ -73,9 +66,7 @@ TEST_F(ControlsTest, UpDownOfTheConfigurationWrapsOnlyInTheNeutralTemplate) {
         HWND edit = ::GetDlgItem(hwnd, IDC_TIMEOUT);
         ::SendMessageA(spin, UDM_SETRANGE32, 1, 30);
         ::SendMessageA(spin, UDM_SETPOS32, 0, 30);
-        QToolButton* up = Arrow(spin, Qt::UpArrow);
-        ASSERT_TRUE(up);
-        up->click();
+        Arrow(ws_->Widget(spin), +1)->click();
         EXPECT_EQ(platform::GetWindowTextString(edit), wraps ? "1" : "30");
         ::SetWindowTextA(edit, "12");
         QTest::keyClick(ws_->Widget(edit), Qt::Key_Down);
@@ -140,17 +131,12 @@ TEST_F(ControlsTest, ToolTipsWrapAtTheMaximumWidthAndShow) {
 }
 
 TEST_F(ControlsTest, PaintingGoesThroughWmPaintAndDrawsIcons) {
-    const QImage iconImage = qt::LoadResourceIcon(IDR_MAINFRAME, 32);
-    ASSERT_FALSE(iconImage.isNull());
-    HICON icon = CreateIconFromResourceEx(nullptr, 0, TRUE, 0x00030000, 0, 0, 0);
-    ASSERT_EQ(icon, nullptr); // no data, no icon
-    HICON__ made;
-    made.width = iconImage.width();
-    made.height = iconImage.height();
-    for (int y = 0; y < made.height; ++y)
-        for (int x = 0; x < made.width; ++x)
-            made.argb.push_back(iconImage.pixel(x, y));
-
+    EXPECT_EQ(CreateIconFromResourceEx(nullptr, 0, TRUE, 0x00030000, 0, 0, 0), nullptr); // no data
+    // Red above blue: the picture must land upright and in its colours.
+    HICON__ icon;
+    icon.width = icon.height = 32;
+    icon.argb.assign(32 * 16, 0xFFD02020u);
+    icon.argb.resize(32 * 32, 0xFF2040C0u);
     platform::DialogTemplate plain;
     plain.style = WS_OVERLAPPEDWINDOW | DS_SETFONT;
     plain.cx = 80;
@@ -164,23 +150,15 @@ TEST_F(ControlsTest, PaintingGoesThroughWmPaintAndDrawsIcons) {
                                             ++paints;
                                             PAINTSTRUCT paint;
                                             HDC dc = ::BeginPaint(h, &paint);
-                                            ::DrawIcon(dc, 10, 12, &made);
+                                            ::DrawIcon(dc, 10, 12, &icon);
                                             ::EndPaint(h, &paint);
                                             return 0;
                                         });
     const QImage shot = ws_->Widget(hwnd)->grab().toImage();
     EXPECT_GE(paints, 1);
-    // An opaque pixel of the icon shows where DrawIcon put it.
-    bool compared = false;
-    for (int y = 0; y < 32 && !compared; ++y) {
-        for (int x = 0; x < 32 && !compared; ++x) {
-            if (qAlpha(iconImage.pixel(x, y)) == 255) {
-                EXPECT_EQ(shot.pixel(10 + x, 12 + y) & 0xFFFFFF, iconImage.pixel(x, y) & 0xFFFFFF);
-                compared = true;
-            }
-        }
-    }
-    EXPECT_TRUE(compared);
+    EXPECT_EQ(shot.pixel(10 + 5, 12 + 2), 0xFFD02020u);
+    EXPECT_EQ(shot.pixel(10 + 30, 12 + 30), 0xFF2040C0u);
+    EXPECT_NE(shot.pixel(10 + 33, 12 + 30), 0xFF2040C0u);
 }
 
 } // namespace

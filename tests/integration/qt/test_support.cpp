@@ -1,50 +1,19 @@
 #include "test_support.h"
 
-#include "platform/module/resources.h"
-#include "platform/ui/winapi.h"
-
+#include <QCoreApplication>
 #include <QDir>
-#include <QTest>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QToolButton>
 #include <QWidget>
-#include <chrono>
-#include <cstdio>
-#include <sstream>
-#include <sys/wait.h>
-#include <thread>
 
 namespace qv::test {
 
-std::string RunCommand(const std::string& command, int* status) {
-    std::string out;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        if (status)
-            *status = -1;
-        return out;
-    }
-    char buffer[4096];
-    while (std::size_t n = fread(buffer, 1, sizeof(buffer), pipe))
-        out.append(buffer, n);
-    const int rc = pclose(pipe);
-    if (status)
-        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
-
-bool PollUntil(const std::function<bool()>& condition, int timeoutMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        if (condition())
-            return true;
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        // Another process's state: nothing to wait on but time.
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
-
-QString SystemBusAddress() {
-    return qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
+std::string RunCommand(const std::string& command) {
+    QProcess process;
+    process.startCommand(QString::fromStdString(command));
+    process.waitForFinished(30000);
+    return process.readAllStandardOutput().toStdString();
 }
 
 void QtBackendTest::SetUp() {
@@ -68,37 +37,17 @@ HWND QtBackendTest::CreateRecordingDialog(const platform::DialogTemplate& dialog
                                    });
 }
 
-HWND QtBackendTest::CreatePlainWindow(int width, int height, DWORD exStyle) {
+HWND QtBackendTest::CreatePlainWindow(int width, int height) {
     platform::DialogTemplate dialog;
     dialog.style = WS_OVERLAPPEDWINDOW | DS_SETFONT;
-    dialog.exStyle = exStyle;
+    dialog.exStyle = WS_EX_APPWINDOW;
     dialog.font = platform::DialogFont{8, 0, false, 0, "MS Sans Serif"};
     dialog.caption = "Plain";
     HWND hwnd = CreateRecordingDialog(dialog);
-    RECT outer{};
-    ::GetWindowRect(hwnd, &outer);
     const QMargins m = ws_->FrameMargins(ws_->Widget(hwnd));
     ::MoveWindow(hwnd, 200, 150, width + m.left() + m.right(), height + m.top() + m.bottom(),
                  FALSE);
     return hwnd;
-}
-
-bool QtBackendTest::PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        const qint64 left = timeoutMs - timer.elapsed();
-        if (left <= 0)
-            return false;
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageA(&msg);
-        if (condition())
-            return true;
-        // Short slices: the condition may also change outside (X11).
-        ::WaitMessageTimeout(DWORD(std::min<qint64>(left, 50)));
-    }
-    return true;
 }
 
 std::vector<Seen> QtBackendTest::SeenOf(HWND hwnd, UINT message) const {
@@ -110,6 +59,23 @@ std::vector<Seen> QtBackendTest::SeenOf(HWND hwnd, UINT message) const {
     return out;
 }
 
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+        if (condition())
+            return true;
+        const qint64 left = timeoutMs - timer.elapsed();
+        if (left <= 0)
+            return false;
+        // Short slices: the condition may also change outside (X11).
+        ::WaitMessageTimeout(DWORD(std::min<qint64>(left, 50)));
+    }
+}
+
 std::optional<platform::DialogTemplate> LoadTemplate(WORD id, LANGID language) {
     HRSRC found =
         FindResourceExA(nullptr, MAKEINTRESOURCEA(RT_DIALOG_ID), MAKEINTRESOURCEA(id), language);
@@ -119,39 +85,31 @@ std::optional<platform::DialogTemplate> LoadTemplate(WORD id, LANGID language) {
     return platform::ParseDialogTemplate(data, SizeofResource(nullptr, found));
 }
 
-unsigned long ActiveXWindow() {
-    int status = -1;
-    const std::string out = RunCommand("xdotool getactivewindow 2>/dev/null", &status);
-    return status == 0 ? std::stoul(out) : 0;
+QToolButton* Arrow(QWidget* updown, int direction) {
+    for (auto* button : updown->findChildren<QToolButton*>()) {
+        if (button->arrowType() == (direction > 0 ? Qt::UpArrow : Qt::DownArrow))
+            return button;
+    }
+    return nullptr;
 }
 
-std::vector<unsigned long> StackingOrder() {
-    const std::string out = RunCommand("xprop -root _NET_CLIENT_LIST_STACKING");
-    std::vector<unsigned long> windows;
-    const auto hash = out.find('#');
-    if (hash == std::string::npos)
-        return windows;
-    std::stringstream list(out.substr(hash + 1));
-    std::string item;
-    while (std::getline(list, item, ','))
-        windows.push_back(std::stoul(item, nullptr, 16));
-    return windows;
+unsigned long ActiveXWindow() {
+    return QString::fromStdString(RunCommand("xdotool getactivewindow")).trimmed().toULong();
 }
 
 int StackIndex(unsigned long window) {
-    const auto order = StackingOrder();
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (order[i] == window)
-            return int(i);
+    const QString out = QString::fromStdString(RunCommand("xprop -root _NET_CLIENT_LIST_STACKING"));
+    const QStringList order = out.section(QLatin1Char('#'), 1).split(QLatin1Char(','));
+    for (int i = 0; i < order.size(); ++i) {
+        if (order[i].trimmed().toULong(nullptr, 16) == window)
+            return i;
     }
     return -1;
 }
 
-QString SaveScreenshot(QWidget* widget, const QString& name) {
+void SaveScreenshot(QWidget* widget, const QString& name) {
     QDir().mkpath(QStringLiteral(QV_SCREENSHOT_DIR));
-    const QString path = QStringLiteral(QV_SCREENSHOT_DIR) + QLatin1Char('/') + name;
-    widget->grab().save(path);
-    return path;
+    widget->grab().save(QStringLiteral(QV_SCREENSHOT_DIR "/") + name);
 }
 
 } // namespace qv::test

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+class QToolButton;
 class QWidget;
 
 namespace qv::test {
@@ -36,10 +37,7 @@ protected:
     // gives the rest default processing.
     HWND CreateRecordingDialog(const platform::DialogTemplate& dialog, HWND owner = nullptr);
     // A plain resizable top-level window of the given client size.
-    HWND CreatePlainWindow(int width, int height, DWORD exStyle = WS_EX_APPWINDOW);
-    // Delivers what is queued, as the program's loop would, until the
-    // condition holds or the time is up.
-    bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+    HWND CreatePlainWindow(int width, int height);
     std::vector<Seen> SeenOf(HWND hwnd, UINT message) const;
     void ClearSeen() { seen_.clear(); }
 
@@ -47,20 +45,20 @@ protected:
     std::vector<Seen> seen_;
 };
 
+// Delivers what is queued, as the program's loop would, until the condition
+// holds or the time is up.
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 // Template `id` of the program's resources in one language (0: neutral).
 std::optional<platform::DialogTemplate> LoadTemplate(WORD id, LANGID language);
-// The client window X reports as active, and the stacking order bottom first.
+// The arrow button of an up-down control's widget.
+QToolButton* Arrow(QWidget* updown, int direction);
+// The client window X reports as active (0: none), and a window's index in
+// the stacking order, bottom first (-1: absent).
 unsigned long ActiveXWindow();
-std::vector<unsigned long> StackingOrder();
-// Index in the stacking order, -1 when absent.
 int StackIndex(unsigned long window);
-// Runs a shell command; its standard output, and its exit status in *status.
-std::string RunCommand(const std::string& command, int* status = nullptr);
-// Polls an outside condition (another process's state) until it holds.
-bool PollUntil(const std::function<bool()>& condition, int timeoutMs);
-// The private system bus of the desktop the tests run on.
-QString SystemBusAddress();
-// Saves a widget's picture under the build tree; returns the path.
-QString SaveScreenshot(QWidget* widget, const QString& name);
+// Runs a command (no shell); its standard output.
+std::string RunCommand(const std::string& command);
+// Saves a widget's picture under the build tree.
+void SaveScreenshot(QWidget* widget, const QString& name);
 
 } // namespace qv::test

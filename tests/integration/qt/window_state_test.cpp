@@ -1,7 +1,6 @@
 // Window states and placement against openbox, beyond the shared contract.
 #include "test_support.h"
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -65,16 +64,12 @@ TEST_F(WindowStateTest, HugeSizesAreCappedToTheDesktop) {
     EXPECT_TRUE(QTest::qWaitForWindowExposed(ws_->Widget(hwnd)));
 }
 
-TEST_F(WindowStateTest, MetricsWorkAreaAndWaitCursor) {
+TEST_F(WindowStateTest, WorkAreaAndWaitCursor) {
     const RECT area = ws_->WorkArea();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     EXPECT_GE(area.left, screen.left());
     EXPECT_LE(area.right, screen.left() + screen.width());
     EXPECT_GT(area.right - area.left, 0);
-    EXPECT_EQ(::GetSystemMetrics(SM_CXICON), 32);
-    EXPECT_EQ(::GetSystemMetrics(SM_CYICON), 32);
-    EXPECT_GE(::GetSystemMetrics(SM_CXMINTRACK), 136);
-    EXPECT_GE(::GetSystemMetrics(SM_CYMINTRACK), 39);
     platform::SetWaitCursor(true);
     ASSERT_TRUE(QGuiApplication::overrideCursor());
     EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);

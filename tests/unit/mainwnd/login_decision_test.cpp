@@ -50,7 +50,7 @@ TEST_F(LoginDecisionTest, LoginFormIsFilledSubmittedAndTheNextPageLogsIn) {
     EXPECT_FALSE(dialog().m_pLogoutElement);
     EXPECT_FALSE(MenuGreyed(IDM_LOGIN));
 
-    Wait(300);
+    PumpMessagesFor(300);
     EXPECT_TRUE(dialog().m_pLogoutElement);
     EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged in");
     EXPECT_FALSE(MenuGreyed(IDM_LOGOUT));
@@ -94,7 +94,7 @@ TEST_F(LoginDecisionTest, WrongCredentialsAreSubmittedOnceAndTheDiagnosticsSayWh
     // The console answers every submit with its login form again.
     std::function<void()> reject = [&] { top->Load(LoginPageLeadingTo(reject)); };
     top->Load(LoginPageLeadingTo(reject));
-    Wait(5000);
+    PumpMessagesFor(5000);
     const std::string log = testing::internal::GetCapturedStderr();
     qv::platform::SetTraceMask(0);
     EXPECT_NE(log.find("quorvia: console: login form: filling in user \"alice\"\n"
@@ -115,7 +115,7 @@ TEST_F(LoginDecisionTest, PagesCompletingDuringTheFillsPausesDoNotFillAgain) {
     sim.Clock().After(50, [this] { top->FireDocumentComplete("again"); });
     sim.Clock().After(150, [other] { other->Load(LoginPage()); });
     top->Load(LoginPage());
-    Wait(1000);
+    PumpMessagesFor(1000);
     EXPECT_EQ(Fills(), 1u);
     EXPECT_EQ(Submits(), 1u);
     EXPECT_EQ(other->Document()->Elements()[1]->Value(), "");
@@ -127,7 +127,7 @@ TEST_F(LoginDecisionTest, FrameReloadedDuringTheFillGetsTheFillOnItsNewDocument)
     // and the new document, which completed meanwhile, is filled.
     sim.Clock().After(150, [this] { top->Load(LoginPage()); });
     top->Load(LoginPage());
-    Wait(1000);
+    PumpMessagesFor(1000);
     EXPECT_EQ(Submits(), 1u);
     EXPECT_EQ(top->Document()->Elements()[2]->Clicks(), 1);
     EXPECT_EQ(top->Document()->Elements()[1]->Value(), "s3cret");
@@ -157,11 +157,17 @@ TEST_F(LoginDecisionTest, LoginWhileLoggedInOnlyDropsTheRetry) {
     EXPECT_FALSE(dialog().m_pRefreshBrowser);
 }
 
-TEST_F(LoginDecisionTest, LogoutWhileLoggedOutReturnsAtOnce) {
+TEST_F(LoginDecisionTest, LogoutWhileLoggedOutOrByALinkItsClickDropsNeedsNoWait) {
     dialog().m_pRefreshBrowser = ComPtr<IWebBrowser2>(top);
     EXPECT_EQ(TimeLogout(), 0u);
     EXPECT_FALSE(dialog().m_pRefreshBrowser);
     EXPECT_EQ(sim.Log().Count("WaitCursor("), 0u);
+
+    auto link = SimElement::Anchor("javascript:bttnLogout()");
+    link->OnClick([this] { dialog().m_pLogoutElement.reset(); });
+    dialog().m_pLogoutElement = LoneElement(link);
+    link.reset(); // the page holds nothing else: our reference was the last
+    EXPECT_EQ(TimeLogout(), 0u);
 }
 
 TEST_F(LoginDecisionTest, LogoutGivesUpAfterFiveSecondsCountingTheClickAcrossTheTickWrap) {
@@ -193,14 +199,6 @@ TEST_F(LoginDecisionTest, QuitInsideTheLogoutWaitEndsItAndIsPostedAgain) {
     ASSERT_TRUE(::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, WM_QUIT);
     EXPECT_EQ(msg.wParam, 3u);
-}
-
-TEST_F(LoginDecisionTest, LinkDroppedByItsOwnClickNeedsNoWait) {
-    auto link = SimElement::Anchor("javascript:bttnLogout()");
-    link->OnClick([this] { dialog().m_pLogoutElement.reset(); });
-    dialog().m_pLogoutElement = LoneElement(link);
-    link.reset(); // the page holds nothing else: our reference was the last
-    EXPECT_EQ(TimeLogout(), 0u);
 }
 
 TEST_F(LoginDecisionTest, CredentialsGoOnlyToTheConsolesOwnHost) {
@@ -236,29 +234,29 @@ TEST_F(LoginDecisionTest, NoStartUrlNoCredentials) {
 TEST_F(LoginDecisionTest, EmptyTerminalListReloadsItsFrameEveryFifteenSecondsWithAutolog) {
     auto frame = top->AddFrame("main");
     frame->Load(TerminalPage());
-    Wait(14500);
+    PumpMessagesFor(14500);
     EXPECT_EQ(frame->Refreshes(), 0);
-    Wait(1000);
+    PumpMessagesFor(1000);
     EXPECT_EQ(frame->Refreshes(), 1);
     // The reload shows the list again: another round.
     frame->Load(TerminalPage());
-    Wait(15000);
+    PumpMessagesFor(15000);
     EXPECT_EQ(frame->Refreshes(), 2);
     // A terminal is assigned now: no further reloads.
     frame->Load(TerminalPage("0", 2));
-    Wait(30000);
+    PumpMessagesFor(30000);
     EXPECT_EQ(frame->Refreshes(), 2);
     EXPECT_EQ(top->Refreshes(), 0);
     // A login drops a pending retry.
     frame->Load(TerminalPage());
-    Wait(5000);
+    PumpMessagesFor(5000);
     dialog().Login();
-    Wait(11000);
+    PumpMessagesFor(11000);
     EXPECT_EQ(frame->Refreshes(), 2);
     // Without autolog the list is left as it is.
     dialog().m_bAutoLogin = FALSE;
     frame->Load(TerminalPage());
-    Wait(16000);
+    PumpMessagesFor(16000);
     EXPECT_EQ(frame->Refreshes(), 2);
 }
 

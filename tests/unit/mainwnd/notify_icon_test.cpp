@@ -106,7 +106,7 @@ TEST_F(NotifyIconTest, IconAndPageMenuRequestsShowTheLoginStateAndTheChoiceArriv
 
     // The chosen Login arrives as a command: log out (nothing to do), log in.
     sim.Log().Clear();
-    DispatchPending();
+    PumpMessagesFor(10);
     EXPECT_EQ(Navigations().size(), 1u);
     EXPECT_TRUE(dialog().m_bLoginPending);
 }

@@ -77,14 +77,6 @@ protected:
         return sim.Windows().Browser(::GetDlgItem(dialog.m_hWnd, IDC_EXPLORER));
     }
     std::vector<std::string> Navigations() { return sim.Log().Matching("Navigate("); }
-    // The top-level windows holding this control (only the shown ones if visible).
-    std::vector<HWND> WindowsWith(int control, bool visible = false) {
-        std::vector<HWND> found;
-        for (HWND hwnd : sim.Windows().Tree().TopLevel())
-            if (::GetDlgItem(hwnd, control) && (!visible || ::IsWindowVisible(hwnd)))
-                found.push_back(hwnd);
-        return found;
-    }
 
     qv::test::ScopedLocale locale_{"en_US.UTF-8"};
     qv::sim::SimPlatform sim;
@@ -108,15 +100,6 @@ protected:
     template <class Dialog> void Open(Dialog& dialog) {
         app.m_pMainWnd = &dialog;
         ASSERT_TRUE(dialog.Create(IDD_BROWSER_DIALOG));
-    }
-
-    // Dispatches what is waiting, as the modal loop would between waits.
-    static void DispatchPending() {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
-            if (!AfxPumpMessage())
-                break;
-        }
     }
 
     // Logged in with a logout link whose page takes it back answerMs after
@@ -176,8 +159,6 @@ protected:
     std::shared_ptr<SimElement> LogIn(std::optional<std::uint64_t> answerMs = 300) {
         return MainWindowTest::LogIn(dialog(), answerMs);
     }
-    // Lets the scheduled page events and the timer run.
-    static void Wait(DWORD ms) { PumpMessagesFor(ms); }
 
     std::unique_ptr<RecordingDlg> owned; // made once the resources are installed
     SimBrowser* top = nullptr;

@@ -5,10 +5,9 @@ namespace {
 
 using qv::com::ComPtr;
 using qv::com::MakeBstrVariant;
-using qv::systest::MainWindowTest;
-using qv::systest::RecordingDlg;
+using qv::systest::WindowTest;
 
-class ExternalTest : public MainWindowTest {
+class ExternalTest : public WindowTest {
 protected:
     CCtiExternal& External() { return *app.m_pExternal; }
     HRESULT IdsOf(std::vector<std::u16string> names, std::vector<DISPID>& ids) {
@@ -56,8 +55,6 @@ TEST_F(ExternalTest, NamesAreExactAndUnknownOnesDoNotStopTheOthers) {
 }
 
 TEST_F(ExternalTest, IsBrowserIsTrueAsPropertyAndAsMethod) {
-    RecordingDlg dialog;
-    app.m_pMainWnd = &dialog;
     for (WORD flags :
          {DISPATCH_PROPERTYGET, DISPATCH_METHOD, WORD(DISPATCH_METHOD | DISPATCH_PROPERTYGET)}) {
         VARIANT result;
@@ -73,8 +70,7 @@ TEST_F(ExternalTest, IsBrowserIsTrueAsPropertyAndAsMethod) {
 }
 
 TEST_F(ExternalTest, ChangeRowsTakesTheLastTwoStringArguments) {
-    RecordingDlg dialog;
-    app.m_pMainWnd = &dialog;
+    auto& dialog = *owned;
     // Arguments stand last first: ("extra", "0123456789", "Call").
     EXPECT_EQ(
         Call(DISPID_CTI_CHANGEROWS, DISPATCH_METHOD,
@@ -110,19 +106,15 @@ TEST_F(ExternalTest, ChangeRowsTakesTheLastTwoStringArguments) {
 }
 
 TEST_F(ExternalTest, HostedBrowserGetsTheProgramsHostSettings) {
-    Configure();
-    CBrowserDlg dialog;
-    Open(dialog);
-    auto* browser = BrowserOf(dialog);
-    ASSERT_NE(browser, nullptr);
-    auto info = browser->HostInfo();
+    ASSERT_NE(top, nullptr);
+    auto info = top->HostInfo();
     ASSERT_TRUE(info);
     EXPECT_EQ(info->dwFlags, DOCHOSTUIFLAG_NO3DBORDER);
     EXPECT_EQ(info->dwDoubleClick, DOCHOSTUIDBLCLK_DEFAULT);
 
     {
         // The site lives with the window: references to it go first.
-        auto handler = browser->HostUIHandler();
+        auto handler = top->HostUIHandler();
         EXPECT_EQ(handler->ShowContextMenu(0, nullptr, nullptr, nullptr), S_FALSE);
         EXPECT_EQ(handler->TranslateAccelerator(nullptr, nullptr, 0), S_FALSE);
         EXPECT_EQ(handler->ShowUI(0, nullptr, nullptr, nullptr, nullptr), S_OK);
@@ -130,12 +122,11 @@ TEST_F(ExternalTest, HostedBrowserGetsTheProgramsHostSettings) {
     }
 
     {
-        auto page = browser->External();
+        auto page = top->External();
         EXPECT_EQ(page.get(), static_cast<IDispatch*>(&External()));
         EXPECT_EQ(External().m_nRefCount, 1u);
     }
     EXPECT_EQ(External().m_nRefCount, 0u);
-    ::DestroyWindow(dialog.m_hWnd);
 }
 
 } // namespace

@@ -179,42 +179,37 @@ TEST_F(LifecycleTest, MinimisedHidesInTheNotificationAreaOnlyWhileThereIsOne) {
     EXPECT_TRUE(backOnceItWent);
 }
 
-TEST_F(LifecycleTest, KeepAliveReAddsALostIconWithItsTip) {
-    CBrowserDlg dialog;
-    Open(dialog);
+// The window is open from here on; the log starts after its icon was added.
+TEST_F(WindowTest, KeepAliveReAddsALostIconWithItsTip) {
     PumpMessagesFor(1500);
-    EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_ADD"), 1u);
+    EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_ADD"), 0u);
     sim.Shell().LoseIcon();
     PumpMessagesFor(1000);
     EXPECT_TRUE(sim.Shell().IconShown());
-    EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_ADD"), 2u);
+    EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_ADD"), 1u);
     EXPECT_EQ(sim.Shell().Tip(), "Quorvia Browser - Logged out");
-    EXPECT_EQ(sim.Shell().Icon(), dialog.m_hSmallIcon);
+    EXPECT_EQ(sim.Shell().Icon(), dialog().m_hSmallIcon);
     // And it answers clicks: the hidden window comes back.
-    dialog.ShowWindow(SW_MINIMIZE);
-    dialog.SendMessage(WM_KICKIDLE);
-    ASSERT_FALSE(dialog.IsWindowVisible());
+    dialog().ShowWindow(SW_MINIMIZE);
+    dialog().SendMessage(WM_KICKIDLE);
+    ASSERT_FALSE(dialog().IsWindowVisible());
     EXPECT_TRUE(sim.Shell().Click(WM_LBUTTONDOWN));
-    EXPECT_TRUE(dialog.IsWindowVisible());
-    ::DestroyWindow(dialog.m_hWnd);
+    EXPECT_TRUE(dialog().IsWindowVisible());
 }
 
-TEST_F(LifecycleTest, SuspendLogsOutResumeLogsIn) {
-    CBrowserDlg dialog;
-    Open(dialog);
-    auto link = LogIn(dialog);
+TEST_F(WindowTest, SuspendLogsOutResumeLogsIn) {
+    auto link = LogIn();
     sim.Log().Clear();
     for (WPARAM event : {WPARAM(0x12), WPARAM(0), WPARAM(10)})
-        EXPECT_EQ(dialog.SendMessage(WM_POWERBROADCAST, event), TRUE);
+        EXPECT_EQ(dialog().SendMessage(WM_POWERBROADCAST, event), TRUE);
     EXPECT_EQ(link->Clicks(), 0);
     EXPECT_TRUE(Navigations().empty());
 
-    EXPECT_EQ(dialog.SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND), TRUE);
+    EXPECT_EQ(dialog().SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND), TRUE);
     EXPECT_EQ(link->Clicks(), 1);
-    EXPECT_FALSE(dialog.m_pLogoutElement);
-    EXPECT_EQ(dialog.SendMessage(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND), TRUE);
+    EXPECT_FALSE(dialog().m_pLogoutElement);
+    EXPECT_EQ(dialog().SendMessage(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND), TRUE);
     EXPECT_EQ(Navigations().size(), 1u);
-    ::DestroyWindow(dialog.m_hWnd);
 }
 
 } // namespace

@@ -37,22 +37,26 @@ TEST_F(MainWindowTest, ReadsTheSettingsAndLogsInToTheStoredAddress) {
 }
 
 TEST_F(MainWindowTest, DefaultsOnAFirstStartAndTheConfigurationComesBeforeTheLogin) {
-    for (BOOL confirmed : {FALSE, TRUE}) {
-        RecordingDlg dialog;
-        dialog.configurationAnswer = confirmed;
-        Open(dialog);
-        EXPECT_EQ(dialog.m_strAddress, "192.168.0.240");
-        EXPECT_TRUE(dialog.m_bAutoLogin);
-        EXPECT_FALSE(dialog.m_bTooltip);
-        EXPECT_EQ(dialog.m_nTimeout, 5);
-        EXPECT_FALSE(dialog.m_bAutostart);
-        // No user: the configuration is asked for; only a confirmed one logs in.
-        EXPECT_EQ(dialog.configurations, 1);
-        EXPECT_EQ(Navigations().size(), confirmed ? 1u : 0u);
-        EXPECT_EQ(dialog.m_bLoginPending, confirmed);
-        EXPECT_FALSE(dialog.IsWindowVisible());
-        ::DestroyWindow(dialog.m_hWnd);
-    }
+    RecordingDlg dialog;
+    Open(dialog);
+    EXPECT_EQ(dialog.m_strAddress, "192.168.0.240");
+    EXPECT_TRUE(dialog.m_bAutoLogin);
+    EXPECT_FALSE(dialog.m_bTooltip);
+    EXPECT_EQ(dialog.m_nTimeout, 5);
+    EXPECT_FALSE(dialog.m_bAutostart);
+    // No user: the configuration is asked for, nothing is navigated while
+    // it brings nothing new.
+    EXPECT_EQ(dialog.configurations, 1);
+    EXPECT_TRUE(Navigations().empty());
+    EXPECT_FALSE(dialog.m_bLoginPending);
+    EXPECT_FALSE(dialog.IsWindowVisible());
+
+    // A confirmed one logs in at once.
+    RecordingDlg confirmed;
+    confirmed.configurationAnswer = TRUE;
+    Open(confirmed);
+    EXPECT_EQ(Navigations().size(), 1u);
+    EXPECT_TRUE(confirmed.m_bLoginPending);
 }
 
 TEST_F(WindowTest, TitleIconsSystemMenuAndNotificationIcon) {

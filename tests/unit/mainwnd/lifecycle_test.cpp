@@ -179,7 +179,7 @@ TEST_F(LifecycleTest, MinimisedHidesInTheNotificationAreaOnlyWhileThereIsOne) {
     EXPECT_TRUE(backOnceItWent);
 }
 
-// The window is open from here on; the log starts after its icon was added.
+// On the fixture's open window, whose log starts after its icon was added.
 TEST_F(WindowTest, KeepAliveReAddsALostIconWithItsTip) {
     PumpMessagesFor(1500);
     EXPECT_EQ(sim.Log().Count("Shell_NotifyIcon(NIM_ADD"), 0u);

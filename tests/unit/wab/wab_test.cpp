@@ -417,20 +417,14 @@ TEST(WabEntries, EntryIdsRoundTripAndBadOnesAreRefused) {
 
     // Damaged ids: every byte that matters, the length, an index past the book.
     const std::vector<BYTE> good = rows[0].entryId;
-    std::vector<std::vector<BYTE>> bad;
-    bad.push_back({good.begin(), good.end() - 1});
-    bad.push_back(good);
-    bad.back().push_back(0);
-    for (std::size_t i = 0; i < 9; ++i) { // the index bytes after them: below
+    std::vector<std::vector<BYTE>> bad = {{good.begin(), good.end() - 1}, good, good, pabId};
+    bad[1].push_back(0);
+    bad[2][9] = BYTE(rows.size());
+    bad[3][9] = 1; // the container's id with a contact's index
+    for (std::size_t i = 0; i < 9; ++i) {
         bad.push_back(good);
         bad.back()[i] ^= 0x40;
     }
-    auto pastEnd = good;
-    pastEnd[9] = BYTE(rows.size());
-    bad.push_back(pastEnd);
-    auto containerIndex = pabId;
-    containerIndex[9] = 1;
-    bad.push_back(containerIndex);
     for (const auto& id : bad) {
         EXPECT_EQ(OpenId(s, id, nullptr, &type, object), MAPI_E_INVALID_ENTRYID);
         EXPECT_FALSE(object);

@@ -176,6 +176,7 @@ TEST(WabContactMapping, TelephoneTypesAndExtraValues) {
 TEST(WabContactMapping, DisplayNameFallsBackInOrder) {
     auto name = [](std::string_view card) { return Text(MapOne(card), PR_DISPLAY_NAME_A); };
     EXPECT_EQ(name("BEGIN:VCARD\nFN: Full \nN:F;G\nORG:O\nEND:VCARD"), "Full");
+    EXPECT_EQ(name("BEGIN:VCARD\nN:Berg;Anna;M;Dr.;\nORG:O\nEND:VCARD"), "Anna Berg");
     EXPECT_EQ(name("BEGIN:VCARD\nN:;Anna\nEND:VCARD"), "Anna");
     EXPECT_EQ(name("BEGIN:VCARD\nFN:\nN:;;;;\nORG:Acme\\, Inc;Dept\nEMAIL:x@y\nEND:VCARD"),
               "Acme, Inc");

@@ -134,7 +134,6 @@ class InstallTest(unittest.TestCase):
         query = run([reg, "query", DLLPATH_KEY, "/ve"])
         library = self.path(f"{LIBDIR}/quorvia/libquorvia-wab.so")
         self.assertIn(f"REG_SZ    {library}", query.stdout)
-        self.assertTrue(os.path.isfile(library))
         # An administrator's value stays when the program is installed again.
         added = run([reg, "add", r"HKLM\Software\Belmar\quorvia", "/v", "Kept", "/d", "yes",
                      "/f"])

@@ -33,21 +33,16 @@ TEST(Calls, SchedulerPlacesAndEndsSimulatedCalls) {
     calls.Start();
     // Period 1 s: a call appears after about 1 s and lasts 0.5 s.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    bool sawCall = false;
-    bool sawHangUp = false;
-    while (std::chrono::steady_clock::now() < deadline && !sawHangUp) {
-        const bool active = state.CallActive();
-        if (active && !sawCall) {
-            sawCall = true;
-            EXPECT_FALSE(state.Rows().row1.empty());
-            EXPECT_FALSE(state.Rows().row2.empty());
-        }
-        sawHangUp = sawCall && !active;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    const auto reaches = [&](bool active) {
+        while (state.CallActive() != active && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        return state.CallActive() == active;
+    };
+    EXPECT_TRUE(reaches(true));
+    EXPECT_FALSE(state.Rows().row1.empty());
+    EXPECT_FALSE(state.Rows().row2.empty());
+    EXPECT_TRUE(reaches(false));
     calls.Stop();
-    EXPECT_TRUE(sawCall);
-    EXPECT_TRUE(sawHangUp);
 }
 
 } // namespace

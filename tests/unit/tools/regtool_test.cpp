@@ -138,6 +138,7 @@ TEST_F(RegToolTest, BadInputGivesClearErrors) {
         {"add HKCU\\\\A /v", "needs a value name"},
         {"query HKCU extra", "Too many"},
         {"query HKCU /s /S", "repeated switch"},
+        {"delete HKCU\\\\A /f /F", "repeated switch"},
         {"export HKCU", "Too few"},
         {"delete HKCU /f", "root key"},
         {"import /nonexistent/file.reg", "Cannot read"},

@@ -169,6 +169,11 @@ TYPED_TEST_P(WindowSystemContract, MinimiseHideRestoreAndMaximiseKeepTheNormalRe
     ::ShowWindow(hwnd, SW_MAXIMIZE);
     EXPECT_TRUE(::IsZoomed(hwnd));
     EXPECT_TRUE(this->Last(hwnd, WM_SIZE, SIZE_MAXIMIZED));
+    // Asked once the window manager has made it larger.
+    EXPECT_TRUE(this->desktop.Eventually([&] {
+        RECT r{};
+        return ::GetWindowRect(hwnd, &r) && r.right - r.left > 420 && r.bottom - r.top > 330;
+    }));
     ASSERT_TRUE(::GetWindowPlacement(hwnd, &after));
     EXPECT_EQ(after.showCmd, UINT(SW_SHOWMAXIMIZED));
     EXPECT_EQ(after.rcNormalPosition, (RECT{120, 90, 540, 420}));

@@ -15,7 +15,7 @@ class MenuTest : public QtBackendTest {
 protected:
     // Once the popup is open, runs act on it (from Qt's loop, as the user).
     void WhenOpen(std::function<void(QMenu*)> act) {
-        auto* poll = new QTimer(ws_.get());
+        auto* poll = new QTimer(ws_);
         poll->setInterval(20);
         QObject::connect(poll, &QTimer::timeout, [poll, act] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(MenuTest, ChosenCommandIsReturnedAndGreyedItemsCannotBeChosen) {
-    HWND hwnd = CreatePlainWindow(200, 100);
+    HWND hwnd = CreateWindow();
     HMENU menu = CreatePopupMenu();
     AppendMenuA(menu, MF_STRING, 10, "&One");
     AppendMenuA(menu, MF_STRING | MF_GRAYED, 20, "&Two");
@@ -65,7 +65,7 @@ TEST_F(MenuTest, ChosenCommandIsReturnedAndGreyedItemsCannotBeChosen) {
 }
 
 TEST_F(MenuTest, MessagesAndTimersKeepFlowingWhileTheMenuIsOpen) {
-    HWND hwnd = CreatePlainWindow(200, 100);
+    HWND hwnd = CreateWindow();
     HMENU menu = CreatePopupMenu();
     AppendMenuA(menu, MF_STRING, 10, "&One");
     ::SetTimer(hwnd, 7, 50, nullptr);
@@ -92,7 +92,7 @@ TEST_F(MenuTest, MessagesAndTimersKeepFlowingWhileTheMenuIsOpen) {
 }
 
 TEST_F(MenuTest, AltSpaceOpensTheSystemMenuWithTheProgramsItems) {
-    HWND hwnd = CreatePlainWindow(300, 200);
+    HWND hwnd = CreateWindow();
     AppendMenuA(::GetSystemMenu(hwnd, FALSE), MF_SEPARATOR, 0, nullptr);
     AppendMenuA(::GetSystemMenu(hwnd, FALSE), MF_STRING, 16, "&Info...");
     ::ShowWindow(hwnd, SW_SHOWNORMAL);

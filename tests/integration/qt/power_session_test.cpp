@@ -28,8 +28,8 @@ TEST_F(PowerSessionTest, SleepFromLogindOnlyAndTheSessionEndReachEveryWindow) {
     QDBusConnection stranger =
         QDBusConnection::connectToBus(QDBusConnection::SystemBus, "qv_stranger");
     EXPECT_TRUE(ws_->Events().WatchesSleep());
-    HWND first = CreatePlainWindow(100, 100);
-    HWND second = CreatePlainWindow(100, 100);
+    HWND first = CreateWindow();
+    HWND second = CreateWindow();
 
     Emit(stranger, false);
     Emit(logind, true);

@@ -1,6 +1,5 @@
 // The notification icon in trayer and balloon tips as dunst notifications.
 #include "backend/qt/program_icon.h"
-#include "backend/qt/qt_shell.h"
 #include "platform/module/icon.h"
 #include "test_support.h"
 
@@ -15,7 +14,7 @@
 namespace qv::test {
 namespace {
 
-constexpr UINT kCallback = WM_USER + 1;
+using contract::kIconMessage;
 
 // The launcher's tray host, ended and started again from the same command
 // line; the one started here is ended with the test.
@@ -44,29 +43,14 @@ private:
 class ShellTest : public QtBackendTest {
 protected:
     void SetUp() override {
-        QtBackendTest::SetUp();
-        shell_ = std::make_unique<qt::QtShell>();
-        platform::SetShell(shell_.get());
-        hwnd_ = CreatePlainWindow(200, 100);
+        hwnd_ = CreateWindow();
         icon_.width = icon_.height = 16;
         icon_.argb.assign(16 * 16, 0xFFD02020u);
-        // The tray host may still be starting.
-        ASSERT_TRUE(QTest::qWaitFor([] { return qt::QtShell::HasNotificationArea(); }, 10000));
-    }
-    void TearDown() override {
-        platform::SetShell(nullptr);
-        shell_.reset();
-        QtBackendTest::TearDown();
     }
     NOTIFYICONDATAA Record(DWORD size = NOTIFYICONDATAA_V2_SIZE) {
-        NOTIFYICONDATAA data;
-        data.cbSize = size;
-        data.hWnd = hwnd_;
-        data.uID = 1;
-        data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-        data.uCallbackMessage = kCallback;
+        NOTIFYICONDATAA data = QtBackendTest::Record(hwnd_, size);
+        data.uFlags |= NIF_ICON;
         data.hIcon = &icon_;
-        std::strcpy(data.szTip, "Quorvia - Logged out");
         return data;
     }
     // Shows (or with no text withdraws) the icon's balloon; then waits
@@ -81,7 +65,7 @@ protected:
             5000);
     }
 
-    std::unique_ptr<qt::QtShell> shell_;
+    qt::QtShell* const shell_ = &desktop.shell;
     HWND hwnd_ = nullptr;
     HICON__ icon_;
 };
@@ -112,11 +96,11 @@ TEST_F(ShellTest, IconDocksInTheTrayWithItsTipAndItsClicksReachTheWindow) {
     for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick,
                         QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Context})
         emit tray->activated(reason);
-    ASSERT_TRUE(PumpUntil([&] { return SeenOf(hwnd_, kCallback).size() >= 3; }));
+    ASSERT_TRUE(PumpUntil([&] { return SeenOf(hwnd_, kIconMessage).size() >= 3; }));
     std::vector<LPARAM> mouse;
-    for (const Seen& seen : SeenOf(hwnd_, kCallback)) {
-        EXPECT_EQ(seen.wParam, WPARAM(1));
-        mouse.push_back(seen.lParam);
+    for (const Seen& callback : SeenOf(hwnd_, kIconMessage)) {
+        EXPECT_EQ(callback.wParam, WPARAM(1));
+        mouse.push_back(callback.lParam);
     }
     EXPECT_EQ(mouse, (std::vector<LPARAM>{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN}));
 
@@ -124,7 +108,7 @@ TEST_F(ShellTest, IconDocksInTheTrayWithItsTipAndItsClicksReachTheWindow) {
     EXPECT_EQ(shell_->TrayIcon(hwnd_, 1), nullptr);
 }
 
-TEST_F(ShellTest, BalloonIsANotificationThatIsReplacedAndWithdrawn) {
+TEST_F(ShellTest, BalloonIsANotificationThatIsReplacedAndWithdrawnAndShowsTheProgramsIcon) {
     NOTIFYICONDATAA data = Record();
     ASSERT_TRUE(::Shell_NotifyIconA(NIM_ADD, &data));
     RunCommand("dunstctl close-all");
@@ -171,9 +155,9 @@ TEST_F(ShellTest, BalloonIsANotificationThatIsReplacedAndWithdrawn) {
     std::strcpy(small.szInfo, "0301234567");
     ASSERT_TRUE(::Shell_NotifyIconA(NIM_MODIFY, &small));
     EXPECT_EQ(shell_->NotificationId(hwnd_, 2), 0u);
-}
 
-TEST_F(ShellTest, TheProgramsThemeIconServesTheTrayAndTheNotifications) {
+    // With the program's theme icon a large tray gets the picture at its
+    // size, not the record's 16 pixels scaled up, and notifications name its file.
     const qt::ThemeIcon theme =
         qt::LoadThemeIcon(QStringLiteral(QV_APP_ID), QStringLiteral(QV_BUILD_DIR));
     ASSERT_FALSE(theme.icon.isNull());
@@ -182,22 +166,12 @@ TEST_F(ShellTest, TheProgramsThemeIconServesTheTrayAndTheNotifications) {
         QStringLiteral(QV_BUILD_DIR "/share/icons/hicolor/128x128/apps/" QV_APP_ID ".png");
     EXPECT_EQ(theme.notification, QUrl::fromLocalFile(file).toString());
     shell_->SetProgram(QStringLiteral("Quorvia Browser"), theme.icon, theme.notification);
-
-    NOTIFYICONDATAA data = Record();
-    ASSERT_TRUE(::Shell_NotifyIconA(NIM_ADD, &data));
-    // A large tray gets the picture at its size, not the record's 16 pixels scaled up.
-    QSystemTrayIcon* tray = shell_->TrayIcon(hwnd_, 1);
-    ASSERT_TRUE(tray);
-    EXPECT_EQ(tray->icon().pixmap(QSize(48, 48)).size(), QSize(48, 48));
-
-    ASSERT_TRUE(Displayed(0));
-    data.uFlags = NIF_INFO;
-    std::strcpy(data.szInfoTitle, "Incoming call");
-    data.dwInfoFlags = NIIF_INFO;
+    data.uFlags = NIF_ICON | NIF_INFO;
     EXPECT_TRUE(Balloon(data, "0301234567"));
+    EXPECT_EQ(shell_->TrayIcon(hwnd_, 1)->icon().pixmap(QSize(48, 48)).size(), QSize(48, 48));
     EXPECT_TRUE(Balloon(data, ""));
-    const std::string history = RunCommand("dunstctl history");
-    EXPECT_NE(history.find(file.toStdString()), std::string::npos) << history;
+    const std::string themed = RunCommand("dunstctl history");
+    EXPECT_NE(themed.find(file.toStdString()), std::string::npos) << themed;
 }
 
 TEST_F(ShellTest, LosingTheTrayHostFailsModifyUntilItIsBack) {

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTest>
 #include <QToolButton>
 #include <QWidget>
 
@@ -16,47 +17,52 @@ std::string RunCommand(const std::string& command) {
     return process.readAllStandardOutput().toStdString();
 }
 
-void QtBackendTest::SetUp() {
-    ws_ = std::make_unique<qt::QtWindowSystem>();
-    platform::SetWindowSystem(ws_.get());
+QtDesktop::QtDesktop() {
+    platform::SetWindowSystem(&windows);
+    platform::SetShell(&shell);
+    // The tray host may still be starting, or restarting after a test.
+    EXPECT_TRUE(QTest::qWaitFor([] { return qt::QtShell::HasNotificationArea(); }, 10000));
 }
 
-void QtBackendTest::TearDown() {
-    for (HWND hwnd : ws_->Tree().TopLevel())
+QtDesktop::~QtDesktop() {
+    for (auto& process : foreign_) {
+        process->kill();
+        process->waitForFinished();
+    }
+    for (HWND hwnd : windows.Tree().TopLevel())
         ::DestroyWindow(hwnd);
+    platform::SetShell(nullptr);
     platform::SetWindowSystem(nullptr);
-    ws_.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-HWND QtBackendTest::CreateRecordingDialog(const platform::DialogTemplate& dialog, HWND owner) {
-    return ws_->CreateDialogWindow(dialog, {}, owner,
-                                   [this](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-                                       seen_.push_back({h, m, w, l});
-                                       return ::DefWindowProcA(h, m, w, l);
-                                   });
+bool QtDesktop::Settled(const std::function<bool()>& condition) {
+    PumpUntil([] { return false; }, 300);
+    return condition();
 }
 
-HWND QtBackendTest::CreatePlainWindow(int width, int height) {
-    platform::DialogTemplate dialog;
-    dialog.style = WS_OVERLAPPEDWINDOW | DS_SETFONT;
-    dialog.exStyle = WS_EX_APPWINDOW;
-    dialog.font = platform::DialogFont{8, 0, false, 0, "MS Sans Serif"};
-    dialog.caption = "Plain";
-    HWND hwnd = CreateRecordingDialog(dialog);
-    const QMargins m = ws_->FrameMargins(ws_->Widget(hwnd));
-    ::MoveWindow(hwnd, 200, 150, width + m.left() + m.right(), height + m.top() + m.bottom(),
-                 FALSE);
-    return hwnd;
+void QtDesktop::Shown(HWND hwnd) {
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(windows.Widget(hwnd)));
 }
 
-std::vector<Seen> QtBackendTest::SeenOf(HWND hwnd, UINT message) const {
-    std::vector<Seen> out;
-    for (const Seen& seen : seen_) {
-        if (seen.hwnd == hwnd && seen.message == message)
-            out.push_back(seen);
-    }
-    return out;
+QtDesktop::Foreign QtDesktop::OpenForeign() {
+    auto& process = *foreign_.emplace_back(std::make_unique<QProcess>());
+    process.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--foreign-window"), QStringLiteral("Other application")});
+    if (!process.waitForReadyRead(10000))
+        return 0;
+    const Foreign window = process.readLine().trimmed().toULong();
+    Eventually([&] { return ActiveXWindow() == window; });
+    return window;
+}
+
+bool QtDesktop::Above(HWND ours, Foreign other) {
+    const int index = StackIndex(static_cast<unsigned long>(windows.Widget(ours)->winId()));
+    return index >= 0 && index > StackIndex(other);
+}
+
+void QtDesktop::PressArrow(HWND updown, int direction) {
+    Arrow(windows.Widget(updown), direction)->click();
 }
 
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {

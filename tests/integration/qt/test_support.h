@@ -1,13 +1,16 @@
-// What the backend tests share: a window system per test, windows whose
-// procedure records their messages, templates from the real resources, and
-// the X server's view of stacking and activation.
+// What the backend tests share: the real desktop as the contract tests
+// drive it, windows whose procedure records their messages, templates from
+// the real resources, and the X server's view of stacking and activation.
 #pragma once
 
+#include "../../contract/window_system_contract.h"
+#include "backend/qt/qt_shell.h"
 #include "backend/qt/qt_window_system.h"
 #include "platform/module/resources.h"
 #include "platform/shell/notify_icon.h"
 #include "platform/ui/winapi.h"
 
+#include <QProcess>
 #include <QString>
 #include <functional>
 #include <gtest/gtest.h>
@@ -21,29 +24,7 @@ class QWidget;
 
 namespace qv::test {
 
-struct Seen {
-    HWND hwnd;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
-class QtBackendTest : public ::testing::Test {
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    // A dialog from a template whose procedure records every message and
-    // gives the rest default processing.
-    HWND CreateRecordingDialog(const platform::DialogTemplate& dialog, HWND owner = nullptr);
-    // A plain resizable top-level window of the given client size.
-    HWND CreatePlainWindow(int width, int height);
-    std::vector<Seen> SeenOf(HWND hwnd, UINT message) const;
-    void ClearSeen() { seen_.clear(); }
-
-    std::unique_ptr<qt::QtWindowSystem> ws_;
-    std::vector<Seen> seen_;
-};
+using contract::Seen;
 
 // Delivers what is queued, as the program's loop would, until the condition
 // holds or the time is up.
@@ -60,5 +41,38 @@ int StackIndex(unsigned long window);
 std::string RunCommand(const std::string& command);
 // Saves a widget's picture under the build tree.
 void SaveScreenshot(QWidget* widget, const QString& name);
+
+// The Qt window system and shell installed for one test.
+class QtDesktop {
+public:
+    // Another application's top-level window, by its X id.
+    using Foreign = unsigned long;
+
+    QtDesktop();
+    ~QtDesktop();
+
+    bool Eventually(const std::function<bool()>& condition) { return PumpUntil(condition); }
+    // The condition still holds after the desktop had time to change it.
+    bool Settled(const std::function<bool()>& condition);
+    void Shown(HWND hwnd);
+    Foreign OpenForeign();
+    void UserActivates(Foreign window) {
+        RunCommand("xdotool windowactivate " + std::to_string(window));
+    }
+    bool Above(HWND ours, Foreign other);
+    bool Active(Foreign other) { return other != 0 && ActiveXWindow() == other; }
+    void PressArrow(HWND updown, int direction);
+
+    qt::QtWindowSystem windows;
+    qt::QtShell shell;
+
+private:
+    std::vector<std::unique_ptr<QProcess>> foreign_;
+};
+
+class QtBackendTest : public contract::WindowSystemContract<QtDesktop> {
+protected:
+    qt::QtWindowSystem* const ws_ = &desktop.windows;
+};
 
 } // namespace qv::test

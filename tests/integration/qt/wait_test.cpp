@@ -32,7 +32,7 @@ TEST_F(WaitTest, TimeoutEndsTheWaitWithoutSpinningAndAPostedMessageAtOnce) {
     EXPECT_LT(clock_.elapsed(), 1500);
     EXPECT_LT(ProcessCpuMs() - cpuBefore, 60.0);
 
-    HWND hwnd = CreatePlainWindow(100, 100);
+    HWND hwnd = CreateWindow();
     Drain();
     QTimer::singleShot(100, [hwnd] { ::PostMessageA(hwnd, WM_USER + 5, 1, 2); });
     clock_.start();
@@ -45,7 +45,7 @@ TEST_F(WaitTest, TimeoutEndsTheWaitWithoutSpinningAndAPostedMessageAtOnce) {
 }
 
 TEST_F(WaitTest, MessageWaitWakesForTheQueuesTimerAndQuit) {
-    HWND hwnd = CreatePlainWindow(100, 100);
+    HWND hwnd = CreateWindow();
     Drain();
     ::SetTimer(hwnd, 1, 150, nullptr);
     clock_.start();

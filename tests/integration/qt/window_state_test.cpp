@@ -11,18 +11,12 @@ namespace {
 
 class WindowStateTest : public QtBackendTest {
 protected:
-    HWND ShowPlain() {
-        HWND hwnd = CreatePlainWindow(300, 200);
-        ::ShowWindow(hwnd, SW_SHOWNORMAL);
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(ws_->Widget(hwnd)));
-        return hwnd;
-    }
     unsigned long XId(HWND hwnd) { return static_cast<unsigned long>(ws_->Widget(hwnd)->winId()); }
 };
 
 TEST_F(WindowStateTest, MinimisingByTheWindowManagerReachesTheProgram) {
-    HWND hwnd = ShowPlain();
-    ClearSeen();
+    HWND hwnd = ShowWindow();
+    seen.clear();
     RunCommand("xdotool windowminimize " + std::to_string(XId(hwnd)));
     ASSERT_TRUE(PumpUntil([&] { return ::IsIconic(hwnd) == TRUE; }));
     const auto sizes = SeenOf(hwnd, WM_SIZE);
@@ -33,7 +27,7 @@ TEST_F(WindowStateTest, MinimisingByTheWindowManagerReachesTheProgram) {
 }
 
 TEST_F(WindowStateTest, CloseButtonBecomesSysCommandCloseUnlessDisabled) {
-    HWND hwnd = ShowPlain();
+    HWND hwnd = ShowWindow();
     ::EnableWindow(hwnd, FALSE);
     RunCommand("wmctrl -i -c " + std::to_string(XId(hwnd)));
     EXPECT_FALSE(PumpUntil([&] { return !SeenOf(hwnd, WM_SYSCOMMAND).empty(); }, 700));
@@ -47,14 +41,14 @@ TEST_F(WindowStateTest, CloseButtonBecomesSysCommandCloseUnlessDisabled) {
 }
 
 TEST_F(WindowStateTest, HugeSizesAreCappedToTheDesktop) {
-    HWND hwnd = CreatePlainWindow(300, 200);
-    ClearSeen();
+    HWND hwnd = CreateWindow();
+    seen.clear();
     ::MoveWindow(hwnd, 10, 10, 100000, 100000, FALSE);
-    const QSize desktop = QGuiApplication::primaryScreen()->virtualGeometry().size();
+    const QSize whole = QGuiApplication::primaryScreen()->virtualGeometry().size();
     RECT client{};
     ::GetClientRect(hwnd, &client);
-    EXPECT_LE(client.right, desktop.width());
-    EXPECT_LE(client.bottom, desktop.height());
+    EXPECT_LE(client.right, whole.width());
+    EXPECT_LE(client.bottom, whole.height());
     EXPECT_GT(client.right, 300);
     const auto sizes = SeenOf(hwnd, WM_SIZE);
     ASSERT_FALSE(sizes.empty());

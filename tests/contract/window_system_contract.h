@@ -15,7 +15,6 @@
 #include "platform/ui/winapi.h"
 
 #include <cstring>
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <string_view>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);

@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QWebEnginePage>
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
 

@@ -107,10 +107,10 @@ TEST_F(DialogsTest, TheConsolesConfigurationPagesOpenInWindowsThatGoWhenClosed) 
     ASSERT_EQ(all.size(), 3u);
     EXPECT_FALSE(browser->FireWindowClosing(false));
     ::PostMessageA(all[1], WM_COMMAND, IDCANCEL, 0);
-    DispatchPending();
+    PumpMessagesFor(10);
     EXPECT_EQ(PopupWindows(), std::vector<HWND>{all[2]});
     ::DestroyWindow(::GetDlgItem(all[2], IDC_POPUP_EXPLORER));
-    DispatchPending();
+    PumpMessagesFor(10);
     EXPECT_TRUE(PopupWindows().empty());
     EXPECT_TRUE(::IsWindow(dialog().m_hWnd));
 }
@@ -148,7 +148,7 @@ TEST_F(DialogsTest, ResizingKeepsTheControlFillingTheWindowAndFramesKeepTheCapti
     browser->get_Width(&width);
     EXPECT_EQ(width, client.right) << "a frame's completion still refits the control";
     ::PostMessageA(popup, WM_COMMAND, IDCANCEL, 0);
-    DispatchPending();
+    PumpMessagesFor(10);
 }
 
 TEST_F(DialogsTest, TheReadmeShowsThePageOfThisProgramInTheUsersLanguage) {

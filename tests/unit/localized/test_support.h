@@ -10,7 +10,6 @@
 
 #include <memory>
 #include <span>
-#include <vector>
 
 namespace qv::restest {
 

@@ -34,10 +34,8 @@ protected:
 
     // The configuration dialog among the shown top-level windows.
     HWND ConfigWindow() {
-        for (HWND hwnd : sim.Windows().Tree().TopLevel())
-            if (::GetDlgItem(hwnd, IDC_TIMEOUT_SPIN) && ::IsWindowVisible(hwnd))
-                return hwnd;
-        return nullptr;
+        const std::vector<HWND> shown = WindowsWith(IDC_TIMEOUT_SPIN, true);
+        return shown.empty() ? nullptr : shown.front();
     }
 
     // Plays the user: looks at the dialog and changes it (change), presses a button.

@@ -3,7 +3,6 @@
 
 namespace {
 
-using qv::com::ComPtr;
 using qv::com::MakeBstrVariant;
 using qv::systest::WindowTest;
 

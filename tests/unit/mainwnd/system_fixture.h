@@ -77,6 +77,14 @@ protected:
         return sim.Windows().Browser(::GetDlgItem(dialog.m_hWnd, IDC_EXPLORER));
     }
     std::vector<std::string> Navigations() { return sim.Log().Matching("Navigate("); }
+    // The top-level windows holding this control (only the shown ones if visible).
+    std::vector<HWND> WindowsWith(int control, bool visible = false) {
+        std::vector<HWND> found;
+        for (HWND hwnd : sim.Windows().Tree().TopLevel())
+            if (::GetDlgItem(hwnd, control) && (!visible || ::IsWindowVisible(hwnd)))
+                found.push_back(hwnd);
+        return found;
+    }
 
     qv::test::ScopedLocale locale_{"en_US.UTF-8"};
     qv::sim::SimPlatform sim;

@@ -4,7 +4,6 @@
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
-#include <map>
 #include <optional>
 #include <regex>
 #include <set>

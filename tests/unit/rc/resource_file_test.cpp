@@ -9,12 +9,10 @@
 #include "rc/resource.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
 #include <tuple>
-#include <vector>
 
 namespace {
 

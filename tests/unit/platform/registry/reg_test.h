@@ -5,7 +5,6 @@
 #include "platform/registry/registry.h"
 #include "support/support.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 

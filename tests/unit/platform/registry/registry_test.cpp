@@ -3,6 +3,7 @@
 #include "reg_test.h"
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>

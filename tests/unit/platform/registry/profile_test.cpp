@@ -1,7 +1,6 @@
 #include "platform/registry/profile.h"
 #include "support/support.h"
 
-
 namespace {
 
 using namespace qv::test;

@@ -33,6 +33,10 @@ struct TemplateCase {
     LANGID language;
     const char* name;
 };
+// Cases are listed (and so named in CTest) by their name, not their bytes.
+void PrintTo(const TemplateCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 // 110, 112 and 120 exist only neutral, so every language gets that copy.
 const TemplateCase kCases[] = {
@@ -147,6 +151,9 @@ struct ShownCase {
     LANGID language; // of the configuration template a modal run picks
     const char* name;
 };
+void PrintTo(const ShownCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const ShownCase kShownCases[] = {{"en_US.UTF-8", 0, "en"},
                                  {"de_DE.UTF-8", 0x0407, "de"},

@@ -19,9 +19,6 @@ import urllib.parse
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
 import qvdesktop  # noqa: E402
 
-TICKS = os.sysconf("SC_CLK_TCK")
-
-
 def tree(pid):
     pids = [pid]
     for p in pids:
@@ -85,9 +82,11 @@ def process_kind(pid, root):
     return os.path.basename(args[0].decode(errors="replace")) if args else "?"
 
 
-def thread_ticks(root):
-    """CPU ticks of every thread of the tree, keyed by (process kind, thread
-    name); threads of the same name in one process kind add up."""
+def thread_seconds(root):
+    """CPU seconds of every thread of the tree, keyed by (process kind, thread
+    name); threads of the same name in one process kind add up. Read from
+    schedstat, which counts nanoseconds: the clock ticks of stat sample, and
+    over a minute of a mostly idle tree that sampling alone is off by a fifth."""
     out = collections.Counter()
     for pid in tree(root):
         kind = process_kind(pid, root)
@@ -99,11 +98,12 @@ def thread_ticks(root):
             try:
                 with open("/proc/%d/task/%s/stat" % (pid, tid)) as f:
                     text = f.read()
-            except OSError:
+                with open("/proc/%d/task/%s/schedstat" % (pid, tid)) as f:
+                    nanoseconds = int(f.read().split()[0])
+            except (OSError, ValueError, IndexError):
                 continue
             name = "main" if tid == str(pid) else text[text.index("(") + 1:text.rindex(")")]
-            fields = text.rsplit(")", 1)[1].split()
-            out[(kind, name)] += int(fields[11]) + int(fields[12])
+            out[(kind, name)] += nanoseconds / 1e9
     return out
 
 
@@ -167,12 +167,12 @@ def run_once(desktop, build, idle_seconds, poll_ms, show_mappings=False):
             for d, (kind, name) in sorted(diff, reverse=True)[:25]:
                 print("  %-10s %-40s %8d %8d %+8d" % (kind, name, mine.get((kind, name), 0),
                                                       other.get((kind, name), 0), d))
-        before = {name: thread_ticks(pid) for name, pid in roots.items()}
+        before = {name: thread_seconds(pid) for name, pid in roots.items()}
         polls0 = {"quorvia": polls(ours), "bare view": polls(theirs)}
         t0 = time.monotonic()
         time.sleep(idle_seconds)
         elapsed = time.monotonic() - t0
-        after = {name: thread_ticks(pid) for name, pid in roots.items()}
+        after = {name: thread_seconds(pid) for name, pid in roots.items()}
         result = {}
         for name, pid in roots.items():
             threads = after[name]
@@ -183,10 +183,10 @@ def run_once(desktop, build, idle_seconds, poll_ms, show_mappings=False):
                 "start": starts[name],
                 "pss": sum(memory.values()) / 1024,
                 "pss_split": {k: v / 1024 for k, v in memory.items()},
-                "cpu": sum(threads.values()) / TICKS,
+                "cpu": sum(threads.values()),
                 "per_minute": 60 / elapsed,
                 "polls": polls(address) - polls0[name],
-                "threads": {k: v / TICKS for k, v in threads.items() if v},
+                "threads": {k: v for k, v in threads.items() if v > 0},
             }
         return result
     finally:

@@ -36,9 +36,10 @@ function makeHub() {
 
     // Reports go out together, one channel message for all that came in one
     // task; a call that wants an answer goes on its own, after those before it.
-    // A frame's opening and going need no hurry: they wait a little for the
-    // next report (a reloaded frame's first snapshot), so a poll frame's
-    // reload costs the host one message rather than three.
+    // A frame's opening and going, and a subframe's navigate-complete, need no
+    // hurry: they wait a little for the next report (a reloaded poll frame's
+    // document-complete follows at once), so its reload costs the host one
+    // message.
     let drainPosted = false;
     let lazyTimer = 0;
     function drain() {
@@ -87,12 +88,12 @@ function makeHub() {
 
     return {
         // Keeps the order of every frame's reports: all go through here.
-        call(method, args, callback) {
+        call(method, args, callback, lazy) {
             queue.push({method : method, args : args, callback : callback});
             if (!host || drainPosted) {
                 return;
             }
-            if (method !== 'frameOpened' && method !== 'frameGone') {
+            if (!lazy && method !== 'frameOpened' && method !== 'frameGone') {
                 drainPosted = true;
                 setTimeout(drain, 0);
             } else if (!lazyTimer) {
@@ -160,12 +161,12 @@ function parsed(text) {
 
 // A subframe's report; `body` is the JSON text of its arguments. A snapshot
 // goes on to the host as it came, unread here.
-function fromSubframe(id, method, body) {
+function fromSubframe(id, method, body, lazy) {
     const children = hub.children;
     if (method === 'frameEvent') {
         if (children.has(id)) {
             // The host takes who it is from here, not from what the page built.
-            hub.call('subframeEvent', [ id, children.get(id), body ]);
+            hub.call('subframeEvent', [ id, children.get(id), body ], null, lazy);
         }
         return;
     }
@@ -223,7 +224,7 @@ window.addEventListener(CONFIG.reportEvent, function(ev) {
     const envelope = parsed(detail.slice(0, end));
     if (envelope && envelope.t === CONFIG.token && typeof envelope.f === 'number' &&
         typeof envelope.m === 'string') {
-        fromSubframe(envelope.f, envelope.m, detail.slice(end + 1));
+        fromSubframe(envelope.f, envelope.m, detail.slice(end + 1), envelope.l === 1);
     }
 }, true);
 

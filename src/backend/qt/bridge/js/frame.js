@@ -61,7 +61,7 @@ function qvKit() {
 // A frame id: 53 bits, never 0, exact as a double and as a 64-bit integer.
 function qvFrameId(random) { return Math.floor(random() * 9007199254740991) + 1; }
 
-// env: {frameId, isTop, parentId, send(method, args), onGone()}, where
+// env: {frameId, isTop, parentId, send(method, args, lazy), onGone()}, where
 // send and parentId are read when used; windowName is the window's own name
 // getter, taken at its creation. Returns {run, alive, start}; it reports
 // nothing before start().
@@ -266,7 +266,8 @@ function qvOpenFrame(CONFIG, env, kit, windowName) {
         apply(listen, doc, [
             'DOMContentLoaded',
             function() {
-                env.send('frameEvent', [ snapshot('navigateComplete') ]);
+                // Lazy: its document-complete mostly follows at once.
+                env.send('frameEvent', [ snapshot('navigateComplete') ], true);
                 // Added now, so the page's own load handlers of parse time run first.
                 apply(listen, window, [
                     'load',

@@ -281,7 +281,7 @@ function subframe() {
         kit : null,
         ok : false,
     };
-    function send(method, args) {
+    function send(method, args, lazy) {
         // The secret and the frame id never pass through anything a page can
         // replace; what it could alter is this frame's own report.
         let json;
@@ -291,8 +291,8 @@ function subframe() {
             return;
         }
         // JSON text has no raw line breaks: the first ends the envelope.
-        const message =
-            '{"t":' + token + ',"f":' + registration.frame + ',"m":"' + method + '"}\n' + json;
+        const message = '{"t":' + token + ',"f":' + registration.frame + ',"m":"' + method +
+                        '","l":' + (lazy === true ? 1 : 0) + '}\n' + json;
         apply(dispatch, top, [ makeEvent(CONFIG.reportEvent, message) ]);
     }
     function command(cmd) {

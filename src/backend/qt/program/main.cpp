@@ -3,6 +3,7 @@
 #include "app/run_quorvia.h"
 #include "backend/qt/browser/qt_browser_factory.h"
 #include "backend/qt/browser/res_scheme_handler.h"
+#include "backend/qt/heap_trim.h"
 #include "backend/qt/program_icon.h"
 #include "backend/qt/qt_language.h"
 #include "backend/qt/qt_shell.h"
@@ -47,6 +48,8 @@ int Run(int argc, char** argv, int& endedBy) {
     char* qtArgv[] = {argv[0], platform, x11, nullptr};
     int qtArgc = PreferX11() ? 3 : 1;
     QApplication app(qtArgc, qtArgv);
+    // The program runs for days; what its page loads freed goes back.
+    qv::qt::StartHeapTrimming(&app, std::chrono::seconds(30));
     {
         // The program's texts are chosen from its resources: Qt's follow them.
         const auto resources = qv::platform::LoadResourceModule(qv::res::EmbeddedResourceImage());

@@ -1,9 +1,10 @@
 """Whole-program figures against the local test console, side by side with a
 bare QWebEngineView on the same console in the same run: start to logged in,
-memory (PSS) of each process tree with the console loaded, and CPU over an
-idle stretch with the console polling, with the CPU split per process kind and
-thread so an excess can be traced.
-Run: python3 bench/program/measure.py --build build [--runs 3] [--idle 60] [--poll-ms 3000]"""
+and over an idle stretch with the console polling, the memory (PSS) of each
+process tree, averaged, and its CPU, split per process kind and thread so an
+excess can be traced.
+Run: python3 bench/program/measure.py --build build [--runs 3] [--idle 60] [--poll-ms 3000]
+     [--settle 30]"""
 
 import argparse
 import collections
@@ -18,6 +19,9 @@ import urllib.parse
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "scripts"))
 import qvdesktop  # noqa: E402
+
+PSS_EVERY_SECONDS = 5
+
 
 def tree(pid):
     pids = [pid]
@@ -129,7 +133,7 @@ def polls(address):
     return console_state(address)["requests"].get("/vp-poll.asp", 0)
 
 
-def run_once(desktop, build, idle_seconds, poll_ms, show_mappings=False):
+def run_once(desktop, build, idle_seconds, poll_ms, settle_seconds, show_mappings=False):
     """Both trees start together and are measured over the same stretch."""
     extra = ("--poll-ms", str(poll_ms))
     ours = desktop.start_console(extra=extra)
@@ -158,7 +162,8 @@ def run_once(desktop, build, idle_seconds, poll_ms, show_mappings=False):
             return len(starts) == 2
         if not qvdesktop.wait_until(settled, 60, step=0.02):
             raise RuntimeError("not both consoles came up: %r" % starts)
-        time.sleep(5)  # the pages settle
+        # The renderers collect the login pages' garbage within about 30 s.
+        time.sleep(settle_seconds)
         roots = {"quorvia": program.pid, "bare view": view.pid}
         if show_mappings:
             mine, other = mappings_kib(program.pid), mappings_kib(view.pid)
@@ -169,8 +174,18 @@ def run_once(desktop, build, idle_seconds, poll_ms, show_mappings=False):
                                                       other.get((kind, name), 0), d))
         before = {name: thread_seconds(pid) for name, pid in roots.items()}
         polls0 = {"quorvia": polls(ours), "bare view": polls(theirs)}
+        # PSS is sampled across the stretch: a renderer's heap rises and falls
+        # by several MiB between its garbage collections, so one reading
+        # depends on when it is taken.
+        samples = {name: [] for name in roots}
         t0 = time.monotonic()
-        time.sleep(idle_seconds)
+        while True:
+            for name, pid in roots.items():
+                samples[name].append(pss_kib(pid))
+            left = t0 + idle_seconds - time.monotonic()
+            if left <= 0:
+                break
+            time.sleep(min(left, PSS_EVERY_SECONDS))
         elapsed = time.monotonic() - t0
         after = {name: thread_seconds(pid) for name, pid in roots.items()}
         result = {}
@@ -178,7 +193,9 @@ def run_once(desktop, build, idle_seconds, poll_ms, show_mappings=False):
             threads = after[name]
             threads.subtract(before[name])
             address = ours if name == "quorvia" else theirs
-            memory = pss_kib(pid)
+            kinds = {k for sample in samples[name] for k in sample}
+            memory = {k: statistics.mean(sample.get(k, 0) for sample in samples[name])
+                      for k in kinds}
             result[name] = {
                 "start": starts[name],
                 "pss": sum(memory.values()) / 1024,
@@ -202,6 +219,8 @@ def main():
     parser.add_argument("--idle", type=int, default=60)
     parser.add_argument("--poll-ms", type=int, default=3000,
                         help="the console's poll period")
+    parser.add_argument("--settle", type=int, default=30,
+                        help="seconds between logged in and measuring")
     parser.add_argument("--mappings", action="store_true",
                         help="also list PSS by mapping where the trees differ most")
     args = parser.parse_args()
@@ -212,7 +231,8 @@ def main():
     runs = []
     try:
         for _ in range(args.runs):
-            runs.append(run_once(desktop, build, args.idle, args.poll_ms, args.mappings))
+            runs.append(run_once(desktop, build, args.idle, args.poll_ms, args.settle,
+                                 args.mappings))
     finally:
         desktop.stop()
 
